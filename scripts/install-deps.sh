@@ -1,0 +1,39 @@
+#!/bin/sh
+# Installs every Debian package that building, testing and running the utility needs.
+# Idempotent: it only calls apt when something is missing, and says nothing then.
+set -eu
+
+PACKAGES="
+build-essential
+cmake
+ninja-build
+ccache
+pkg-config
+clang-format
+libudev-dev
+libjsoncpp-dev
+libgtest-dev
+libgmock-dev
+libbenchmark-dev
+libpng-dev
+umockdev
+libumockdev-dev
+"
+
+missing=""
+for p in $PACKAGES; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing="$missing $p"
+  fi
+done
+
+[ -z "$missing" ] && exit 0
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+  SUDO="sudo"
+fi
+echo "Installing:$missing"
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+# shellcheck disable=SC2086
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >/dev/null

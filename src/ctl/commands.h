@@ -1,0 +1,28 @@
+// The sub-commands of qx580ctl. Each area of the program adds its own in a file of this folder.
+#pragma once
+
+#include <iosfwd>
+#include <span>
+#include <string>
+
+namespace qx::ctl {
+
+struct Context {
+    bool simulate = false;  // --simulate: the simulated bus with a keyboard and a headset
+    std::ostream& out;
+    std::ostream& err;
+};
+
+using Args = std::span<const std::string>;
+
+// Exit statuses shared by every sub-command.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+int RunHidCommand(Context& context, Args args);      // hid list | hid decode
+int RunDeviceCommand(Context& context, Args args);   // device info
+int RunEffectCommand(Context& context, Args args);   // effect render | effect frames
+int RunProfileCommand(Context& context, Args args);  // profile --device D <action>
+
+}  // namespace qx::ctl
