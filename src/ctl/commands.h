@@ -21,6 +21,7 @@ inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
 
 int RunHidCommand(Context& context, Args args);      // hid list | hid decode
+int RunHidDecode(Context& context, Args args);       // hid decode FILE [--json]
 int RunDeviceCommand(Context& context, Args args);   // device info
 int RunEffectCommand(Context& context, Args args);   // effect render | effect frames
 int RunProfileCommand(Context& context, Args args);  // profile --device D <action>

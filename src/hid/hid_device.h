@@ -1,0 +1,113 @@
+// One opened HID interface (one top-level collection) and, used the other way, the list of every
+// HID interface present. Reads and writes move whole reports with a time-out that another thread
+// can cut short; the input item table turns an input report into usages.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/event.h"
+#include "hid/hid_backend.h"
+#include "hid/report_descriptor.h"
+
+namespace qx {
+
+// One entry of the input item table: a button field (its usages now on) or one value usage.
+struct HidInputItem {
+    bool isButton = false;
+    uint16_t usagePage = 0;
+    int status = 0;  // 1 when the last unpack succeeded for this item
+    uint8_t reportId = 0;
+    bool dataSet = false;
+    // button item
+    uint16_t usageMin = 0;
+    uint16_t usageMax = 0;
+    std::vector<uint16_t> usageList;  // maximum usage-list length; 0 after the last usage on
+    // value item
+    uint16_t usage = 0;
+    uint32_t rawValue = 0;
+    int32_t scaledValue = 0;
+    size_t fieldIndex = 0;      // the field of the collection this item reads
+    uint32_t elementIndex = 0;  // for a value usage of a range: its element
+};
+
+class HidDevice {
+  public:
+    static constexpr int kInfinite = -1;
+
+    HidDevice();
+    ~HidDevice();
+    HidDevice(const HidDevice&) = delete;
+    HidDevice& operator=(const HidDevice&) = delete;
+
+    // Enumeration: every present interface (one per top-level collection of every node).
+    int Enumerate();                // 1 success, 0 failure
+    const std::string* NextPath();  // nullptr when exhausted
+    void FreePaths();
+    int PathCount() const { return static_cast<int>(paths_.size()); }
+
+    // 1 opened, 0 failed (LastError() then says why). Opening an open object closes it first.
+    int Open(const std::string& path, bool read, bool write, bool overlapped, bool sharedReadOnly);
+    // Cancels a transfer that waits now (from any thread) and closes.
+    void Close();
+    bool IsOpen() const;
+
+    // Nonzero on success. A read returns the next input report of this collection (reports of
+    // the node's other collections are skipped); its first byte is the report id (0 when the
+    // collection uses none). timeoutMs -1 waits until a report or the cancel signal.
+    int Read(uint8_t* buffer, size_t length, size_t* bytesRead, int timeoutMs);
+    int Write(const uint8_t* buffer, size_t length, size_t* bytesWritten, int timeoutMs);
+
+    // Fills the input item table from a report read by Read. Returns 1.
+    int UnpackInputReport(const uint8_t* report, size_t length);
+
+    // Signals the cancel event: a transfer waiting now returns 0 (else the next one does).
+    void Cancel();
+
+    const std::string& Path() const { return path_; }
+    const std::string& LastError() const { return lastError_; }
+    uint16_t VendorId() const { return vendorId_; }
+    uint16_t ProductId() const { return productId_; }
+    uint16_t VersionNumber() const { return version_; }
+    uint16_t UsagePage() const { return collection_.usagePage; }
+    uint16_t Usage() const { return collection_.usage; }
+    uint16_t InputReportByteLength() const { return collection_.inputReportLength; }
+    uint16_t OutputReportByteLength() const { return collection_.outputReportLength; }
+    uint16_t FeatureReportByteLength() const { return collection_.featureReportLength; }
+    uint16_t InterfaceNumber() const { return interfaceNumber_; }
+    uint16_t CollectionNumber() const { return collectionNumber_; }
+    std::vector<uint8_t>& InputReportBuffer() { return inputBuffer_; }
+    const std::vector<HidInputItem>& InputItems() const { return inputItems_; }
+
+  private:
+    std::shared_ptr<HidNodeConnection> Connection() const;
+    void BuildInputItems();
+
+    std::vector<std::string> paths_;
+    size_t nextPath_ = 0;
+
+    bool openedRead_ = false;
+    bool openedWrite_ = false;
+    bool openedOverlapped_ = false;
+    bool openedSharedReadOnly_ = false;
+
+    mutable std::mutex connectionMutex_;  // guards connection_ against a Close from another thread
+    std::shared_ptr<HidNodeConnection> connection_;
+    std::string path_;
+    std::string lastError_;
+    uint16_t vendorId_ = 0;
+    uint16_t productId_ = 0;
+    uint16_t version_ = 0;
+    bool nodeUsesReportIds_ = false;
+    HidCollectionInfo collection_;
+    std::vector<uint8_t> inputBuffer_;
+    std::vector<HidInputItem> inputItems_;
+    uint16_t interfaceNumber_ = 0;
+    uint16_t collectionNumber_ = 0;
+};
+
+}  // namespace qx
