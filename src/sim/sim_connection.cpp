@@ -1,0 +1,72 @@
+#include "sim/sim_connection.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace qx::sim {
+
+SimConnection::SimConnection(std::shared_ptr<SimBus::Core> core,
+                             std::shared_ptr<DeviceState> device, std::shared_ptr<NodeState> node,
+                             std::shared_ptr<InputQueue> queue, bool read, bool write)
+    : core_(std::move(core)),
+      device_(std::move(device)),
+      node_(std::move(node)),
+      queue_(std::move(queue)),
+      read_(read),
+      write_(write) {}
+
+SimConnection::~SimConnection() {
+    if (read_) node_->RemoveReader(queue_.get());
+}
+
+HidIoStatus SimConnection::ReadReport(std::span<uint8_t> buffer, size_t& bytesRead, int timeoutMs) {
+    bytesRead = 0;
+    std::unique_lock lock(queue_->mutex);
+    // A pending cancel is consumed before anything else, as a wait on (cancel, read) sees the
+    // cancel event first.
+    const auto ready = [this] {
+        return queue_->cancel || !queue_->reports.empty() || queue_->gone || !read_;
+    };
+    if (timeoutMs < 0) {
+        queue_->changed.wait(lock, ready);
+    } else if (!queue_->changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready)) {
+        return HidIoStatus::TimedOut;
+    }
+    if (queue_->cancel) {
+        queue_->cancel = false;
+        return HidIoStatus::Cancelled;
+    }
+    if (!read_ || queue_->reports.empty()) return HidIoStatus::Failed;
+    const std::vector<uint8_t>& report = queue_->reports.front();
+    bytesRead = std::min(buffer.size(), report.size());
+    std::copy_n(report.begin(), bytesRead, buffer.begin());
+    queue_->reports.pop_front();
+    return HidIoStatus::Ok;
+}
+
+HidIoStatus SimConnection::WriteReport(std::span<const uint8_t> report, int) {
+    {
+        std::lock_guard lock(queue_->mutex);
+        if (queue_->cancel) {
+            queue_->cancel = false;
+            return HidIoStatus::Cancelled;
+        }
+    }
+    if (!write_ || report.empty() || !node_->Present()) return HidIoStatus::Failed;
+    {
+        std::lock_guard lock(device_->firmwareMutex);
+        device_->firmware->OnOutputReport(node_->interfaceNumber, report);
+    }
+    if (device_->unplugRequested.exchange(false)) core_->Remove(device_);
+    return HidIoStatus::Ok;
+}
+
+void SimConnection::Cancel() {
+    {
+        std::lock_guard lock(queue_->mutex);
+        queue_->cancel = true;
+    }
+    queue_->changed.notify_all();
+}
+
+}  // namespace qx::sim
