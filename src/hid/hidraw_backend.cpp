@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -170,13 +171,13 @@ class HidrawConnection final : public HidNodeConnection {
     template <typename Attempt>
     HidIoStatus Transfer(short events, int timeoutMs, Attempt attempt) {
         using Clock = std::chrono::steady_clock;
-        const auto deadline =
-            Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
+        const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
         for (;;) {
             int wait = -1;
             if (timeoutMs >= 0) {
+                // Rounded up: poll must not wake before the deadline.
                 const auto left =
-                    std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+                    std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
                 wait = left.count() > 0 ? static_cast<int>(left.count()) : 0;
             }
             pollfd fds[2] = {{cancelFd_, POLLIN, 0}, {fd_, events, 0}};
@@ -190,7 +191,10 @@ class HidrawConnection final : public HidNodeConnection {
                 [[maybe_unused]] const ssize_t n = ::read(cancelFd_, &count, sizeof count);
                 return HidIoStatus::Cancelled;
             }
-            if (ready == 0) return HidIoStatus::TimedOut;
+            if (ready == 0) {
+                if (timeoutMs >= 0 && Clock::now() >= deadline) return HidIoStatus::TimedOut;
+                continue;
+            }
             const short revents = fds[1].revents;
             if ((revents & events) != 0) {
                 if (const auto status = attempt()) return *status;
