@@ -561,6 +561,44 @@ TEST_F(HidrawUmockdev, FirmwareThatUnplugsMidTransferFailsTheWaitingRead) {
     EXPECT_FALSE(backend_.NodePresent(keyboard_.NodeOf(1).devnode));
 }
 
+// A node that is not on USB (a Bluetooth device through uhid) and whose sysfs lacks the
+// descriptor: listed with interface 0 and an empty descriptor (the ioctl fallback cannot reach
+// an emulated node), and HidDevice explains why it cannot open it.
+TEST_F(HidrawUmockdev, NodeWithoutUsbParentOrDescriptorIsListedAndExplained) {
+    const int minor = g_nextNode++;
+    const std::string name = "hidraw" + std::to_string(minor);
+    char hidName[32];
+    std::snprintf(hidName, sizeof hidName, "0005:3A5C:7031.%04X", g_nextHidInstance++);
+    const std::string hidPath = std::string("/devices/virtual/misc/uhid/") + hidName;
+    const std::string hidrawPath = hidPath + "/hidraw/" + name;
+    const std::string tree =
+        "P: " + hidPath + "\nE: SUBSYSTEM=hid\nE: HID_ID=0005:00003A5C:00007031\n\n" +
+        "P: " + hidrawPath + "\nN: " + name + "\nE: SUBSYSTEM=hidraw\nE: DEVNAME=/dev/" + name +
+        "\nA: dev=241:" + std::to_string(minor) + "\n";
+    ASSERT_TRUE(umockdev_testbed_add_from_string(g_bed, tree.c_str(), nullptr));
+    const std::string devnode = "/dev/" + name;
+    std::vector<HidNodeInfo> nodes;
+    ASSERT_TRUE(backend_.EnumerateNodes(nodes));
+    const HidNodeInfo* info = FindNode(nodes, devnode);
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->vendorId, 0x3A5C);
+    EXPECT_EQ(info->productId, 0x7031);
+    EXPECT_EQ(info->interfaceNumber, 0);
+    EXPECT_EQ(info->version, 0);
+    EXPECT_TRUE(info->reportDescriptor.empty());
+
+    HidDevice device;
+    EXPECT_EQ(device.Open(devnode + "#vid_3a5c&pid_7031", true, true, true, false), 0);
+    EXPECT_NE(device.LastError().find("report descriptor"), std::string::npos)
+        << device.LastError();
+
+    umockdev_testbed_uevent(g_bed, ("/sys" + hidrawPath).c_str(), "remove");
+    umockdev_testbed_remove_device(g_bed, ("/sys" + hidrawPath).c_str());
+    umockdev_testbed_remove_device(g_bed, ("/sys" + hidPath).c_str());
+    ASSERT_TRUE(backend_.EnumerateNodes(nodes));
+    EXPECT_EQ(FindNode(nodes, devnode), nullptr);
+}
+
 // An idle listing is answered from the last scan: a sysfs change without a uevent stays unseen
 // until the monitor reports the device.
 TEST_F(HidrawUmockdev, IdleListingIsReusedUntilAUeventArrives) {
