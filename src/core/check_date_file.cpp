@@ -10,7 +10,8 @@ namespace qx {
 std::filesystem::path CheckDateFilePath() { return UserFolder() / "updatetime.config"; }
 
 std::string ReadOrStampCheckDate(const std::filesystem::path& path) {
-    const Json::Value& value = json::Get(json::Get(ReadJsonFile(path), "updatelasttime"), "value");
+    const Json::Value document = ReadJsonFile(path);
+    const Json::Value& value = json::Get(json::Get(document, "updatelasttime"), "value");
     if (value.isString()) return value.asString();
     const std::string today = TodayDateText();
     WriteCheckDate(today, path);
