@@ -40,7 +40,8 @@ int main(int argc, char** argv) {
             args.emplace_back(argv[i]);
         }
     }
-    if (const char* env = std::getenv("QX580_HID"); env != nullptr && std::strcmp(env, "sim") == 0) {
+    if (const char* env = std::getenv("QX580_HID");
+        env != nullptr && std::strcmp(env, "sim") == 0) {
         context.simulate = true;
     }
     if (args.empty()) {

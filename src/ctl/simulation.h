@@ -4,13 +4,13 @@
 namespace qx::ctl {
 
 class SimulationScope {
-public:
+  public:
     explicit SimulationScope(bool simulate);
     ~SimulationScope();
     SimulationScope(const SimulationScope&) = delete;
     SimulationScope& operator=(const SimulationScope&) = delete;
 
-private:
+  private:
     bool active_ = false;
 };
 

@@ -45,8 +45,7 @@ int HidDevice::Enumerate() {
     std::vector<HidNodeInfo> nodes;
     if (!ActiveHidBackend().EnumerateNodes(nodes)) return 0;
     for (const HidNodeInfo& node : nodes) {
-        const auto descriptor = ParseReportDescriptor(node.reportDescriptor);
-        const size_t count = descriptor ? descriptor->collections.size() : 0;
+        const size_t count = CollectionCount(node);
         if (count <= 1) {
             // A node whose descriptor can't be read is still listed, so that opening it tells why.
             paths_.push_back(MakeInterfacePath(node.nodePath, node.vendorId, node.productId,
@@ -59,6 +58,19 @@ int HidDevice::Enumerate() {
         }
     }
     return 1;
+}
+
+size_t HidDevice::CollectionCount(const HidNodeInfo& node) {
+    // Discovery enumerates every 100 ms; a node's descriptor is parsed again only when it changed.
+    auto cached = collectionCounts_.find(node.nodePath);
+    if (cached != collectionCounts_.end() && cached->second.first == node.reportDescriptor) {
+        return cached->second.second;
+    }
+    const auto descriptor = ParseReportDescriptor(node.reportDescriptor);
+    const size_t count = descriptor ? descriptor->collections.size() : 0;
+    if (collectionCounts_.size() > 256) collectionCounts_.clear();
+    collectionCounts_[node.nodePath] = {node.reportDescriptor, count};
+    return count;
 }
 
 const std::string* HidDevice::NextPath() {

@@ -8,6 +8,8 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "core/event.h"
@@ -85,10 +87,13 @@ class HidDevice {
 
   private:
     std::shared_ptr<HidNodeConnection> Connection() const;
+    size_t CollectionCount(const HidNodeInfo& node);
     void BuildInputItems();
 
     std::vector<std::string> paths_;
     size_t nextPath_ = 0;
+    // Node path -> (descriptor, number of top-level collections) of the last enumeration.
+    std::unordered_map<std::string, std::pair<std::vector<uint8_t>, size_t>> collectionCounts_;
 
     bool openedRead_ = false;
     bool openedWrite_ = false;

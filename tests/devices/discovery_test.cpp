@@ -1,0 +1,158 @@
+#include "devices/discovery_thread.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+#include "hid/hid_paths.h"
+#include "sim/sim_bus.h"
+
+namespace qx {
+namespace {
+
+// Records what discovery hands over, as the main window would receive it.
+class RecordingOwner final : public DiscoveryOwner {
+  public:
+    void OnDeviceArrived(int slot) override { Record(arrived, slot); }
+    void OnDeviceRemoved(int slot) override { Record(removed, slot); }
+    void OnFirstPassDone() override { Record(firstPasses, 0); }
+
+    // Waits until `list` holds at least `count` entries.
+    bool WaitFor(std::vector<int>& list, size_t count) {
+        std::unique_lock lock(mutex_);
+        return cv_.wait_for(lock, std::chrono::seconds(5), [&] { return list.size() >= count; });
+    }
+    std::vector<int> Sorted(std::vector<int>& list) {
+        std::lock_guard lock(mutex_);
+        std::vector<int> copy = list;
+        std::sort(copy.begin(), copy.end());
+        return copy;
+    }
+
+    std::vector<int> arrived, removed, firstPasses;
+
+  private:
+    void Record(std::vector<int>& list, int value) {
+        std::lock_guard lock(mutex_);
+        list.push_back(value);
+        cv_.notify_all();
+    }
+    std::mutex mutex_;
+    std::condition_variable cv_;
+};
+
+class DiscoveryTest : public ::testing::Test {
+  protected:
+    void SetUp() override { SetActiveHidBackend(&bus_); }
+    void TearDown() override { SetActiveHidBackend(nullptr); }
+
+    sim::SimBus bus_;
+    SlotTable slots_;
+    RecordingOwner owner_;
+    DiscoveryThread discovery_{slots_, owner_};
+};
+
+TEST_F(DiscoveryTest, FirstPassIsAnnouncedOnceEvenWithNothingAttached) {
+    ASSERT_TRUE(discovery_.RunPass());
+    ASSERT_TRUE(discovery_.RunPass());
+    EXPECT_TRUE(owner_.arrived.empty());
+    EXPECT_EQ(owner_.firstPasses.size(), 1u);
+}
+
+TEST_F(DiscoveryTest, KeyboardAndHeadsetFillTheirSlots) {
+    ASSERT_TRUE(bus_.Plug("keyboard"));
+    ASSERT_TRUE(bus_.Plug("headset"));
+    ASSERT_TRUE(discovery_.RunPass());
+    EXPECT_EQ(owner_.Sorted(owner_.arrived), (std::vector<int>{0, 1, 10}));
+
+    const DeviceSlot command = slots_.Slot(0);
+    EXPECT_TRUE(command.Connected());
+    EXPECT_EQ(PathInterfaceNumber(command.path), 1);
+    EXPECT_EQ(PathCollectionNumber(command.path), 4);
+    EXPECT_EQ(PathCollectionNumber(slots_.Slot(1).path), 3);
+    EXPECT_EQ(PathInterfaceNumber(slots_.Slot(10).path), 3);
+    EXPECT_EQ(PathCollectionNumber(slots_.Slot(10).path), 0);
+
+    // Claimed interfaces are not matched again.
+    ASSERT_TRUE(discovery_.RunPass());
+    EXPECT_EQ(owner_.arrived.size(), 3u);
+}
+
+TEST_F(DiscoveryTest, UnplugFreesTheSlotsInOnePassAndReplugArrivesAgain) {
+    ASSERT_TRUE(bus_.Plug("keyboard"));
+    ASSERT_TRUE(bus_.Plug("headset"));
+    ASSERT_TRUE(discovery_.RunPass());
+    const std::string oldPath = slots_.Slot(0).path;
+
+    ASSERT_TRUE(bus_.Unplug("keyboard"));
+    ASSERT_TRUE(discovery_.RunPass());
+    EXPECT_EQ(owner_.Sorted(owner_.removed), (std::vector<int>{0, 1}));
+    EXPECT_TRUE(slots_.Slot(0).Free());
+    EXPECT_TRUE(slots_.Slot(1).Free());
+    EXPECT_TRUE(slots_.Slot(10).Connected()) << "the headset stays";
+
+    ASSERT_TRUE(bus_.Plug("keyboard"));
+    ASSERT_TRUE(discovery_.RunPass());
+    EXPECT_EQ(owner_.arrived.size(), 5u);
+    EXPECT_TRUE(slots_.Slot(0).Connected());
+    EXPECT_NE(slots_.Slot(0).path, oldPath);
+}
+
+TEST_F(DiscoveryTest, DevicesWithoutIdentityInTheTableAreIgnoredUntilATableGivesThemOne) {
+    ASSERT_TRUE(bus_.Plug("mouse"));
+    ASSERT_TRUE(bus_.Plug("pad"));
+    ASSERT_TRUE(bus_.Plug("keyboard-receiver"));
+    ASSERT_TRUE(discovery_.RunPass());
+    EXPECT_TRUE(owner_.arrived.empty());
+
+    // A table that knows the simulated mouse: its rows take the mouse's identity.
+    HidDevice probe;
+    ASSERT_EQ(probe.Enumerate(), 1);
+    uint16_t vendor = 0, product = 0;
+    while (const std::string* path = probe.NextPath()) {
+        HidDevice device;
+        if (path->find("mouse") != std::string::npos &&
+            device.Open(*path, false, false, true, false)) {
+            vendor = device.VendorId();
+            product = device.ProductId();
+        }
+    }
+    ASSERT_NE(vendor, 0);
+    auto rows = kSupportedDevices;
+    rows[4].vendorId = rows[5].vendorId = vendor;
+    rows[4].productId = rows[5].productId = product;
+    SlotTable slots(rows);
+    RecordingOwner owner;
+    DiscoveryThread discovery(slots, owner);
+    ASSERT_TRUE(discovery.RunPass());
+    EXPECT_EQ(owner.Sorted(owner.arrived), (std::vector<int>{4, 5}));
+}
+
+TEST_F(DiscoveryTest, EnumerationListsMoreThanEightInterfaces) {
+    for (const char* device : {"keyboard", "headset", "mouse", "pad", "keyboard-receiver"})
+        ASSERT_TRUE(bus_.Plug(device));
+    HidDevice enumerator;
+    ASSERT_EQ(enumerator.Enumerate(), 1);
+    EXPECT_GT(enumerator.PathCount(), 8);
+}
+
+TEST_F(DiscoveryTest, TheThreadReportsHotPlugAndStopsPromptly) {
+    discovery_.Start();
+    ASSERT_TRUE(owner_.WaitFor(owner_.firstPasses, 1));
+    ASSERT_TRUE(bus_.Plug("headset"));
+    ASSERT_TRUE(owner_.WaitFor(owner_.arrived, 1));
+    ASSERT_TRUE(bus_.Unplug("headset"));
+    ASSERT_TRUE(owner_.WaitFor(owner_.removed, 1));
+    EXPECT_EQ(owner_.removed.front(), 10);
+
+    const auto start = std::chrono::steady_clock::now();
+    discovery_.Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    EXPECT_FALSE(discovery_.Running());
+}
+
+}  // namespace
+}  // namespace qx
