@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+#include <json/json.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+
+namespace {
+
+struct CtlRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs qx580ctl with the arguments (a shell fragment) and an optional environment prefix.
+CtlRun Ctl(const std::string& arguments, const std::string& environment = "") {
+    const auto errPath = std::filesystem::temp_directory_path() /
+                         ("qx580ctl-test-" + std::to_string(::getpid()) + ".err");
+    const std::string command =
+        environment + " " + QX580CTL + " " + arguments + " 2>" + errPath.string();
+    CtlRun run;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return run;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream err(errPath);
+    std::stringstream text;
+    text << err.rdbuf();
+    run.err = text.str();
+    std::filesystem::remove(errPath);
+    return run;
+}
+
+Json::Value ParseJson(const std::string& text) {
+    Json::Value value;
+    Json::CharReaderBuilder builder;
+    std::string errors;
+    std::istringstream in(text);
+    EXPECT_TRUE(Json::parseFromStream(builder, in, &value, &errors)) << errors << text;
+    return value;
+}
+
+TEST(Ctl, HidListShowsTheSimulatedKeyboardAndHeadsetInTheirSlots) {
+    const CtlRun run = Ctl("--simulate hid list --json");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Json::Value list = ParseJson(run.out);
+    ASSERT_TRUE(list.isArray());
+    std::map<int, Json::Value> bySlot;
+    for (const Json::Value& item : list) {
+        for (const char* key : {"path", "vendor_id", "product_id", "interface", "collection",
+                                "usage_page", "usage", "slot", "error"}) {
+            EXPECT_TRUE(item.isMember(key)) << key;
+        }
+        if (item["slot"].asInt() >= 0) bySlot[item["slot"].asInt()] = item;
+    }
+    ASSERT_EQ(bySlot.size(), 3u);
+    EXPECT_EQ(bySlot[0]["collection"].asInt(), 4);
+    EXPECT_EQ(bySlot[0]["usage_page"].asInt(), 0xFF1C);
+    EXPECT_EQ(bySlot[1]["collection"].asInt(), 3);
+    EXPECT_EQ(bySlot[1]["usage_page"].asInt(), 0x000C);
+    EXPECT_EQ(bySlot[10]["vendor_id"].asInt(), 0x0C76);
+    EXPECT_EQ(bySlot[10]["interface"].asInt(), 3);
+}
+
+TEST(Ctl, DeviceInfoReadsTheKeyboardAndLogsTheExchange) {
+    const CtlRun run = Ctl("--simulate device info --json", "QX580_DEBUG=1");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Json::Value devices = ParseJson(run.out);
+    ASSERT_TRUE(devices.isArray());
+    bool keyboard = false;
+    for (const Json::Value& device : devices) {
+        if (device["slot"].asInt() != 0) continue;
+        keyboard = true;
+        EXPECT_EQ(device["kind"].asString(), "KeyboardWired");
+        EXPECT_EQ(device["identity"].asString().size(), 68u);
+        EXPECT_GT(device["key_count"].asInt(), 0);
+        EXPECT_GT(device["macro_bytes"].asInt(), 0);
+        EXPECT_TRUE(device["profile"].isInt());
+    }
+    EXPECT_TRUE(keyboard);
+    EXPECT_NE(run.err.find("命令\n04 01 00 01   00 00"), std::string::npos);
+    EXPECT_NE(run.err.find("返回\n"), std::string::npos);
+}
+
+TEST(Ctl, HidDecodeDescribesEachTopLevelCollection) {
+    const CtlRun run =
+        Ctl(std::string("hid decode ") + HID_FIXTURES + "/keyboard_with_consumer.hex --json");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Json::Value collections = ParseJson(run.out);
+    ASSERT_TRUE(collections.isArray());
+    ASSERT_GE(collections.size(), 2u);
+    EXPECT_EQ(collections[0]["usage_page"].asInt(), 1);
+    EXPECT_EQ(collections[0]["usage"].asInt(), 6);
+    for (const Json::Value& c : collections) {
+        for (const char* key : {"report_ids", "input_length", "output_length", "feature_length"})
+            EXPECT_TRUE(c.isMember(key)) << key;
+    }
+}
+
+TEST(Ctl, MistakesGiveAClearErrorAndAStatus) {
+    struct Case {
+        const char* arguments;
+        int status;
+    };
+    for (const Case& c :
+         {Case{"", 2}, Case{"frobnicate", 2}, Case{"hid", 2}, Case{"hid list --bogus", 2},
+          Case{"hid decode /nonexistent/file", 1}, Case{"device", 2}}) {
+        SCOPED_TRACE(c.arguments);
+        const CtlRun run = Ctl(c.arguments);
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_FALSE(run.err.empty());
+    }
+}
+
+}  // namespace
