@@ -1,0 +1,432 @@
+#include "lighting/keyboard_lighting.h"
+
+#include <algorithm>
+
+namespace qx::lighting {
+
+namespace {
+
+std::uint8_t Byte(int v) { return static_cast<std::uint8_t>(v); }
+
+struct Neighbour {
+    int dc;
+    int dr;
+    int raise;  // on key-down
+    int lower;  // on key-up
+};
+
+// The neighbourhood of a key in effect 8.
+constexpr std::array<Neighbour, 12> kNeighbours = {{
+    {0, -1, 150, 15},
+    {0, 1, 150, 15},
+    {-1, 0, 150, 15},
+    {1, 0, 150, 15},
+    {0, -2, 90, 90},
+    {0, 2, 90, 90},
+    {-1, -1, 90, 90},
+    {1, -1, 90, 90},
+    {-1, 1, 90, 90},
+    {1, 1, 90, 90},
+    {-2, 0, 60, 90},
+    {2, 0, 60, 90},
+}};
+
+bool FindCell(int led, int& col, int& row) {
+    for (int c = 0; c < kGridColumns; ++c) {
+        for (int r = 0; r < kGridRows; ++r) {
+            if (kKeyGrid[c][r] == led) {
+                col = c;
+                row = r;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+int CellLed(int col, int row) {
+    if (col < 0 || col >= kGridColumns || row < 0 || row >= kGridRows) return kNoLed;
+    return kKeyGrid[col][row];
+}
+
+}  // namespace
+
+std::optional<KeyEvent> KeyEventFromNotification(std::uint16_t code) {
+    const int high = code >> 8;
+    if (high == 0x05) return KeyEvent{Byte(code & 0xFF), kKeyDown};
+    if (high == 0x06) return KeyEvent{Byte(code & 0xFF), kKeyUp};
+    return std::nullopt;
+}
+
+bool KeyboardEffectHasStep(int id) {
+    return (id >= 1 && id <= 10) || (id >= 13 && id <= 24) || (id >= 26 && id <= 30) ||
+           (id >= 40 && id <= 45);
+}
+
+int KeyboardStepThreshold(int id, int speedIndex) {
+    if (!KeyboardEffectHasStep(id)) return -1;
+    const int speed = std::clamp(speedIndex, 0, 4);
+    if (id == 29) return 2;
+    int row = id;
+    if (id == 26) row = 6;
+    if (id == 27) row = 23;
+    return kSpeedTable[row][speed];
+}
+
+KeyboardLighting::KeyboardLighting(EngineSources sources) : LightingEngine(kMaxLeds, sources) {
+    keyToLed_.fill(255);
+    for (int k = 0; k < kMaxLeds; ++k) keyToLed_[k] = Byte(k);
+}
+
+int KeyboardLighting::StepThreshold() const {
+    return KeyboardStepThreshold(settings_.effectId, settings_.speed);
+}
+
+void KeyboardLighting::RunCurrentStep() {
+    switch (settings_.effectId) {
+        case 1:
+            StepColumnWave();
+            break;
+        case 2:
+            StepColumnPulse();
+            break;
+        case 3:
+            StepRingsPulse();
+            break;
+        case 4:
+            StepSnakeWave();
+            break;
+        case 5:
+            StepStatic();
+            break;
+        case 6:
+            StepBreathing();
+            break;
+        case 7:
+            StepColumnFade();
+            break;
+        case 8:
+            StepNeighbourhoodGlow();
+            break;
+        case 9:
+        case 16:
+            StepRipple();
+            break;
+        case 10:
+            StepSingleKeyFlash();
+            break;
+        case 13:
+            StepScriptedShow();
+            break;
+        case 14:
+            StepRisingRipple();
+            break;
+        case 15:
+            StepTwinkle();
+            break;
+        case 17:
+            StepRain();
+            break;
+        case 18:
+            StepStaggeredPulse();
+            break;
+        case 19:
+            StepRowFadeWave();
+            break;
+        case 20:
+            StepSparkField();
+            break;
+        case 21:
+            StepCustomColours();
+            break;
+        case 22:
+            StepEdgeRipple();
+            break;
+        case 23:
+            StepBlink();
+            break;
+        case 24:
+            StepFill();
+            break;
+        case 26:
+            StepFourColourBreathing();
+            break;
+        case 27:
+            StepFourColourBlink();
+            break;
+        case 28:
+            StepOff();
+            break;
+        case 29:
+            StepSound();
+            break;
+        case 30:
+            StepExternalColour();
+            break;
+        case 40:
+            StepColourCycle();
+            break;
+        case 41:
+            StepRowWave();
+            break;
+        case 42:
+            StepColourDrift();
+            break;
+        case 43:
+            StepScriptedSweep();
+            break;
+        case 44:
+            StepLineRipple();
+            break;
+        case 45:
+            StepPresetColour();
+            break;
+        default:
+            PlayEffectList();
+            break;
+    }
+}
+
+void KeyboardLighting::OnSettingsApplied(const LightSettings& before) {
+    if (settings_.effectId != before.effectId || settings_.effectId == 21) {
+        ResetEffectState();
+        RunStartUp(settings_.effectId);
+    }
+}
+
+void KeyboardLighting::ResetEffectState() {
+    state_.phase = 0;
+    state_.masks.Clear();
+    state_.level = {};
+    state_.hue = {};
+    state_.keyState = {};
+    // A key still held when the effect changed would otherwise keep effect 8's neighbours lit
+    // for good, and a sweep would resume in the middle of its script.
+    state_.pressed = {};
+    state_.sweepState = 0;
+}
+
+void KeyboardLighting::RunStartUp(int effectId) {
+    switch (effectId) {
+        case 13:
+            state_.scriptState = 0;
+            state_.endIndex = 132;
+            state_.phase = 0;
+            state_.phase2 = 0;
+            break;
+        case 14:
+            state_.masks.SetBit(9, 6);
+            break;
+        case 15:
+            StartColumnStart();
+            break;
+        case 18:
+            StartStaggeredPhases();
+            break;
+        case 20:
+            StartStaggeredTimers();
+            break;
+        case 21:
+            StartCustomColours();
+            break;
+        case 22:
+            state_.masks.SetBit(1, 0);
+            break;
+        default:
+            for (int i = 0; i < kMaxLeds; ++i) state_.hue[i] = Byte(33 * (i + 1) % 192);
+            break;
+    }
+}
+
+void KeyboardLighting::StartColumnStart() {
+    for (int c = 0; c < kGridColumns; ++c) {
+        for (int e = 0; e < 7; ++e) {
+            const int led = kColumnStart[c][e];
+            if (led >= kNoLed) continue;
+            state_.level[led] = kColumnStartLevels[c * 6 + e];
+            state_.hue[led] = Byte(7 * c);
+        }
+    }
+}
+
+void KeyboardLighting::StartStaggeredPhases() {
+    std::lock_guard lock(Module().mutex);
+    int v = 0;
+    for (int i = 0; i < kLedOrderSize; ++i) {
+        v += 7;
+        if (v >= 112) v -= 112;
+        const int led = kLedOrder[kRainShuffle[i]];
+        if (led < kNoLed) Module().staggeredPhase[led] = Byte(v);
+    }
+}
+
+void KeyboardLighting::StartStaggeredTimers() {
+    for (int c = 0; c < kGridColumns; ++c) {
+        int a = 192 - 8 * c;
+        for (int r = 0; r < kGridRows; ++r) {
+            a = ((a - 35) % 192 + 192) % 192;
+            const int led = kKeyGrid[c][r];
+            if (led >= kNoLed) continue;
+            state_.timer[led] = Byte(a);
+            state_.hue[led] = Byte(6 * c);
+        }
+    }
+}
+
+void KeyboardLighting::StartCustomColours() {
+    for (int i = 0; i < customCount_ && i < frame_.size; ++i) {
+        SetLed(i, customColours_[i].colour, frame_.leds[i].level);
+        frame_.leds[i].custom = customColours_[i].custom;
+    }
+}
+
+void KeyboardLighting::SetCustomColours(std::span<const CustomColour> colours) {
+    std::lock_guard lock(stateMutex_);
+    customCount_ = static_cast<int>(std::min<std::size_t>(colours.size(), kMaxLeds));
+    std::copy_n(colours.begin(), customCount_, customColours_.begin());
+}
+
+void KeyboardLighting::SetCustomColour(int led) {
+    std::lock_guard lock(stateMutex_);
+    if (settings_.effectId != 21 || led < 0 || led >= frame_.size) return;
+    SetLed(led, settings_.colour, frame_.leds[led].level);
+    frame_.leds[led].custom = 1;
+    customColours_[led] = {settings_.colour, 1};
+    customCount_ = std::max(customCount_, led + 1);
+}
+
+// --- key events
+
+void KeyboardLighting::SetKeyToLedTable(const std::array<std::uint8_t, 256>& table) {
+    std::lock_guard lock(stateMutex_);
+    keyToLed_ = table;
+}
+
+void KeyboardLighting::OnKeyEvent(std::uint8_t keyCode, int kind) {
+    int led = kNoLed;
+    {
+        std::lock_guard lock(stateMutex_);
+        led = keyToLed_[keyCode];
+    }
+    if (led < kMaxLeds) OnLedKeyEvent(led, kind);
+}
+
+void KeyboardLighting::OnLedKeyEvent(int led, int kind) {
+    if (led < 0 || led >= kMaxLeds || (kind != kKeyDown && kind != kKeyUp)) return;
+    std::lock_guard lock(stateMutex_);
+    auto& L = state_.level;
+    auto& S = state_.keyState;
+    auto& P = state_.pressed;
+    switch (settings_.effectId) {
+        case 9:
+        case 44:
+            if (kind == kKeyDown) SeedMasks(state_.masks, led);
+            break;
+        case 10:
+            S[led] = Byte(kind);
+            L[led] = 255;
+            state_.hue[led] = RandomMod(192);
+            break;
+        case 8: {
+            int col = 0;
+            int row = 0;
+            const bool inGrid = FindCell(led, col, row);
+            if (kind == kKeyDown) {
+                S[led] = 1;
+                P[led] = 1;
+                L[led] = 255;
+                if (!inGrid) break;
+                for (const Neighbour& n : kNeighbours) {
+                    const int m = CellLed(col + n.dc, row + n.dr);
+                    if (m >= kNoLed || m == led) continue;
+                    S[m] = 1;
+                    L[m] = Byte(std::min(L[m] + n.raise, 255));
+                }
+                break;
+            }
+            P[led] = 0;
+            // Whether an LED has a held key (other than the released one) among its neighbours,
+            // or is held itself.
+            auto nextToHeld = [&](int target) {
+                if (target != led && P[target] != 0) return true;
+                int tc = 0;
+                int tr = 0;
+                if (!FindCell(target, tc, tr)) return false;
+                for (const Neighbour& n : kNeighbours) {
+                    const int m = CellLed(tc + n.dc, tr + n.dr);
+                    if (m < kNoLed && m != led && m != target && P[m] != 0) return true;
+                }
+                return false;
+            };
+            if (inGrid) {
+                for (const Neighbour& n : kNeighbours) {
+                    const int m = CellLed(col + n.dc, row + n.dr);
+                    if (m >= kNoLed || m == led || nextToHeld(m)) continue;
+                    S[m] = 2;
+                    L[m] = L[m] <= n.lower - 1 ? std::uint8_t{0} : Byte(L[m] - n.lower);
+                }
+            }
+            if (!nextToHeld(led)) S[led] = 2;
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+// --- feeds
+
+void KeyboardLighting::SetAudioLightSettings(const AudioLightSettings& audio) {
+    std::lock_guard lock(stateMutex_);
+    audio_ = audio;
+}
+
+void KeyboardLighting::FeedAudioLevels(std::span<const std::int32_t> levels) {
+    std::lock_guard lock(stateMutex_);
+    levels_ = {};
+    std::copy_n(levels.begin(), std::min<std::size_t>(levels.size(), kSoundLevelCount),
+                levels_.begin());
+    if (settings_.effectId == 29 && audio_.style == 2) {
+        const auto fed = levels_;
+        levels_ = {};
+        DetectBeat(fed);
+    }
+}
+
+void KeyboardLighting::FeedAudioBands(std::span<const std::int32_t> values) {
+    std::lock_guard lock(stateMutex_);
+    std::copy_n(values.begin(), std::min<std::size_t>(values.size(), kBandValueCount),
+                bands_.begin());
+}
+
+// --- shared drawing
+
+void KeyboardLighting::MarkMasks() {
+    for (int c = 0; c < kGridColumns; ++c) {
+        const std::uint8_t bits = state_.masks.UnionAt(c);
+        for (int r = 0; r < kGridRows; ++r) {
+            if ((bits >> r & 1) == 0) continue;
+            const int led = kKeyGrid[c][r];
+            if (led >= kNoLed) continue;
+            state_.level[led] = 255;
+            if (settings_.colourful != 0) state_.hue[led] = RandomMod(192);
+        }
+    }
+}
+
+void KeyboardLighting::ShowLevels(int profileForDecay) {
+    for (int led = 0; led < kMaxLeds; ++led) {
+        if (profileForDecay >= 0) StepDecay(led, profileForDecay);
+        SetLed(led, LedColour(led), Scale(state_.level[led]));
+    }
+}
+
+void KeyboardLighting::ShowLedOrder(int profileForDecay) {
+    for (const std::uint8_t led : kLedOrder) {
+        if (led >= kNoLed) continue;
+        if (profileForDecay >= 0) StepDecay(led, profileForDecay);
+        SetLed(led, LedColour(led), Scale(state_.level[led]));
+    }
+}
+
+}  // namespace qx::lighting
