@@ -19,7 +19,7 @@ struct Fault {
     uint8_t status = 0xFF;  // for Status
     uint8_t command = 0;    // only packets with this command byte are affected; 0: any packet
     int skip = 0;           // packets (of that command) that pass normally before the fault acts
-    int count = 1;          // packets affected; -1: every following one (ignored for Unplug)
+    int count = 1;          // packets affected; 0 or less: every following one (not for Unplug)
 };
 
 // What the firmware does with one packet.
