@@ -77,6 +77,11 @@ int DeviceLink::Exchange(const uint8_t* request, size_t requestLength, uint8_t* 
         int written = 0;
         {
             std::lock_guard lock(transferLock_);
+            // The command collection shares its node with the notification collection, and every
+            // open of a node queues every report of it (a bounded queue that drops new reports
+            // when full). Reports that piled up while no command ran are dropped here, so that
+            // they can neither crowd out this reply nor be taken for it.
+            device.DiscardPendingInput();
             written = device.Write(out.data(), out.size(), nullptr, timeout);
         }
         if (written <= 0) {
@@ -120,6 +125,7 @@ int DeviceLink::ExchangeOnce(const uint8_t* request, size_t requestLength, uint8
     std::memcpy(out.data(), request, std::min(requestLength, kPacketSize));
     {
         std::lock_guard lock(transferLock_);
+        cable_.DiscardPendingInput();
         if (cable_.Write(out.data(), out.size(), nullptr, kCableTimeoutMs) <= 0)
             return kResultWriteFailed;
     }

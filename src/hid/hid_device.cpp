@@ -213,6 +213,21 @@ int HidDevice::Read(uint8_t* buffer, size_t length, size_t* bytesRead, int timeo
     }
 }
 
+size_t HidDevice::DiscardPendingInput() {
+    const auto connection = Connection();
+    if (!connection) return 0;
+    // Bounded, so that a device flooding its node cannot hold the caller here.
+    constexpr size_t kMostDiscarded = 1024;
+    uint8_t scratch[4096];
+    size_t discarded = 0;
+    size_t got = 0;
+    while (discarded < kMostDiscarded &&
+           connection->ReadReport(std::span(scratch, sizeof scratch), got, 0) == HidIoStatus::Ok) {
+        ++discarded;
+    }
+    return discarded;
+}
+
 int HidDevice::Write(const uint8_t* buffer, size_t length, size_t* bytesWritten, int timeoutMs) {
     if (bytesWritten != nullptr) *bytesWritten = 0;
     const auto connection = Connection();

@@ -64,6 +64,10 @@ class HidDevice {
     int Read(uint8_t* buffer, size_t length, size_t* bytesRead, int timeoutMs);
     int Write(const uint8_t* buffer, size_t length, size_t* bytesWritten, int timeoutMs);
 
+    // Drops the input reports already queued on the node for this open (of any collection), so
+    // that the next read sees only what arrives after it. Returns how many were dropped.
+    size_t DiscardPendingInput();
+
     // Fills the input item table from a report read by Read. Returns 1.
     int UnpackInputReport(const uint8_t* report, size_t length);
 

@@ -163,3 +163,20 @@ TEST_F(ProtocolSimTest, KeyEventsArriveOnTheNotificationCollection) {
 
 }  // namespace
 }  // namespace qx
+
+namespace qx {
+namespace {
+
+// The command collection's open sees the node's notifications too; typing between two commands
+// must not fill its queue so that the next reply is lost.
+TEST_F(ProtocolSimTest, NotificationsPilingUpBetweenCommandsDoNotCostAReply) {
+    Connect("keyboard", kConnectionCable);
+    auto keyboard = bus_.Keyboard();
+    for (int i = 0; i < 200; ++i) keyboard->PressKey(static_cast<uint8_t>(i));
+    uint8_t identity[34] = {};
+    EXPECT_EQ(link_.CmdReadIdentity(identity), kResultSuccess);
+    EXPECT_EQ(identity[5], 170);
+}
+
+}  // namespace
+}  // namespace qx
