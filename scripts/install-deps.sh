@@ -18,6 +18,17 @@ libbenchmark-dev
 libpng-dev
 umockdev
 libumockdev-dev
+qt6-base-dev
+qt6-tools-dev
+libqt6uitools6
+libgl-dev
+libxkbcommon-dev
+xvfb
+xauth
+dbus-daemon
+dbus-bin
+fonts-dejavu-core
+fonts-wqy-microhei
 "
 
 missing=""

@@ -48,7 +48,7 @@ std::filesystem::path UserDeviceFolder(std::string_view deviceFolderName) {
     return Created(UserFolder() / std::string(deviceFolderName));
 }
 
-std::filesystem::path DefaultDataFolder() {
+std::filesystem::path ProgramDataFolder() {
     std::filesystem::path root;
     if (const char* dir = std::getenv("QX580_DATA_DIR"); dir != nullptr && dir[0] != '\0') {
         root = dir;
@@ -60,8 +60,10 @@ std::filesystem::path DefaultDataFolder() {
 #endif
         if (root.empty()) root = InstalledDataFolder();
     }
-    return root / "DefaultData";
+    return root;
 }
+
+std::filesystem::path DefaultDataFolder() { return ProgramDataFolder() / "DefaultData"; }
 
 std::filesystem::path DefaultProfilePath(std::string_view deviceFolderName) {
     return DefaultDataFolder() / (std::string(deviceFolderName) + ".Json");

@@ -17,6 +17,10 @@ std::filesystem::path UserFolder();
 // UserFolder() / deviceFolderName ("keyboard", "mouse", "MousePad", "HD"), created when missing.
 std::filesystem::path UserDeviceFolder(std::string_view deviceFolderName);
 
+// The program's data folder (shipped defaults, skin, fonts): $QX580_DATA_DIR, else the source
+// tree's data folder when it exists, else the install prefix's share folder.
+std::filesystem::path ProgramDataFolder();
+
 // The shipped defaults: $QX580_DATA_DIR, else the source tree's data folder when it exists,
 // else the install prefix's share folder (beside the program's bin folder); then "DefaultData".
 std::filesystem::path DefaultDataFolder();

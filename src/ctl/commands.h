@@ -25,5 +25,6 @@ int RunHidDecode(Context& context, Args args);       // hid decode FILE [--json]
 int RunDeviceCommand(Context& context, Args args);   // device info
 int RunEffectCommand(Context& context, Args args);   // effect render | effect frames
 int RunProfileCommand(Context& context, Args args);  // profile --device D <action>
+int RunSimCommand(Context& context, Args args);      // sim plug|unplug|online|offline DEVICE
 
 }  // namespace qx::ctl

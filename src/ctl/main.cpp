@@ -22,6 +22,7 @@ constexpr const char* kUsage =
     "  effect frames --id N ... --json   the frames of a lighting effect as JSON\n"
     "  profile --device D <action>       list, new, copy, rename, delete, select, export,\n"
     "                                    import, reset the profiles of a device family\n"
+    "  sim plug|unplug|online|offline D  hot-plug a simulated device of the running program\n"
     "\n"
     "  --simulate  use simulated devices (a keyboard and a headset); also QX580_HID=sim\n";
 
@@ -55,6 +56,7 @@ int main(int argc, char** argv) {
     if (command == "device") return qx::ctl::RunDeviceCommand(context, rest);
     if (command == "effect") return qx::ctl::RunEffectCommand(context, rest);
     if (command == "profile") return qx::ctl::RunProfileCommand(context, rest);
+    if (command == "sim") return qx::ctl::RunSimCommand(context, rest);
     std::cerr << "qx580ctl: unknown command \"" << command << "\"\n" << kUsage;
     return qx::ctl::kExitUsage;
 }

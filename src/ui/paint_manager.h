@@ -1,0 +1,80 @@
+// The toolkit side of one window: finds its controls by name, turns the Qt signals and events of
+// its controls into named notifications for its receivers, runs per-control timers and holds the
+// window's display scale.
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <vector>
+
+#include "ui/notify.h"
+
+class QTimer;
+
+namespace qx::ui {
+
+class PaintManager : public QObject {
+    Q_OBJECT
+  public:
+    explicit PaintManager(QWidget* window);
+    ~PaintManager() override;
+
+    QWidget* Window() const { return window_; }
+
+    // Wires every control below `subtree` (itself included): Qt signals and events become
+    // notifications (table below). Call it after a skin was loaded into the window and for every
+    // control tree added later (device pages, list entries). Wiring a control twice is harmless.
+    //   QAbstractButton clicked          -> "click" (checkable ones also "selectchanged" on toggle)
+    //   QComboBox activated              -> "itemselect" (wParam = index)
+    //   QAbstractSlider valueChanged     -> "valuechanged" (wParam = value) when not dragging,
+    //                   sliderMoved      -> "movevaluechanged", sliderReleased -> "valuechanged"
+    //   QLineEdit textEdited             -> "textchanged"; returnPressed -> "return"
+    //   focus in / out                   -> "setfocus" / "killfocus"
+    //   QListWidget itemClicked          -> "itemclick"; itemActivated -> "itemactivate"
+    //   mouse enter / leave              -> "msenter" / "msleave" (buttons only)
+    void AttachControls(QWidget* subtree);
+
+    // Window-wide lookup by object name (the first in tree order), nullptr when none.
+    QWidget* FindControl(const QString& name) const;
+    template <class T>
+    T* Find(const QString& name) const {
+        return qobject_cast<T*>(FindControl(name));
+    }
+    // Lookup inside a container (the container itself excluded).
+    static QWidget* FindSubControlByName(QWidget* container, const QString& name);
+
+    // Receivers get every notification of this window, in registration order.
+    void AddNotifier(INotifyUI* receiver);
+    void RemoveNotifier(INotifyUI* receiver);
+    // Delivers a notification at once, on the calling (UI) thread.
+    void SendNotify(QWidget* sender, const QString& type, qintptr wParam = 0, qintptr lParam = 0);
+
+    // Per-control timers: a due timer raises "timer" from the control with wParam = id. Setting
+    // an id again restarts it. Timers end with their control.
+    bool SetTimer(QWidget* control, int id, int periodMs);
+    bool KillTimer(QWidget* control, int id);
+    void KillTimers(QWidget* control);
+    bool HasTimer(QWidget* control, int id) const;
+
+    // Display scale in dots per inch: 48, 72, 96, 120, 144, 168 or 192 (others are refused).
+    int Dpi() const { return dpi_; }
+    bool SetDpi(int dpi);
+
+    // The manager of the window that holds `control` (nullptr when none).
+    static PaintManager* Of(const QWidget* control);
+
+  private:
+    struct TimerKey;
+    void Wire(QWidget* control);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    QPointer<QWidget> window_;
+    std::vector<INotifyUI*> notifiers_;
+    QHash<QPair<QWidget*, int>, QTimer*> timers_;
+    int dpi_ = 96;
+};
+
+}  // namespace qx::ui
