@@ -1,0 +1,560 @@
+#!/usr/bin/env python3
+"""Writes the skin's Qt Designer files (data/skin/**/*.ui), the style sheet and the language files.
+
+Every visible text of a skin is a language key; the keys used here are collected while the files
+are built and both language files are written from TEXTS below, so a key without a translation
+stops the script. The keyboard picture's buttons come from the layout table of
+gen_skin_layout.py; the pictures themselves are drawn by gen_skin_images.py.
+
+Run from anywhere:  python3 tools/gen_skin_ui.py && python3 tools/gen_skin_images.py
+"""
+import json
+import os
+import sys
+from xml.sax.saxutils import escape
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import gen_skin_layout as layout  # noqa: E402
+from gen_skin_texts import TEXTS  # noqa: E402
+
+SKIN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "skin")
+
+USED_KEYS = set()
+
+# Classes of the program's own that the skin names, with the Qt class each behaves like.
+CUSTOM = {
+    "DeviceKeyButton": ("QPushButton", False),
+    "SelectPanel": ("QWidget", True),
+    "CircleProgress": ("QProgressBar", False),
+    "DeviceOption": ("QWidget", True),
+    "MpDevicePower": ("QWidget", True),
+    "OrvaneKeyboardDevice": ("QWidget", True),
+    "OrvaneMouseDevice": ("QWidget", True),
+    "OrvaneMousePadDevice": ("QWidget", True),
+    "OrvaneHS6533Device": ("QWidget", True),
+}
+
+
+class W:
+    """One widget of a .ui file: class, object name, properties, children in a layout or placed."""
+
+    def __init__(self, cls, name, layout=None, props=None, children=None, spacing=None,
+                 margins=None, items=None):
+        self.cls = cls
+        self.name = name
+        self.layout = layout  # "V", "H", "S" (stacked pages), or None (placed by geometry)
+        self.props = props or []
+        self.children = children or []
+        self.spacing = spacing
+        self.margins = margins
+        self.items = items  # combo items (language keys)
+
+
+def key(k):
+    if k not in TEXTS:
+        raise SystemExit("no translation for the key %r" % k)
+    USED_KEYS.add(k)
+    return k
+
+
+def p_text(k):
+    return ("text", "string", key(k), True)
+
+
+def p_str(name, value, std=True):
+    return (name, "string", value, std)
+
+
+def p_bool(name, value):
+    return (name, "bool", "true" if value else "false", True)
+
+
+def p_geom(x, y, w, h):
+    return ("geometry", "rect", (x, y, w, h), True)
+
+
+def p_fixed(w, h):
+    return [("minimumSize", "size", (w, h), True), ("maximumSize", "size", (w, h), True)]
+
+
+def p_dyn(name, value):
+    return (name, "string", value, False)
+
+
+def hidden():
+    return p_bool("visible", False)
+
+
+def spacer(name, horizontal):
+    return ("spacer", name, horizontal)
+
+
+_layout_counter = [0]
+
+
+def render_prop(p, ind):
+    name, kind, value, std = p
+    attrs = '' if std else ' stdset="0"'
+    out = ind + '<property name="%s"%s>' % (name, attrs)
+    if kind == "string":
+        out += "<string>%s</string>" % escape(value)
+    elif kind == "bool":
+        out += "<bool>%s</bool>" % value
+    elif kind == "number":
+        out += "<number>%d</number>" % value
+    elif kind == "rect":
+        out += "<rect><x>%d</x><y>%d</y><width>%d</width><height>%d</height></rect>" % value
+    elif kind == "size":
+        out += "<size><width>%d</width><height>%d</height></size>" % value
+    elif kind == "enum":
+        out += "<enum>%s</enum>" % value
+    elif kind == "set":
+        out += "<set>%s</set>" % value
+    return out + "</property>\n"
+
+
+def render(w, ind=" "):
+    if isinstance(w, tuple):  # spacer
+        _, name, horizontal = w
+        orient = "Qt::Horizontal" if horizontal else "Qt::Vertical"
+        return (ind + '<spacer name="%s">\n' % name + ind +
+                ' <property name="orientation"><enum>%s</enum></property>\n' % orient + ind +
+                ' <property name="sizeHint" stdset="0"><size><width>0</width><height>0</height>'
+                '</size></property>\n' + ind + '</spacer>\n')
+    out = ind + '<widget class="%s" name="%s">\n' % (w.cls, w.name)
+    for p in w.props:
+        out += render_prop(p, ind + " ")
+    for i, item in enumerate(w.items or []):
+        out += ind + ' <item><property name="text"><string>%s</string></property></item>\n' % (
+            escape(key(item)))
+    if w.layout in ("V", "H"):
+        _layout_counter[0] += 1
+        cls = "QVBoxLayout" if w.layout == "V" else "QHBoxLayout"
+        out += ind + ' <layout class="%s" name="%s_layout%d">\n' % (cls, w.name, _layout_counter[0])
+        m = w.margins if w.margins is not None else (0, 0, 0, 0)
+        for side, v in zip(("leftMargin", "topMargin", "rightMargin", "bottomMargin"), m):
+            out += ind + '  <property name="%s"><number>%d</number></property>\n' % (side, v)
+        out += ind + '  <property name="spacing"><number>%d</number></property>\n' % (
+            w.spacing if w.spacing is not None else 0)
+        for c in w.children:
+            out += ind + "  <item>\n" + render(c, ind + "   ") + ind + "  </item>\n"
+        out += ind + " </layout>\n"
+    else:  # stacked pages or placed children
+        for c in w.children:
+            out += render(c, ind + " ")
+    return out + ind + "</widget>\n"
+
+
+def classes_in(w, found):
+    if isinstance(w, tuple):
+        return
+    if w.cls in CUSTOM:
+        found.add(w.cls)
+    for c in w.children:
+        classes_in(c, found)
+
+
+def write_ui(rel, root):
+    _layout_counter[0] = 0
+    found = set()
+    classes_in(root, found)
+    out = '<?xml version="1.0" encoding="UTF-8"?>\n<ui version="4.0">\n <class>%s</class>\n' % root.name
+    out += render(root)
+    if found:
+        out += " <customwidgets>\n"
+        for cls in sorted(found):
+            base, container = CUSTOM[cls]
+            out += "  <customwidget>\n   <class>%s</class>\n   <extends>%s</extends>\n" % (cls, base)
+            out += "   <header>%s</header>\n" % cls.lower()
+            if container:
+                out += "   <container>1</container>\n"
+            out += "  </customwidget>\n"
+        out += " </customwidgets>\n"
+    out += " <resources/>\n <connections/>\n</ui>\n"
+    path = os.path.join(SKIN, rel)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(out)
+
+
+# ---------------------------------------------------------------------------------------------
+# Small builders
+
+
+def label(name, k=None, props=None):
+    return W("QLabel", name, props=([p_text(k)] if k else []) + (props or []))
+
+
+def button(name, k=None, props=None, tip=None):
+    ps = ([p_text(k)] if k else []) + (props or [])
+    if tip:
+        ps.append(("toolTip", "string", key(tip), True))
+    return W("QPushButton", name, props=ps)
+
+
+def option(name, group, k=None, checked=False, props=None):
+    ps = ([p_text(k)] if k else []) + [p_bool("checkable", True), p_dyn("group", group)]
+    if checked:
+        ps.append(p_bool("checked", True))
+    return W("QPushButton", name, props=ps + (props or []))
+
+
+def box(cls, name, orient, children, props=None, spacing=0, margins=None):
+    return W(cls, name, layout=orient, children=children, props=props or [], spacing=spacing,
+             margins=margins)
+
+
+def empty_panel(name, props=None):
+    """A named container that a later panel fills; it carries a layout so children can be added."""
+    return W("QWidget", name, layout="V", props=props or [])
+
+
+def stacked(name, pages, props=None):
+    return W("QStackedWidget", name, layout="S", children=pages, props=props or [])
+
+
+def page(name, children=None, orient="V", props=None):
+    return W("QWidget", name, layout=orient, children=children or [], props=props or [])
+
+
+# ---------------------------------------------------------------------------------------------
+# main.ui
+
+
+def title_bar():
+    def tb(name, tip, hide=False):
+        ps = p_fixed(32, 32)
+        if hide:
+            ps.append(hidden())
+        return button(name, props=ps, tip=tip)
+
+    return box("QWidget", "title_bar", "H", [
+        label("title_logo", props=p_fixed(28, 28)),
+        label("title_text", "main_title_text"),
+        spacer("title_spacer", True),
+        box("QWidget", "title_status", "H", [
+            W("QProgressBar", "setting_progress", props=[hidden(), ("maximum", "number", 100, True),
+                                                          ("value", "number", 0, True),
+                                                          p_bool("textVisible", False)] +
+              p_fixed(120, 6)),
+            label("text_test", "main_title_text", props=[hidden()]),
+            label("str_test", "main_title_text", props=[hidden()]),
+        ]),
+        button("control_light_status", "control_light_on_text",
+               props=[p_bool("checkable", False)], tip="control_light_tip"),
+        tb("gamemodebtn", "gamemode_tip"),
+        tb("cloudbtn", "cloud_tip"),
+        tb("smarteyesbtn", "smarteyes_tip"),
+        tb("skinbtn", "skin_tip"),
+        tb("setbtn", "setting_tip"),
+        tb("minbtn", "min_tip"),
+        tb("maxbtn", "max_tip"),
+        tb("restorebtn", "restore_tip", hide=True),
+        tb("closebtn", "close_tip"),
+    ], props=[("minimumSize", "size", (0, 44), True), ("maximumSize", "size", (16777215, 44), True)],
+        spacing=6, margins=(12, 6, 8, 6))
+
+
+def device_column():
+    return box("QWidget", "device_list_panel", "V", [
+        label("device_list_title", "device_list_title_text"),
+        button("device_select_prev", props=p_fixed(156, 20), tip="device_prev_tip"),
+        box("QWidget", "device_select_layout", "V", [], spacing=6),
+        button("device_select_next", props=p_fixed(156, 20), tip="device_next_tip"),
+        spacer("device_list_spacer", False),
+        stacked("device_power_switch", [page("device_power_empty")],
+                props=[("minimumSize", "size", (156, 96), True),
+                       ("maximumSize", "size", (156, 96), True)]),
+    ], props=[("minimumSize", "size", (180, 0), True), ("maximumSize", "size", (180, 16777215), True)],
+        spacing=8, margins=(12, 12, 12, 12))
+
+
+def no_device_page():
+    return page("device_page_empty", [
+        spacer("nodevice_top", False),
+        box("QWidget", "No_device_Link", "V", [
+            label("nodevice_image", props=p_fixed(160, 120)),
+            label("nodevice_title", "nodevice_title_text"),
+            label("nodevice_text", "nodevice_text", props=[p_bool("wordWrap", True)]),
+            box("QWidget", "nodevice_btn_row", "H", [
+                spacer("nodevice_btn_l", True),
+                button("nodevice_ok_btn", "nodevice_ok_text", props=p_fixed(120, 34)),
+                spacer("nodevice_btn_r", True),
+            ]),
+        ], props=[("maximumSize", "size", (420, 320), True)], spacing=10, margins=(24, 24, 24, 24)),
+        spacer("nodevice_bottom", False),
+    ])
+
+
+def main_ui():
+    root = box("QWidget", "root", "V", [
+        title_bar(),
+        box("QWidget", "main_body", "H", [
+            device_column(),
+            stacked("device_switch", [no_device_page()]),
+        ]),
+    ], props=[p_geom(0, 0, 1000, 640), ("windowTitle", "string", key("main_title_text"), True)])
+    write_ui("main.ui", root)
+
+
+# ---------------------------------------------------------------------------------------------
+# msg.ui, menu.ui
+
+
+def msg_ui():
+    root = box("QWidget", "root", "V", [
+        box("QWidget", "msg_title_bar", "H", [
+            label("MessageTitle", "msg_default_title"),
+            spacer("msg_title_spacer", True),
+            button("closebtn", props=p_fixed(28, 28), tip="close_tip"),
+        ], margins=(16, 8, 8, 8)),
+        label("MessageText", "msg_default_text", props=[p_bool("wordWrap", True)]),
+        spacer("msg_spacer", False),
+        box("QWidget", "msg_buttons", "H", [
+            spacer("msg_btn_spacer", True),
+            button("confirm_btn", "msg_confirm_text", props=p_fixed(100, 32)),
+            button("cancel_btn", "msg_cancel_text", props=p_fixed(100, 32)),
+        ], spacing=12, margins=(16, 8, 16, 16)),
+    ], props=[p_geom(0, 0, 400, 220), ("windowTitle", "string", key("msg_default_title"), True)])
+    write_ui("msg.ui", root)
+
+
+def menu_ui():
+    root = box("QWidget", "root", "V", [
+        button("menu_setting", "menu_setting_text"),
+        button("menu_about", "menu_about_text"),
+        button("exit", "menu_exit_text"),
+    ], props=[p_geom(0, 0, 140, 100)], spacing=2, margins=(4, 4, 4, 4))
+    write_ui("menu.ui", root)
+
+
+# ---------------------------------------------------------------------------------------------
+# Device list entry and power control
+
+
+def device_option_ui():
+    root = box("DeviceOption", "root", "H", [
+        option("device_select", "tab_header_device",
+               props=p_fixed(48, 48) + [p_dyn("normalimage", "common/device_ico/unknow_device_normal.png"),
+                                        p_dyn("selectedimage",
+                                              "common/device_ico/unknow_device_selected.png")]),
+        label("device_select_name", "unknow_device_name_text"),
+        spacer("device_option_spacer", True),
+        W("QPushButton", "synchro_device_select",
+          props=p_fixed(20, 20) + [p_bool("checkable", True),
+                                   ("toolTip", "string", key("synchro_device_tip"), True)]),
+    ], props=[p_geom(0, 0, 156, 52), ("minimumSize", "size", (156, 52), True),
+              ("maximumSize", "size", (156, 52), True)], spacing=6, margins=(2, 2, 2, 2))
+    write_ui("XML/CustomControlXML/DeviceOption.ui", root)
+
+
+def power_ui():
+    root = box("MpDevicePower", "root", "V", [
+        box("QWidget", "device_power_Layout", "H", [
+            label("device_power_status", props=p_fixed(28, 16) + [p_dyn("image", "power/powered.png")]),
+            W("QProgressBar", "device_Power_progress",
+              props=[("maximum", "number", 100, True), ("value", "number", 0, True),
+                     p_bool("textVisible", False), p_bool("invertedAppearance", True)] +
+              p_fixed(64, 8)),
+            label("device_power_value", props=[p_str("text", "")]),
+            label("device_wuxian_logo", props=p_fixed(16, 16) + [hidden()]),
+        ], spacing=6),
+        box("QWidget", "device_phone_layout", "H", [
+            label("device_phone_image", props=p_fixed(16, 16)),
+            label("device_phone_type", "Phone_type_no_device"),
+        ], spacing=6),
+    ], props=[p_geom(0, 0, 156, 96)], spacing=8, margins=(4, 4, 4, 4))
+    write_ui("XML/CustomControlXML/MpDevicePower.ui", root)
+
+
+# ---------------------------------------------------------------------------------------------
+# Device pages
+
+TABS = [  # name, text key, page number
+    ("deng_Op_tab", "tab_light_text"), ("key_Op_tab", "tab_key_text"),
+    ("macro_Op_tab", "tab_macro_text"), ("system_Op_tab", "tab_system_text"),
+    ("cursor_Op_tab", "tab_cursor_text"), ("6533_voice_Op_tab", "tab_voice_text"),
+    ("magic_Op_tab", "tab_magic_text"), ("Virtual7.1_Op_tab", "tab_virtual_text"),
+]
+
+
+def profile_bar(family, shown_tabs):
+    tabs = []
+    for name, k in TABS:
+        props = [] if name in shown_tabs else [hidden()]
+        tabs.append(option(name, family + "_page_tab", k, checked=(name == "deng_Op_tab"),
+                           props=props + [("minimumSize", "size", (88, 32), True)]))
+    return box("QWidget", "DeviceProfileItem", "H", [
+        label("device_profile_label", "profile_text"),
+        W("QComboBox", "device_profile_combo", props=p_fixed(160, 30)),
+        button("profile_fun_spread_btn", props=p_fixed(30, 30), tip="profile_menu_tip"),
+        spacer("profile_tab_spacer", True),
+    ] + tabs, spacing=6, margins=(0, 6, 0, 6))
+
+
+def function_switches(key_pages, function_pages):
+    """device_function_switch page 0 holds device_key_function_switch; the other pages follow."""
+    return stacked("device_function_switch", [
+        page("function_page_0", [stacked("device_key_function_switch", key_pages)]),
+    ] + function_pages)
+
+
+def device_page(rel, cls, family, picture, shown_tabs, key_pages, function_pages, name_key):
+    root = box(cls, "root", "V", [
+        box("QWidget", "device_header", "H", [
+            label("device_page_name", name_key),
+            spacer("device_header_spacer", True),
+            button("default_btn", "default_btn_text", props=[("minimumSize", "size", (96, 28), True)]),
+        ], margins=(0, 0, 0, 0)),
+        picture,
+        profile_bar(family, shown_tabs),
+        function_switches(key_pages, function_pages),
+    ], props=[p_geom(0, 0, 820, 596)], spacing=4, margins=(16, 8, 16, 8))
+    write_ui(rel, root)
+
+
+def key_buttons(entries, with_keys, light_image):
+    """entries: (index, x, y, w, h, visible). LED button under the key button of the same place."""
+    out = []
+    for (i, x, y, w, h, vis) in entries:
+        ps = [p_geom(x, y, w, h), p_dyn("lightimage", light_image), p_bool("flat", True)]
+        if not vis:
+            ps.append(hidden())
+        out.append(W("DeviceKeyButton", "light_%d" % i, props=ps))
+    if with_keys:
+        for (i, x, y, w, h, vis) in with_keys:
+            ps = [p_geom(x, y, w, h), p_dyn("keysetimage", "common/key_set_mark.png"),
+                  p_dyn("keyunsetimage", "common/key_unset_mark.png"), p_bool("flat", True)]
+            if not vis:
+                ps.append(hidden())
+            out.append(W("DeviceKeyButton", "key_%d" % i, props=ps))
+    return out
+
+
+def select_panel(name, size, children, image):
+    return W("SelectPanel", name, props=p_fixed(*size) + [p_dyn("bkimage", image)],
+             children=children)
+
+
+def centred(name, inner):
+    return box("QWidget", name, "H", [spacer(name + "_l", True), inner, spacer(name + "_r", True)])
+
+
+def keyboard_page():
+    keys = layout.keyboard_buttons()
+    panel = select_panel("device_key_light", layout.KB_SIZE,
+                         key_buttons(keys, keys, "common/key_light.png"),
+                         "device/keyboard_picture.png")
+    picture = W("QWidget", "keyboard_device_key_light", layout="H",
+                children=[spacer("kb_pic_l", True), panel, spacer("kb_pic_r", True)])
+    device_page("XML/DeviceXml/keyboarddevice.ui", "OrvaneKeyboardDevice", "kb", picture,
+                ["deng_Op_tab", "key_Op_tab", "macro_Op_tab", "system_Op_tab"],
+                [page("keyfunc_page_light", [empty_panel("LightControlItem")]),
+                 page("keyfunc_page_keyset", [empty_panel("KeySetControlItem")])],
+                [page("function_page_macro", [empty_panel("MacroControlItem")]),
+                 page("function_page_cursor"),
+                 page("function_page_system", [keyboard_system_panel()])],
+                "kb_device_name_text")
+
+
+def keyboard_system_panel():
+    def group(title_key, names_keys, grp):
+        return box("QWidget", grp + "_box", "H",
+                   [label(grp + "_title", title_key)] +
+                   [option(n, grp, k) for n, k in names_keys] + [spacer(grp + "_sp", True)],
+                   spacing=8)
+    return box("QWidget", "KeyboardSystemItem", "V", [
+        box("QWidget", "keyboard_flags_box", "H", [
+            W("QPushButton", "winlockflag_option", props=[p_text("winlock_text"), p_bool("checkable", True)]),
+            W("QPushButton", "wflag_option", props=[p_text("wkey_text"), p_bool("checkable", True)]),
+            W("QPushButton", "6flag_option", props=[p_text("six_key_text"), p_bool("checkable", True)]),
+            spacer("kb_flags_sp", True)], spacing=8),
+        group("polling_rate_text", [("polling_rate_option_%d" % i, "polling_rate_%d" % i)
+                                    for i in range(4)], "polling_rate"),
+        box("QWidget", "repeat_rate_box", "H", [
+            label("repeat_rate_title", "repeat_rate_text"),
+            W("QSlider", "repeat_rate_slider",
+              props=[("orientation", "enum", "Qt::Horizontal", True),
+                     ("minimum", "number", 0, True), ("maximum", "number", 4, True)]),
+        ], spacing=8),
+        group("repeat_delay_text", [("repeat_delay_check_%d" % i, "repeat_delay_%d" % i)
+                                    for i in range(4)], "repeat_delay"),
+        label("repeat_delay_time_label1", "Repeat_Delay_Time"),
+        box("QWidget", "repeat_test_box", "H", [
+            W("QLineEdit", "repeat_input_richedit",
+              props=[("placeholderText", "string", key("Repeat_input_text"), True)]),
+            button("reset_repeat_btn", "reset_repeat_text"),
+        ], spacing=8),
+        spacer("kb_system_sp", False),
+    ], spacing=8)
+
+
+def mouse_page():
+    leds, keys = layout.mouse_buttons()
+    panel = select_panel("mouse_device_key_light", layout.MOUSE_SIZE,
+                         key_buttons(leds, keys, "common/led_light.png"), "device/mouse_picture.png")
+    device_page("XML/DeviceXml/mousedevice.ui", "OrvaneMouseDevice", "ms",
+                centred("mouse_picture_area", panel),
+                ["deng_Op_tab", "key_Op_tab", "macro_Op_tab", "system_Op_tab", "cursor_Op_tab"],
+                [page("keyfunc_page_light", [empty_panel("LightControlItem")]),
+                 page("keyfunc_page_keyset", [empty_panel("KeySetControlItem"),
+                                                   empty_panel("ShootControlItem")])],
+                [page("function_page_macro", [empty_panel("MacroControlItem")]),
+                 page("function_page_cursor", [empty_panel("mouse_option_layout")]),
+                 page("function_page_system", [empty_panel("mouse_device_seting_layout")])],
+                "ms_device_name_text")
+
+
+def pad_page():
+    leds = layout.pad_buttons()
+    panel = select_panel("pad_device_key_light", layout.PAD_SIZE,
+                         key_buttons(leds, None, "common/led_light.png"), "device/pad_picture.png")
+    device_page("XML/DeviceXml/mousepaddevice.ui", "OrvaneMousePadDevice", "mp",
+                centred("pad_picture_area", panel), ["deng_Op_tab"],
+                [page("keyfunc_page_light", [empty_panel("LightControlItem")])],
+                [], "hard_mp_device_name_text")
+
+
+def headset_page():
+    leds = layout.headset_buttons()
+    panel = select_panel("hs_device_key_light", layout.HS_SIZE,
+                         key_buttons(leds, None, "common/led_light.png"),
+                         "device/headset_picture.png")
+    device_page("XML/DeviceXml/hs6533device.ui", "OrvaneHS6533Device", "hs",
+                centred("hs_picture_area", panel),
+                ["deng_Op_tab", "6533_voice_Op_tab", "magic_Op_tab", "Virtual7.1_Op_tab"],
+                [page("keyfunc_page_light", [empty_panel("LightControlItem")]),
+                 page("keyfunc_page_voice", [empty_panel("Voice6533ControlItem")]),
+                 page("keyfunc_page_magic", [empty_panel("MagicControlItem")])],
+                [page("function_page_virtual", [empty_panel("VirtualSetItem")])],
+                "hd_device_name_text")
+
+
+# ---------------------------------------------------------------------------------------------
+
+
+def write_languages():
+    os.makedirs(os.path.join(SKIN, "lang"), exist_ok=True)
+    for idx, name in ((0, "lan_en.json"), (1, "lan_cn.json")):
+        # Every key of the table is written, not only those of the .ui files: code sets some of
+        # them at run time (power labels, messages, the lighting status text).
+        value = {k: v[idx] for k, v in sorted(TEXTS.items())}
+        with open(os.path.join(SKIN, "lang", name), "w", encoding="utf-8") as f:
+            f.write(json.dumps(value, indent=3, ensure_ascii=False, sort_keys=True) + "\n")
+
+
+def main():
+    main_ui()
+    msg_ui()
+    menu_ui()
+    device_option_ui()
+    power_ui()
+    keyboard_page()
+    mouse_page()
+    pad_page()
+    headset_page()
+    write_languages()
+
+
+if __name__ == "__main__":
+    main()
