@@ -21,6 +21,7 @@ libumockdev-dev
 qt6-base-dev
 qt6-tools-dev
 libqt6uitools6
+libqt6opengl6-dev
 libgl-dev
 libxkbcommon-dev
 xvfb
