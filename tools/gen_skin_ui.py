@@ -351,16 +351,16 @@ def device_option_ui():
 def power_ui():
     root = box("MpDevicePower", "root", "V", [
         box("QWidget", "device_power_Layout", "H", [
-            label("device_power_status", props=p_fixed(28, 16) + [p_dyn("image", "power/powered.png")]),
+            label("device_power_status", props=p_fixed(28, 16) + [p_dyn("bkimage", "file='power/powered.png'")]),
             W("QProgressBar", "device_Power_progress",
               props=[("maximum", "number", 100, True), ("value", "number", 0, True),
                      p_bool("textVisible", False), p_bool("invertedAppearance", True)] +
               p_fixed(64, 8)),
             label("device_power_value", props=[p_str("text", "")]),
-            label("device_wuxian_logo", props=p_fixed(16, 16) + [hidden()]),
+            label("device_wuxian_logo", props=p_fixed(16, 16) + [hidden(), p_dyn("bkimage", "file='power/wuxian_logo.png'")]),
         ], spacing=6),
         box("QWidget", "device_phone_layout", "H", [
-            label("device_phone_image", props=p_fixed(16, 16)),
+            label("device_phone_image", props=p_fixed(16, 16) + [p_dyn("bkimage", "file='power/Phone_type_no_device.png'")]),
             label("device_phone_type", "Phone_type_no_device"),
         ], spacing=6),
     ], props=[p_geom(0, 0, 156, 96)], spacing=8, margins=(4, 4, 4, 4))
@@ -383,7 +383,8 @@ def profile_bar(family, shown_tabs):
     for name, k in TABS:
         props = [] if name in shown_tabs else [hidden()]
         tabs.append(option(name, family + "_page_tab", k, checked=(name == "deng_Op_tab"),
-                           props=props + [("minimumSize", "size", (88, 32), True)]))
+                           props=props + [("minimumSize", "size", (88, 32), True),
+                                          p_dyn("skinrole", "pagetab")]))
     return box("QWidget", "DeviceProfileItem", "H", [
         label("device_profile_label", "profile_text"),
         W("QComboBox", "device_profile_combo", props=p_fixed(160, 30)),
@@ -417,14 +418,14 @@ def key_buttons(entries, with_keys, light_image):
     """entries: (index, x, y, w, h, visible). LED button under the key button of the same place."""
     out = []
     for (i, x, y, w, h, vis) in entries:
-        ps = [p_geom(x, y, w, h), p_dyn("lightimage", light_image), p_bool("flat", True)]
+        ps = [p_geom(x, y, w, h), p_dyn("lightimage", light_image), p_dyn("skinrole", "led")]
         if not vis:
             ps.append(hidden())
         out.append(W("DeviceKeyButton", "light_%d" % i, props=ps))
     if with_keys:
         for (i, x, y, w, h, vis) in with_keys:
             ps = [p_geom(x, y, w, h), p_dyn("keysetimage", "common/key_set_mark.png"),
-                  p_dyn("keyunsetimage", "common/key_unset_mark.png"), p_bool("flat", True)]
+                  p_dyn("keyunsetimage", "common/key_unset_mark.png"), p_dyn("skinrole", "key")]
             if not vis:
                 ps.append(hidden())
             out.append(W("DeviceKeyButton", "key_%d" % i, props=ps))
@@ -432,8 +433,11 @@ def key_buttons(entries, with_keys, light_image):
 
 
 def select_panel(name, size, children, image):
-    return W("SelectPanel", name, props=p_fixed(*size) + [p_dyn("bkimage", image)],
-             children=children)
+    """The picture: a label drawing the device (below) and the key and LED buttons over it.
+    A label lets mouse presses through, so the panel's rubber band still starts on it."""
+    picture = W("QLabel", name + "_picture",
+                props=[p_geom(0, 0, size[0], size[1]), p_dyn("bkimage", "file='%s'" % image)])
+    return W("SelectPanel", name, props=p_fixed(*size), children=[picture] + children)
 
 
 def centred(name, inner):
