@@ -1,0 +1,59 @@
+// One key or LED of a device picture: a button that shows the key's light (colour and level) and
+// two marks for "key assigned" / "key not assigned". Selected by the rubber band of its panel.
+#pragma once
+
+#include <QPixmap>
+#include <QPushButton>
+
+namespace qx::controls {
+
+class CDeviceKeyButtonUI : public QPushButton {
+    Q_OBJECT
+    Q_PROPERTY(QString lightimage READ LightImage WRITE SetLightImage)
+    Q_PROPERTY(QString keysetimage READ KeySetImage WRITE SetKeySetImage)
+    Q_PROPERTY(QString keyunsetimage READ KeyUnsetImage WRITE SetKeyUnsetImage)
+    Q_PROPERTY(QString gmnametextcolor READ GmNameTextColor WRITE SetGmNameTextColor)
+  public:
+    explicit CDeviceKeyButtonUI(QWidget* parent = nullptr);
+
+    // colour is packed red | blue << 8 | green << 16; level 0..255 is the light's opacity; the
+    // light shows only while flag is non-zero.
+    void SetKeyLight(quint32 colour, int level, int flag);
+    quint32 LightColour() const { return lightColour_; }
+    int LightLevel() const { return lightLevel_; }
+    int LightFlag() const { return lightFlag_; }
+    static QColor UnpackColour(quint32 colour);
+
+    bool IsSelected() const { return selected_; }
+    void SetSelected(bool selected) { selected_ = selected; }
+    bool KeySetHidden() const { return keySetHidden_; }
+    void SetKeySetHidden(bool hidden);
+    bool KeyUnsetHidden() const { return keyUnsetHidden_; }
+    void SetKeyUnsetHidden(bool hidden);
+
+    QString LightImage() const { return lightImage_; }
+    void SetLightImage(const QString& description);
+    QString KeySetImage() const { return keySetImage_; }
+    void SetKeySetImage(const QString& description);
+    QString KeyUnsetImage() const { return keyUnsetImage_; }
+    void SetKeyUnsetImage(const QString& description);
+    // Accepted for the skins' sake; it changes nothing.
+    QString GmNameTextColor() const { return gmNameTextColor_; }
+    void SetGmNameTextColor(const QString& colour) { gmNameTextColor_ = colour; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+  private:
+    QString lightImage_, keySetImage_, keyUnsetImage_, gmNameTextColor_;
+    QPixmap lightPixmap_, keySetPixmap_, keyUnsetPixmap_;
+    quint32 lightColour_ = 255;
+    int lightLevel_ = 200;
+    int lightFlag_ = 0;
+    bool selected_ = false;
+    bool keySetHidden_ = true;
+    bool keyUnsetHidden_ = true;
+};
+
+}  // namespace qx::controls
