@@ -238,9 +238,9 @@ def recoil(gun):
 
 def languages():
     return {"Language": [
-        {"Language_name": "en", "Language_file": "lan_en.xml", "Language_ID": 1033,
+        {"Language_name": "en", "Language_file": "lan_en.json", "Language_ID": 1033,
          "Language_text": "English"},
-        {"Language_name": "cn", "Language_file": "lan_cn.xml", "Language_ID": 2052,
+        {"Language_name": "cn", "Language_file": "lan_cn.json", "Language_ID": 2052,
          "Language_text": "简体中文"},
     ]}
 

@@ -39,7 +39,7 @@ class W:
     """One widget of a .ui file: class, object name, properties, children in a layout or placed."""
 
     def __init__(self, cls, name, layout=None, props=None, children=None, spacing=None,
-                 margins=None, items=None):
+                 margins=None, items=None, align=None):
         self.cls = cls
         self.name = name
         self.layout = layout  # "V", "H", "S" (stacked pages), or None (placed by geometry)
@@ -48,6 +48,7 @@ class W:
         self.spacing = spacing
         self.margins = margins
         self.items = items  # combo items (language keys)
+        self.align = align  # alignment of the widget in its parent's layout
 
 
 def key(k):
@@ -137,7 +138,9 @@ def render(w, ind=" "):
         out += ind + '  <property name="spacing"><number>%d</number></property>\n' % (
             w.spacing if w.spacing is not None else 0)
         for c in w.children:
-            out += ind + "  <item>\n" + render(c, ind + "   ") + ind + "  </item>\n"
+            align = getattr(c, "align", None)
+            item = '<item alignment="%s">' % align if align else "<item>"
+            out += ind + "  " + item + "\n" + render(c, ind + "   ") + ind + "  </item>\n"
         out += ind + " </layout>\n"
     else:  # stacked pages or placed children
         for c in w.children:
@@ -440,8 +443,11 @@ def select_panel(name, size, children, image):
     return W("SelectPanel", name, props=p_fixed(*size), children=[picture] + children)
 
 
-def centred(name, inner):
-    return box("QWidget", name, "H", [spacer(name + "_l", True), inner, spacer(name + "_r", True)])
+def centred(inner):
+    """The picture directly in the page's layout: the device finds its SelectPanel among the
+    page's own children."""
+    inner.align = "Qt::AlignHCenter"
+    return inner
 
 
 def keyboard_page():
@@ -498,7 +504,7 @@ def mouse_page():
     panel = select_panel("mouse_device_key_light", layout.MOUSE_SIZE,
                          key_buttons(leds, keys, "common/led_light.png"), "device/mouse_picture.png")
     device_page("XML/DeviceXml/mousedevice.ui", "OrvaneMouseDevice", "ms",
-                centred("mouse_picture_area", panel),
+                centred(panel),
                 ["deng_Op_tab", "key_Op_tab", "macro_Op_tab", "system_Op_tab", "cursor_Op_tab"],
                 [page("keyfunc_page_light", [empty_panel("LightControlItem")]),
                  page("keyfunc_page_keyset", [empty_panel("KeySetControlItem"),
@@ -514,7 +520,7 @@ def pad_page():
     panel = select_panel("pad_device_key_light", layout.PAD_SIZE,
                          key_buttons(leds, None, "common/led_light.png"), "device/pad_picture.png")
     device_page("XML/DeviceXml/mousepaddevice.ui", "OrvaneMousePadDevice", "mp",
-                centred("pad_picture_area", panel), ["deng_Op_tab"],
+                centred(panel), ["deng_Op_tab"],
                 [page("keyfunc_page_light", [empty_panel("LightControlItem")])],
                 [], "hard_mp_device_name_text")
 
@@ -525,7 +531,7 @@ def headset_page():
                          key_buttons(leds, None, "common/led_light.png"),
                          "device/headset_picture.png")
     device_page("XML/DeviceXml/hs6533device.ui", "OrvaneHS6533Device", "hs",
-                centred("hs_picture_area", panel),
+                centred(panel),
                 ["deng_Op_tab", "6533_voice_Op_tab", "magic_Op_tab", "Virtual7.1_Op_tab"],
                 [page("keyfunc_page_light", [empty_panel("LightControlItem")]),
                  page("keyfunc_page_voice", [empty_panel("Voice6533ControlItem")]),
