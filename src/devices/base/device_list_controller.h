@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -63,8 +64,29 @@ class DeviceListController {
     void RefreshNoDeviceLink();
 
   private:
+    // One list entry with its power control and its row of the device entry table.
+    struct EntryRecord {
+        QPointer<CMpDevicePowerUI> power;
+        QPointer<CDeviceOptionUI> entry;
+        int row = -1;
+    };
+
     int AddDeviceEntry(const DeviceSlot& slot, int role);
-    // (the implementation adds what it needs here)
+    std::vector<COrvaneUSBDevice*>* ListOfKind(uint16_t kind);
+    QWidget* Container(const char* name) const;
+    // The entries in the order of the list.
+    std::vector<CDeviceOptionUI*> Entries() const;
+    CDeviceOptionUI* EntryOfListIndex(int listIndex) const;
+    // The device whose command slot record is the slot's (or its partner's).
+    COrvaneUSBDevice* FindDevice(int slot);
+    // The device whose command slot has the notification slot's (or its partner's) product.
+    COrvaneUSBDevice* FindNotificationDevice(int slot);
+    // The partner slot of `slot` when it holds the other path of the same device, else -1.
+    int ConnectedPartner(int slot) const;
+    void SwitchConnection(int slot, int role);
+    void ShowEntry(CDeviceOptionUI* entry, bool visible, bool select);
+    void EntryLost(CDeviceOptionUI* entry);
+    void SelectNeighbour(int step);
 
     QPointer<QWidget> window_;
     ui::PaintManager& paintManager_;
@@ -72,6 +94,9 @@ class DeviceListController {
     SlotTable& slots_;
     QPointer<QObject> messageTarget_;
     std::vector<COrvaneUSBDevice*> pads_, mice_, keyboards_, headsets_;
+    std::vector<EntryRecord> records_;
+    // Every device made, watched: the window may destroy them before this controller.
+    std::vector<QPointer<COrvaneUSBDevice>> devices_;
 };
 
 }  // namespace qx::devices

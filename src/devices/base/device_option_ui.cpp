@@ -1,0 +1,245 @@
+#include "devices/base/device_option_ui.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+
+#include "core/diagnostics.h"
+#include "devices/base/orvane_usb_device.h"
+#include "devices/base/skin_image.h"
+#include "ui/custom_message.h"
+#include "ui/messages.h"
+#include "ui/paint_manager.h"
+#include "ui/resource_manager.h"
+
+namespace qx::devices {
+
+namespace {
+
+// The icon stem of a kind code and variant; nullptr when nothing is to change.
+const char* IconStem(int kindCode, int variant) {
+    switch (kindCode) {
+        case 1:
+            return "kb";
+        case 2:
+            return "ms";
+        case 3:
+            if (variant == 0) return "hard_mp";
+            if (variant == 1) return "soft_mp";
+            return nullptr;
+        case 4:
+        case 7:
+            return "hd";
+        case 5:
+            return "hub";
+        default:
+            return "unknow";
+    }
+}
+
+}  // namespace
+
+CDeviceOptionUI::CDeviceOptionUI(QWidget* parent) : QWidget(parent) {}
+
+CDeviceOptionUI::~CDeviceOptionUI() {
+    if (paintManager_) {
+        paintManager_->KillTimers(this);
+        paintManager_->RemoveNotifier(this);
+    }
+}
+
+QAbstractButton* CDeviceOptionUI::SelectOption() const {
+    return qobject_cast<QAbstractButton*>(ui::PaintManager::FindSubControlByName(
+        const_cast<CDeviceOptionUI*>(this), "device_select"));
+}
+
+QAbstractButton* CDeviceOptionUI::SynchroOption() const {
+    return qobject_cast<QAbstractButton*>(ui::PaintManager::FindSubControlByName(
+        const_cast<CDeviceOptionUI*>(this), "synchro_device_select"));
+}
+
+QLabel* CDeviceOptionUI::NameLabel() const {
+    return qobject_cast<QLabel*>(ui::PaintManager::FindSubControlByName(
+        const_cast<CDeviceOptionUI*>(this), "device_select_name"));
+}
+
+void CDeviceOptionUI::SetSynchroVisible(bool visible) {
+    if (QAbstractButton* synchro = SynchroOption()) synchro->setVisible(visible);
+    ApplyImages();
+}
+
+void CDeviceOptionUI::SetSynchroSelected(bool selected) {
+    if (QAbstractButton* synchro = SynchroOption()) synchro->setChecked(selected);
+    ApplyImages();
+}
+
+bool CDeviceOptionUI::IsSynchroSelected() const {
+    QAbstractButton* synchro = SynchroOption();
+    return synchro != nullptr && synchro->isChecked();
+}
+
+void CDeviceOptionUI::SetSelected(bool selected) {
+    if (QAbstractButton* option = SelectOption()) option->setChecked(selected);
+}
+
+bool CDeviceOptionUI::IsSelected() const {
+    QAbstractButton* option = SelectOption();
+    return option != nullptr && option->isChecked();
+}
+
+void CDeviceOptionUI::SetKind(int kindCode, int variant) {
+    const char* stem = IconStem(kindCode, variant);
+    if (stem == nullptr) return;
+    kindCode_ = kindCode;
+    variant_ = variant;
+    const QString base = QString("common/device_ico/%1_device_").arg(QString::fromLatin1(stem));
+    normalImage_ = base + "normal.png";
+    selectedImage_ = base + "selected.png";
+    synchroSelectedImage_ = base + "synchro_selected.png";
+    synchroNormalImage_ = base + "synchro_normal.png";
+    if (QLabel* label = NameLabel()) {
+        ui::SetControlText(label, QString("%1_device_name_text").arg(QString::fromLatin1(stem)));
+    }
+    ApplyImages();
+}
+
+void CDeviceOptionUI::ApplyImages() {
+    if (normalImage_.isEmpty()) return;
+    const bool synchro = IsSynchroSelected();
+    SetOptionImages(SelectOption(), synchro ? synchroNormalImage_ : normalImage_,
+                    synchro ? synchroSelectedImage_ : selectedImage_);
+}
+
+void CDeviceOptionUI::BindPage(const QString& layoutName, int index) {
+    pageLayout_ = layoutName;
+    pageIndex_ = index;
+    if (QAbstractButton* option = SelectOption()) {
+        option->setProperty("bindtablayoutname", layoutName);
+        option->setProperty("bindtabindex", index);
+    }
+}
+
+void CDeviceOptionUI::SetPowerPage(const QString& layoutName, int index) {
+    powerLayout_ = layoutName;
+    powerIndex_ = index;
+}
+
+void CDeviceOptionUI::SetGroup(const QString& group) {
+    if (QAbstractButton* option = SelectOption()) {
+        option->setProperty("group", group);
+        option->setCheckable(true);
+    }
+}
+
+void CDeviceOptionUI::SetNameText(const QString& name) {
+    name_ = name;
+    setProperty("devicename", name);
+}
+
+void CDeviceOptionUI::SetDevice(COrvaneUSBDevice* device) {
+    device_ = device;
+    if (device != nullptr) device->SetDeviceEntry(this);
+}
+
+COrvaneUSBDevice* CDeviceOptionUI::Device() const { return device_; }
+
+void CDeviceOptionUI::SetPaintManager(ui::PaintManager* paintManager) {
+    if (paintManager_ == paintManager) return;
+    if (paintManager_) paintManager_->RemoveNotifier(this);
+    paintManager_ = paintManager;
+    if (paintManager_) paintManager_->AddNotifier(this);
+}
+
+ui::PaintManager* CDeviceOptionUI::Manager() const {
+    return paintManager_ ? paintManager_.data() : ui::PaintManager::Of(this);
+}
+
+bool CDeviceOptionUI::SetTimer(int id, int delayMs) {
+    ui::PaintManager* manager = Manager();
+    return manager != nullptr && manager->SetTimer(this, id, delayMs);
+}
+
+void CDeviceOptionUI::KillTimer(int id) {
+    if (ui::PaintManager* manager = Manager()) manager->KillTimer(this, id);
+}
+
+void CDeviceOptionUI::StartContact() { SetTimer(kContactTimer, 500); }
+
+void CDeviceOptionUI::StartPresencePolling(int delayMs) {
+    if (device_ && device_->CommandLink().IsOpen()) SetTimer(kPresenceTimer, delayMs);
+}
+
+void CDeviceOptionUI::StartRefresh(int delayMs) { SetTimer(kRefreshTimer, delayMs); }
+
+void CDeviceOptionUI::ShowEntry(bool shown) {
+    shown_ = shown;
+    setVisible(shown);
+}
+
+void CDeviceOptionUI::SendOnline(int online) {
+    if (!device_) return;
+    ui::SendMessage(messageTarget_, msg::kEntryOnline, device_->DeviceListIndex(), online);
+}
+
+void CDeviceOptionUI::Notify(ui::TNotifyUI& msg) {
+    if (msg.sender != this || msg.type != "timer") return;
+    OnTimer(static_cast<int>(msg.wParam));
+}
+
+void CDeviceOptionUI::OnTimer(int id) {
+    KillTimer(id);
+    if (!device_) return;
+    COrvaneUSBDevice& device = *device_;
+    const bool open = device.CommandLink().IsOpen();
+    switch (id) {
+        case kFrameTimer:
+            device.PushFrame();
+            if (IsSelected() && device.WindowActive()) device.update();
+            if (device.CommandLink().IsOpen()) SetTimer(kFrameTimer, device.Receiver() ? 500 : 5);
+            break;
+        case kContactTimer:
+            if (device.Receiver() && open) {
+                if (device.PresenceQuery() == 0) {
+                    presenceFailures_ = (presenceFailures_ + 1) % kFailuresWrapAt;
+                    if (shown_) SendOnline(0);
+                    SetTimer(kContactTimer, 3000);
+                    break;
+                }
+                SendOnline(1);
+            }
+            device.FirstContact();
+            presenceFailures_ = 0;
+            SetTimer(kFrameTimer, 5);
+            if (device.HasBattery() && device.CommandLink().IsOpen()) SetTimer(kPowerTimer, 50);
+            if (device.Receiver()) StartPresencePolling(2000);
+            break;
+        case kRefreshTimer:
+            device.RefreshFromDevice();
+            break;
+        case kSpareTimer1:
+            device.SpareOperation1();
+            break;
+        case kSpareTimer2:
+            device.SpareOperation2();
+            break;
+        case kPowerTimer:
+            device.PowerQuery();
+            if (device.HasBattery()) SetTimer(kPowerTimer, 5000);
+            break;
+        case kPresenceTimer:
+            if (!device.Receiver()) break;
+            if (device.PresenceQuery() != 0) {
+                if (!shown_) {
+                    SendOnline(1);
+                    if (device.HasBattery()) device.PowerQuery();
+                }
+            } else if (shown_) {
+                SendOnline(0);
+            }
+            if (device.CommandLink().IsOpen()) SetTimer(kPresenceTimer, 3000);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace qx::devices

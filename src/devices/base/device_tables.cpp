@@ -1,0 +1,16 @@
+#include "devices/base/device_tables.h"
+
+namespace qx::devices {
+
+int FindDeviceEntryRow(uint16_t vendorId, uint16_t productId, uint16_t kindCode, uint16_t role) {
+    for (size_t i = 0; i < kDeviceEntryTable.size(); ++i) {
+        const DeviceEntryRow& row = kDeviceEntryTable[i];
+        if (row.vendorId == vendorId && row.productId == productId && row.kindCode == kindCode &&
+            row.role == role) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+}  // namespace qx::devices

@@ -1,0 +1,69 @@
+#include "devices/base/notification_thread.h"
+
+#include <utility>
+#include <vector>
+
+#include "core/diagnostics.h"
+#include "hid/hid_device.h"
+
+namespace qx::devices {
+
+namespace {
+// After a failed read (an interface that went away) the loop waits this long before it tries
+// again, so that a dead interface does not keep a core busy until it is closed.
+constexpr int kRetryAfterFailureMs = 50;
+}  // namespace
+
+NotificationThread::~NotificationThread() { Stop(); }
+
+void NotificationThread::Start(HidDevice& device, CodeHandler handler, std::string exitLine) {
+    Stop();
+    stop_.Reset();
+    device_ = &device;
+    thread_ = std::thread(&NotificationThread::Loop, &device, &stop_, std::move(handler),
+                          std::move(exitLine));
+}
+
+void NotificationThread::Stop() {
+    if (!thread_.joinable()) return;
+    stop_.Set();
+    if (device_ != nullptr) device_->Cancel();
+    thread_.join();
+    DebugLine("线程退出：：对象处于激发状态\n");
+    device_ = nullptr;
+}
+
+uint16_t NotificationThread::CodeOf(const HidDevice& device) {
+    const std::vector<HidInputItem>& items = device.InputItems();
+    if (items.empty()) return 0;
+    const HidInputItem& first = items.front();
+    if (first.isButton) return first.usageList.empty() ? 0 : first.usageList.front();
+    return static_cast<uint16_t>(first.rawValue);
+}
+
+void NotificationThread::Loop(HidDevice* device, Event* stop, CodeHandler handler,
+                              std::string exitLine) {
+    std::vector<uint8_t> report;
+    for (;;) {
+        if (stop->Wait(1)) {
+            DebugLine(exitLine);
+            return;
+        }
+        if (!device->IsOpen()) {
+            if (stop->Wait(kRetryAfterFailureMs)) continue;
+            continue;
+        }
+        report.assign(device->InputReportByteLength() > 0 ? device->InputReportByteLength() : 64,
+                      0);
+        size_t got = 0;
+        if (device->Read(report.data(), report.size(), &got, HidDevice::kInfinite) == 0) {
+            stop->Wait(kRetryAfterFailureMs);
+            continue;
+        }
+        if (stop->IsSet()) continue;
+        device->UnpackInputReport(report.data(), got);
+        handler(CodeOf(*device));
+    }
+}
+
+}  // namespace qx::devices

@@ -1,0 +1,19 @@
+#include "devices/headset/orvane_hs6533_device.h"
+
+namespace qx::devices {
+
+COrvaneHS6533Device::COrvaneHS6533Device(QWidget* parent) : COrvaneUSBDevice(parent) {
+    SetKind(DeviceKind::Headset);
+}
+
+COrvaneHS6533Device::~COrvaneHS6533Device() { StopNotificationThreads(); }
+
+void COrvaneHS6533Device::PowerQuery() { ReadAndShowPowerRecord(); }
+
+void COrvaneHS6533Device::OnNotificationCode(uint16_t code, bool) {
+    if (code == 0x0401) RequestRefresh(500);
+}
+
+std::string COrvaneHS6533Device::NotificationExitLine() const { return "HS 设备同步线程设定退出"; }
+
+}  // namespace qx::devices
