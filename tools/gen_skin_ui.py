@@ -82,6 +82,15 @@ def p_dyn(name, value):
     return (name, "string", value, False)
 
 
+def p_font(font_id):
+    """A font of the main window's font table (the language switch applies it)."""
+    return ("fontid", "number", font_id, False)
+
+
+def p_centre():
+    return ("alignment", "set", "Qt::AlignCenter", True)
+
+
 def hidden():
     return p_bool("visible", False)
 
@@ -233,7 +242,7 @@ def title_bar():
 
     return box("QWidget", "title_bar", "H", [
         label("title_logo", props=p_fixed(28, 28)),
-        label("title_text", "main_title_text"),
+        label("title_text", "main_title_text", props=[p_font(50)]),
         spacer("title_spacer", True),
         box("QWidget", "title_status", "H", [
             W("QProgressBar", "setting_progress", props=[hidden(), ("maximum", "number", 100, True),
@@ -275,16 +284,17 @@ def device_column():
 def no_device_page():
     return page("device_page_empty", [
         spacer("nodevice_top", False),
-        box("QWidget", "No_device_Link", "V", [
-            label("nodevice_image", props=p_fixed(160, 120)),
-            label("nodevice_title", "nodevice_title_text"),
-            label("nodevice_text", "nodevice_text", props=[p_bool("wordWrap", True)]),
+        W("QWidget", "No_device_Link", layout="V", align="Qt::AlignHCenter", children=[
+            W("QLabel", "nodevice_image", props=p_fixed(160, 120), align="Qt::AlignHCenter"),
+            label("nodevice_title", "nodevice_title_text", props=[p_font(5), p_centre()]),
+            label("nodevice_text", "nodevice_text", props=[p_bool("wordWrap", True), p_centre()]),
             box("QWidget", "nodevice_btn_row", "H", [
                 spacer("nodevice_btn_l", True),
                 button("nodevice_ok_btn", "nodevice_ok_text", props=p_fixed(120, 34)),
                 spacer("nodevice_btn_r", True),
             ]),
-        ], props=[("maximumSize", "size", (420, 320), True)], spacing=10, margins=(24, 24, 24, 24)),
+        ], props=[("minimumSize", "size", (420, 0), True), ("maximumSize", "size", (420, 340), True)],
+            spacing=12, margins=(24, 24, 24, 24)),
         spacer("nodevice_bottom", False),
     ])
 
@@ -307,7 +317,7 @@ def main_ui():
 def msg_ui():
     root = box("QWidget", "root", "V", [
         box("QWidget", "msg_title_bar", "H", [
-            label("MessageTitle", "msg_default_title"),
+            label("MessageTitle", "msg_default_title", props=[p_font(0)]),
             spacer("msg_title_spacer", True),
             button("closebtn", props=p_fixed(28, 28), tip="close_tip"),
         ], margins=(16, 8, 8, 8)),
@@ -359,12 +369,13 @@ def power_ui():
               props=[("maximum", "number", 100, True), ("value", "number", 0, True),
                      p_bool("textVisible", False), p_bool("invertedAppearance", True)] +
               p_fixed(64, 8)),
-            label("device_power_value", props=[p_str("text", "")]),
+            label("device_power_value", props=[p_str("text", ""), p_font(8)]),
             label("device_wuxian_logo", props=p_fixed(16, 16) + [hidden(), p_dyn("bkimage", "file='power/wuxian_logo.png'")]),
         ], spacing=6),
         box("QWidget", "device_phone_layout", "H", [
-            label("device_phone_image", props=p_fixed(16, 16) + [p_dyn("bkimage", "file='power/Phone_type_no_device.png'")]),
-            label("device_phone_type", "Phone_type_no_device"),
+            # empty until a mouse pad reports what lies on its charger
+            label("device_phone_image", props=p_fixed(16, 16)),
+            label("device_phone_type", props=[p_str("text", "")]),
         ], spacing=6),
     ], props=[p_geom(0, 0, 156, 96)], spacing=8, margins=(4, 4, 4, 4))
     write_ui("XML/CustomControlXML/MpDevicePower.ui", root)
@@ -386,7 +397,7 @@ def profile_bar(family, shown_tabs):
     for name, k in TABS:
         props = [] if name in shown_tabs else [hidden()]
         tabs.append(option(name, family + "_page_tab", k, checked=(name == "deng_Op_tab"),
-                           props=props + [("minimumSize", "size", (88, 32), True),
+                           props=props + [("minimumSize", "size", (88, 32), True), p_font(0),
                                           p_dyn("skinrole", "pagetab")]))
     return box("QWidget", "DeviceProfileItem", "H", [
         label("device_profile_label", "profile_text"),
@@ -406,7 +417,7 @@ def function_switches(key_pages, function_pages):
 def device_page(rel, cls, family, picture, shown_tabs, key_pages, function_pages, name_key):
     root = box(cls, "root", "V", [
         box("QWidget", "device_header", "H", [
-            label("device_page_name", name_key),
+            label("device_page_name", name_key, props=[p_font(2)]),
             spacer("device_header_spacer", True),
             button("default_btn", "default_btn_text", props=[("minimumSize", "size", (96, 28), True)]),
         ], margins=(0, 0, 0, 0)),
