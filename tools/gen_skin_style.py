@@ -114,6 +114,11 @@ QProgressBar#device_Power_progress::chunk {{ background-color: {line}; }}
 QLabel#device_wuxian_logo {{ border-image: url(skin:power/wuxian_logo.png); }}
 QLabel#device_power_value {{ color: {text_dim}; }}
 
+/* tray menu */
+QWidget#menu QPushButton {{ background: transparent; border: none; border-radius: 0;
+    text-align: left; padding: 6px 16px; }}
+QWidget#menu QPushButton:hover {{ background-color: {accent}; color: #ffffff; }}
+
 /* message window */
 QLabel#MessageText {{ padding: 8px 16px; }}
 QPushButton#confirm_btn {{ background-color: {accent}; border-color: {accent}; color: #ffffff; }}

@@ -334,8 +334,8 @@ def msg_ui():
 
 def menu_ui():
     root = box("QWidget", "root", "V", [
-        button("menu_setting", "menu_setting_text"),
-        button("menu_about", "menu_about_text"),
+        button("setwnd_menu", "menu_setting_text"),
+        button("about_menu", "menu_about_text"),
         button("exit", "menu_exit_text"),
     ], props=[p_geom(0, 0, 140, 100)], spacing=2, margins=(4, 4, 4, 4))
     write_ui("menu.ui", root)

@@ -1,6 +1,8 @@
 #include "settings/ui_font_table.h"
 
 #include <QApplication>
+#include <QEvent>
+#include <QObject>
 #include <QVariant>
 #include <QWidget>
 
@@ -26,6 +28,26 @@ void ApplyTo(QWidget* widget) {
     bool ok = false;
     const int value = id.toInt(&ok);
     widget->setFont(UiFont(ok ? value : kDefaultFontId));
+}
+
+// Controls built after the table was applied (device pages, list entries, pop-ups) take their
+// font when they are first polished, so no builder has to remember to apply it.
+class FontIdFilter : public QObject {
+  public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Polish && watched->isWidgetType() && !Family().isEmpty()) {
+            ApplyTo(static_cast<QWidget*>(watched));
+        }
+        return false;
+    }
+};
+
+void InstallFilterOnce() {
+    static FontIdFilter* filter = nullptr;
+    if (filter != nullptr || QApplication::instance() == nullptr) return;
+    filter = new FontIdFilter(QApplication::instance());
+    QApplication::instance()->installEventFilter(filter);
 }
 
 }  // namespace
@@ -76,6 +98,7 @@ void SetUiFontFamily(const QString& family) {
     // The old table goes first: every entry is rebuilt from the new family.
     Family() = family;
     if (QApplication::instance() == nullptr) return;
+    InstallFilterOnce();
     QApplication::setFont(UiFont(kDefaultFontId));
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (QWidget* window : windows) ApplyFontIds(window);

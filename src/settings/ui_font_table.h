@@ -28,8 +28,8 @@ const std::vector<UiFontEntry>& UiFontTable();
 QString UiFontFamily();
 // The font of an id in the current family; the default entry for an unknown id.
 QFont UiFont(int id);
-// Gives every control below `subtree` (itself included) that carries a font id its font. Trees
-// built after a language switch (device pages, list entries) are passed here once built.
+// Gives every control below `subtree` (itself included) that carries a font id its font. Controls
+// made later get theirs when Qt first polishes them (before they are shown).
 void ApplyFontIds(QWidget* subtree);
 
 namespace detail {

@@ -216,6 +216,12 @@ TEST_F(LanguageSettingsTest, FontIdsGiveTheirSizeAndStyle) {
     EXPECT_TRUE(title->font().bold());
     EXPECT_EQ(title->font().pixelSize(), 18);
     EXPECT_EQ(plain->font().pixelSize(), 14);
+    // A control made afterwards takes its font before it is shown.
+    auto* later = new QLabel(&window);
+    later->setProperty(kFontIdProperty, 3);
+    later->ensurePolished();
+    EXPECT_EQ(later->font().pixelSize(), 30);
+    EXPECT_EQ(later->font().families().value(0), "Another Family");
 }
 
 }  // namespace
