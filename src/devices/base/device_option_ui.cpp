@@ -1,6 +1,7 @@
 #include "devices/base/device_option_ui.h"
 
 #include <QAbstractButton>
+#include <QButtonGroup>
 #include <QLabel>
 
 #include "core/diagnostics.h"
@@ -78,7 +79,14 @@ bool CDeviceOptionUI::IsSynchroSelected() const {
 }
 
 void CDeviceOptionUI::SetSelected(bool selected) {
-    if (QAbstractButton* option = SelectOption()) option->setChecked(selected);
+    QAbstractButton* option = SelectOption();
+    if (option == nullptr || option->isChecked() == selected) return;
+    // An exclusive group keeps its last checked option: unchecking needs the group lifted.
+    QButtonGroup* group = option->group();
+    const bool exclusive = group != nullptr && group->exclusive();
+    if (exclusive && !selected) group->setExclusive(false);
+    option->setChecked(selected);
+    if (exclusive && !selected) group->setExclusive(true);
 }
 
 bool CDeviceOptionUI::IsSelected() const {

@@ -1,0 +1,205 @@
+// Device objects on their own: the frame, the picture binding, tab pages, host lighting control,
+// notification threads and the hand-over of a sync request to the UI thread.
+#include <gtest/gtest.h>
+
+#include <QStackedWidget>
+#include <QThread>
+#include <atomic>
+#include <chrono>
+#include <future>
+
+#include "controls/device_key_button.h"
+#include "device_window_fixture.h"
+#include "devices/base/device_option_ui.h"
+#include "devices/base/orvane_usb_device.h"
+#include "devices/keyboard/orvane_keyboard_device.h"
+#include "ui/control_factory.h"
+
+namespace qx::devices {
+namespace {
+
+using test::DeviceWindow;
+using test::WaitUntil;
+
+TEST(DeviceObject, LedsOutsideTheFrameChangeNothingAndReadAsZero) {
+    COrvaneKeyboardDevice device;
+    device.SetLedCount(15);
+    device.SetLed(3, 0x123456, 200);
+    EXPECT_EQ(device.GetLed(3), std::make_pair(uint32_t{0x123456}, uint32_t{200}));
+    const lighting::LightFrame before = device.Frame();
+    for (int index : {-1, 15, 169, 170, 100000}) {
+        device.SetLed(index, 0xFFFFFF, 255);
+        EXPECT_EQ(device.GetLed(index), std::make_pair(uint32_t{0}, uint32_t{0})) << index;
+    }
+    EXPECT_EQ(device.Frame(), before);
+    // A new count empties the frame.
+    device.SetLedCount(4);
+    EXPECT_EQ(device.GetLed(3), std::make_pair(uint32_t{0}, uint32_t{0}));
+    EXPECT_EQ(device.Frame().size, 4);
+}
+
+TEST(DeviceObject, RingAndFadeCounters) {
+    COrvaneKeyboardDevice device;
+    device.Ring()[0] = 1;
+    device.Ring()[10] = 1;
+    device.StartDecayGroup();
+    EXPECT_EQ(device.FadeCounters()[0], 255);
+    EXPECT_EQ(device.FadeCounters()[10], 0) << "only entries 0 to 8";
+    device.RotateRing(1);
+    EXPECT_EQ(device.Ring()[1], 1);
+    EXPECT_EQ(device.Ring()[11], 1);
+    device.RotateRing(0);
+    device.RotateRing(0);
+    EXPECT_EQ(device.Ring()[22], 1) << "wraps round";
+    device.ClearDecay();
+    EXPECT_EQ(device.Ring()[22], 0);
+    EXPECT_EQ(device.FadeCounters()[0], 0);
+}
+
+TEST(DeviceObject, PanelBindsTheKeyAndLedButtonsOfThePicture) {
+    DeviceWindow w;
+    w.Start();
+    COrvaneUSBDevice* keyboard = w.controller->Keyboards().front();
+    ASSERT_NE(keyboard->SelectPanel(), nullptr);
+    EXPECT_EQ(keyboard->SelectPanel()->objectName(), "device_key_light");
+    for (int n : {0, 110, 169}) {
+        ASSERT_NE(keyboard->KeyButtons()[static_cast<size_t>(n)], nullptr) << n;
+        EXPECT_EQ(keyboard->KeyButtons()[static_cast<size_t>(n)]->objectName(),
+                  QString("key_%1").arg(n));
+        auto* led = qobject_cast<controls::CDeviceKeyButtonUI*>(
+            keyboard->LedButtons()[static_cast<size_t>(n)].data());
+        ASSERT_NE(led, nullptr) << n;
+        EXPECT_EQ(led->LightColour(), 0xFFFFFFu);
+        EXPECT_EQ(led->LightLevel(), 255);
+    }
+    // The pad's picture has LEDs only.
+    COrvaneUSBDevice* mouse = w.controller->Mice().front();
+    EXPECT_EQ(mouse->SelectPanel()->objectName(), "mouse_device_key_light");
+    EXPECT_NE(mouse->LedButtons()[14], nullptr);
+
+    // A device without a page file shows no picture.
+    COrvaneKeyboardDevice bare;
+    bare.SetKeyCount(170);
+    bare.SetLedCount(170);
+    bare.AttachPanel();
+    EXPECT_EQ(bare.KeyCount(), 0);
+    EXPECT_EQ(bare.LedCount(), 0);
+    bare.PushFrame();
+}
+
+TEST(DeviceObject, FunctionPagesSelectTheTabsAndTheFunctionKey) {
+    DeviceWindow w;
+    w.Start();
+    COrvaneUSBDevice* keyboard = w.controller->Keyboards().front();
+    auto* function = keyboard->findChild<QStackedWidget*>("device_function_switch");
+    auto* keyFunction = keyboard->findChild<QStackedWidget*>("device_key_function_switch");
+    ASSERT_NE(function, nullptr);
+    ASSERT_NE(keyFunction, nullptr);
+    ASSERT_GE(keyFunction->count(), 2);
+    keyboard->SetFunctionPage(2);
+    EXPECT_EQ(keyboard->GetFunctionPage(), 2);
+    EXPECT_EQ(function->currentIndex(), 0);
+    EXPECT_EQ(keyFunction->currentIndex(), 1);
+    EXPECT_FALSE(keyboard->KeyButtons()[110]->isEnabled());
+    keyboard->SetFunctionPage(1);
+    EXPECT_EQ(keyFunction->currentIndex(), 0);
+    EXPECT_TRUE(keyboard->KeyButtons()[110]->isEnabled());
+}
+
+TEST(DeviceObject, LightingControlResumesOnlyAWiredKeyboard) {
+    auto rows = kSupportedDevices;
+    for (size_t row : {size_t{2}, size_t{3}}) {
+        rows[row].vendorId = 0x3A5C;
+        rows[row].productId = sim::SimBus::kKeyboardReceiverProductId;
+    }
+    {
+        DeviceWindow w;
+        w.Start();
+        ASSERT_TRUE(w.bus.Plug("keyboard"));
+        ASSERT_TRUE(w.bus.Plug("headset"));
+        w.Pass();
+        auto keyboard = w.bus.Keyboard();
+        auto headset = w.bus.Headset();
+        w.controller->SetLightingControl(false);
+        EXPECT_EQ(keyboard->PacketCount(kCmdLightingResume), 0u);
+        w.controller->SetLightingControl(true);
+        EXPECT_EQ(keyboard->PacketCount(kCmdLightingResume), 1u);
+        EXPECT_EQ(headset->PacketCount(kCmdLightingResume), 0u);
+        EXPECT_TRUE(w.controller->Headsets().front()->LightingControl());
+    }
+    {
+        DeviceWindow w(rows);
+        w.Start();
+        ASSERT_TRUE(w.bus.Plug("keyboard-receiver"));
+        w.Pass();
+        ASSERT_TRUE(w.controller->Keyboards().front()->CommandLink().IsOpen());
+        w.controller->SetLightingControl(true);
+        auto keyboard = w.bus.FirmwareAs<sim::KeyboardFirmware>("keyboard-receiver");
+        ASSERT_NE(keyboard, nullptr);
+        EXPECT_EQ(keyboard->PacketCount(kCmdLightingResume), 0u);
+    }
+}
+
+TEST(DeviceObject, StoppingANotificationThreadBlockedInItsReadEndsIt) {
+    DeviceWindow w;
+    w.Start();
+    ASSERT_TRUE(w.bus.Plug("keyboard"));
+    w.Pass();
+    COrvaneUSBDevice* keyboard = w.controller->Keyboards().front();
+    ASSERT_TRUE(keyboard->NotificationOpen(false));
+    // The thread sits in its unbounded read: nothing arrives on the interface.
+    auto stopped =
+        std::async(std::launch::async, [keyboard] { keyboard->CloseNotificationInterface(false); });
+    ASSERT_EQ(stopped.wait_for(std::chrono::seconds(5)), std::future_status::ready)
+        << "the stop did not cut the read short";
+    EXPECT_FALSE(keyboard->NotificationOpen(false));
+    EXPECT_FALSE(keyboard->NotificationLink().CableInterface().IsOpen());
+    // Reopening starts a new thread that reads again.
+    ASSERT_TRUE(
+        keyboard->OpenNotificationInterface(w.slotTable.Slot(1).path, DeviceKind::KeyboardWired));
+    w.bus.Keyboard()->SendSyncRequest();
+    auto* typed = static_cast<COrvaneKeyboardDevice*>(keyboard);
+    EXPECT_TRUE(WaitUntil([&] { return typed->LastNotificationCode() == 0x401; }));
+}
+
+// A keyboard that counts what the entry's timers run on it, and on which thread.
+class CountingKeyboard : public COrvaneKeyboardDevice {
+  public:
+    using COrvaneKeyboardDevice::COrvaneKeyboardDevice;
+    void FirstContact() override {
+        COrvaneKeyboardDevice::FirstContact();
+        ++contacts;
+    }
+    void RefreshFromDevice() override {
+        onUiThread = onUiThread && QThread::currentThread() == thread();
+        ++refreshes;
+    }
+    std::atomic<int> contacts{0};
+    std::atomic<int> refreshes{0};
+    bool onUiThread = true;
+};
+
+TEST(DeviceObject, SyncRequestRunsRefreshFromDeviceOnTheUiThread) {
+    DeviceWindow w;
+    ui::ControlFactory::GetInstance().RegistControl(
+        "OrvaneKeyboardDevice", [](QWidget* parent) { return new CountingKeyboard(parent); });
+    w.Start();
+    auto* keyboard = dynamic_cast<CountingKeyboard*>(w.controller->Keyboards().front());
+    ASSERT_NE(keyboard, nullptr);
+    ASSERT_TRUE(w.bus.Plug("keyboard"));
+    w.Pass();
+    ASSERT_TRUE(WaitUntil([&] { return keyboard->contacts.load() == 1; }));
+    EXPECT_EQ(keyboard->refreshes.load(), 0);
+
+    w.bus.Keyboard()->SendSyncRequest();
+    ASSERT_TRUE(WaitUntil([&] { return keyboard->refreshes.load() == 1; }));
+    EXPECT_TRUE(keyboard->onUiThread);
+    EXPECT_EQ(keyboard->LastNotificationCode(), 0x401);
+    // A key press is no sync request.
+    w.bus.Keyboard()->PressKey(0x2A);
+    WaitUntil([] { return false; }, 200);
+    EXPECT_EQ(keyboard->refreshes.load(), 1);
+}
+
+}  // namespace
+}  // namespace qx::devices
