@@ -163,11 +163,13 @@ def keyboard_picture():
     g.rrect(1, 1, 32, 32, 5, (255, 255, 255, 90))
     g.rrect(4, 4, 26, 26, 4, (255, 255, 255, 160))
     g.save("common/key_light.png")
-    m = Canvas(10, 10)
-    m.circle(5, 5, 3.5, ACCENT)
+    # The marks are drawn over the whole key, so they are key-sized pictures with a bar under
+    # the cap: stretched over a wide key the bar only grows longer.
+    m = Canvas(34, 34)
+    m.rrect(9, 26, 16, 3, 1.5, ACCENT)
     m.save("common/key_set_mark.png")
-    m = Canvas(10, 10)
-    m.ring(5, 5, 3, 1.2, DIM)
+    m = Canvas(34, 34)
+    m.rrect(9, 26, 16, 3, 1.5, DIM)
     m.save("common/key_unset_mark.png")
     led = Canvas(16, 16)
     led.circle(8, 8, 7, (255, 255, 255, 110))
