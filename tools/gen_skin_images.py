@@ -189,9 +189,12 @@ def mouse_picture():
     c.rrect(cx - 6, y0 + 30, 12, 26, 6, (24, 25, 28, 255))
     c.rrect(cx - 5, y0 + 32, 10, 22, 5, (70, 74, 82, 255))
     c.ring(cx, y0 + 134, 12, 3, ACCENT)
-    for (_, x, y, bw, bh, _) in layout.mouse_buttons()[1]:
-        if x < x0 or x > x0 + mw:
+    for (k, x, y, bw, bh, _) in layout.mouse_buttons()[1]:
+        if x < x0 or x > x0 + mw:  # side buttons
             c.rrect(x + 2, y + 2, bw - 4, bh - 4, 4, (58, 61, 68, 255))
+        elif k in (5, 6, 10):  # DPI and mode buttons on the top
+            c.rrect(x + 3, y + 2, bw - 6, bh - 4, 3, (24, 25, 28, 255))
+            c.rrect(x + 4, y + 3, bw - 8, bh - 6, 2, (70, 74, 82, 255))
     c.save("device/mouse_picture.png")
 
 
