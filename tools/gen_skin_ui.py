@@ -407,8 +407,18 @@ def profile_bar(family, shown_tabs):
     ] + tabs, spacing=6, margins=(0, 6, 0, 6))
 
 
+# Pages of the two tab layouts: the device selects them by page number, so every family has all
+# of them, empty where it has no such panel.
+KEY_FUNCTION_PAGES = 3  # lighting, keys (headset: sound), headset voice changer
+FUNCTION_PAGES = 4  # the key-function layout, macros (headset: virtual 7.1), DPI, system
+
+
 def function_switches(key_pages, function_pages):
     """device_function_switch page 0 holds device_key_function_switch; the other pages follow."""
+    key_pages = key_pages + [page("keyfunc_page_unused_%d" % i)
+                             for i in range(len(key_pages), KEY_FUNCTION_PAGES)]
+    function_pages = function_pages + [page("function_page_unused_%d" % i)
+                                       for i in range(len(function_pages) + 1, FUNCTION_PAGES)]
     return stacked("device_function_switch", [
         page("function_page_0", [stacked("device_key_function_switch", key_pages)]),
     ] + function_pages)

@@ -204,11 +204,32 @@ TEST(SkinFiles, RequiredNamesAreThereOnce) {
         for (const char* name : kEveryPage) {
             EXPECT_EQ(skin.Named(name).size(), 1u) << file << ": " << name;
         }
-        for (const char* layout : {"device_function_switch", "device_key_function_switch"}) {
-            const std::vector<int> found = skin.Named(layout);
-            if (found.size() == 1) {
-                EXPECT_EQ(skin.widgets[static_cast<size_t>(found[0])].cls, "QStackedWidget");
-            }
+        // Every page number a device selects has its page (function switch 0-3, key-function
+        // switch 0-2), and the key-function switch is page 0 of the function switch.
+        struct Layout {
+            const char* name;
+            size_t pages;
+        };
+        for (const Layout& layout :
+             {Layout{"device_function_switch", 4}, Layout{"device_key_function_switch", 3}}) {
+            const std::vector<int> found = skin.Named(layout.name);
+            if (found.size() != 1) continue;
+            EXPECT_EQ(skin.widgets[static_cast<size_t>(found[0])].cls, "QStackedWidget");
+            EXPECT_EQ(skin.ChildrenOf(found[0]).size(), layout.pages)
+                << file << ": " << layout.name;
+        }
+        const int keyFunction = skin.Named("device_key_function_switch").at(0);
+        const int pageZero = skin.ChildrenOf(skin.Named("device_function_switch").at(0)).at(0);
+        EXPECT_EQ(skin.widgets[static_cast<size_t>(keyFunction)].parent, pageZero) << file;
+    }
+}
+
+TEST(SkinFiles, NamesAreUniqueInEachFile) {
+    for (const QString& file : UiFiles()) {
+        QHash<QString, int> seen;
+        for (const SkinWidget& w : Read(file).widgets) ++seen[w.name];
+        for (auto it = seen.begin(); it != seen.end(); ++it) {
+            EXPECT_EQ(it.value(), 1) << file.toStdString() << ": " << it.key().toStdString();
         }
     }
 }
