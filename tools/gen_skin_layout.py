@@ -3,6 +3,11 @@
 
 Imported by gen_skin_ui.py (button geometry) and gen_skin_images.py (the drawn pictures), so a
 key's button and its drawing always agree. Units: pixels of the page at 96 DPI.
+
+A key and its LED are two buttons at the same place: the device indexes its picture by button
+name ("key_N" into the key list, "light_N" into the LED list) and a button has one name. The LED
+button lies underneath and paints the light; the key button lies on top, transparent, takes the
+clicks and shows the assignment mark.
 """
 
 # Keyboard: rows of (logical key, x, width) in key units, and the row's y in key units. The

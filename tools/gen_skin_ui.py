@@ -6,7 +6,8 @@ are built and both language files are written from TEXTS below, so a key without
 stops the script. The keyboard picture's buttons come from the layout table of
 gen_skin_layout.py; the pictures themselves are drawn by gen_skin_images.py.
 
-Run from anywhere:  python3 tools/gen_skin_ui.py && python3 tools/gen_skin_images.py
+Run from anywhere:
+    python3 tools/gen_skin_style.py && python3 tools/gen_skin_ui.py && python3 tools/gen_skin_images.py
 """
 import json
 import os
