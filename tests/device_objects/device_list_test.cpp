@@ -6,15 +6,18 @@
 
 #include "device_window_fixture.h"
 #include "devices/base/device_option_ui.h"
+#include "devices/base/mp_device_power_ui.h"
 #include "devices/base/orvane_usb_device.h"
 #include "devices/keyboard/orvane_keyboard_device.h"
 #include "sim/sim_bus.h"
+#include "ui/resource_manager.h"
 
 namespace qx::devices {
 namespace {
 
 using test::DeviceWindow;
 using test::WaitUntil;
+using SupportedDeviceRowTable = std::array<SupportedDeviceRow, kSupportedDeviceCount>;
 
 CDeviceOptionUI* EntryOf(const std::vector<COrvaneUSBDevice*>& family) {
     return family.empty() ? nullptr : family.front()->DeviceEntry();
@@ -115,6 +118,12 @@ TEST(DeviceList, TwoDevicesOnlineAndOneRemoved) {
     COrvaneUSBDevice* headset = w.controller->Headsets().front();
     EXPECT_EQ(headset->Kind(), DeviceKind::Headset);
     EXPECT_EQ(w.controller->OnlineCount(), 2);
+    EXPECT_TRUE(keyboard->SeveralOnline());
+    EXPECT_TRUE(headset->SeveralOnline());
+    keyboard->SetSynchronisedLighting(true);
+    headset->SetSynchronisedLighting(true);
+    int lostSelected = 0;
+    w.controller->SetSelectedEntryLostHandler([&] { ++lostSelected; });
     // Only the first arrival is selected.
     const bool keyboardSelected = keyboard->DeviceEntry()->IsSelected();
     EXPECT_NE(keyboardSelected, headset->DeviceEntry()->IsSelected());
@@ -125,6 +134,10 @@ TEST(DeviceList, TwoDevicesOnlineAndOneRemoved) {
     ASSERT_TRUE(w.bus.Unplug(selectedName));
     w.Pass();
     EXPECT_EQ(w.controller->OnlineCount(), 1);
+    EXPECT_EQ(lostSelected, 1);
+    EXPECT_FALSE(other->SeveralOnline());
+    EXPECT_FALSE(keyboard->SynchronisedLighting());
+    EXPECT_FALSE(headset->SynchronisedLighting());
     EXPECT_TRUE(other->DeviceEntry()->IsShown());
     EXPECT_TRUE(other->DeviceEntry()->IsSelected());
     EXPECT_EQ(w.controller->CurrentDevice(), other);
@@ -203,6 +216,78 @@ TEST(DeviceList, ReceiverEntryFollowsThePresenceOfTheKeyboardBehindIt) {
     EXPECT_FALSE(w.NoDeviceShown());
     ASSERT_GE(w.target.entryOnline.size(), 3u);
     EXPECT_EQ(w.target.entryOnline.back(), std::make_pair(qintptr{1}, qintptr{1}));
+}
+
+SupportedDeviceRowTable ReceiverRows() {
+    auto rows = kSupportedDevices;
+    for (size_t row : {size_t{2}, size_t{3}}) {
+        rows[row].vendorId = 0x3A5C;
+        rows[row].productId = sim::SimBus::kKeyboardReceiverProductId;
+    }
+    return rows;
+}
+
+TEST(DeviceList, KeyboardMovesBetweenCableAndReceiverInOneObject) {
+    const auto rows = ReceiverRows();
+    DeviceWindow w(rows);
+    w.Start();
+    ASSERT_TRUE(w.bus.Plug("keyboard"));
+    w.Pass();
+    ASSERT_TRUE(w.bus.Plug("keyboard-receiver"));
+    w.Pass();
+    COrvaneUSBDevice* keyboard = w.controller->Keyboards().front();
+    CDeviceOptionUI* entry = keyboard->DeviceEntry();
+    ASSERT_EQ(w.controller->Keyboards().size(), 1u);
+    EXPECT_FALSE(keyboard->Receiver()) << "the cable stays in use";
+    EXPECT_TRUE(keyboard->NotificationOpen(false));
+    EXPECT_TRUE(keyboard->NotificationOpen(true));
+
+    ASSERT_TRUE(w.bus.Unplug("keyboard"));
+    w.Pass();
+    EXPECT_TRUE(keyboard->Receiver());
+    EXPECT_TRUE(keyboard->CommandLink().IsOpen());
+    EXPECT_TRUE(keyboard->CommandLink().ReceiverMode());
+    EXPECT_TRUE(keyboard->CommandLink().CmdPresenceQuery());
+    EXPECT_TRUE(entry->IsShown());
+    EXPECT_FALSE(keyboard->NotificationOpen(false));
+
+    ASSERT_TRUE(w.bus.Plug("keyboard"));
+    w.Pass();
+    EXPECT_FALSE(keyboard->Receiver());
+    EXPECT_TRUE(keyboard->CommandLink().IsOpen());
+    EXPECT_FALSE(keyboard->CommandLink().ReceiverMode());
+    EXPECT_TRUE(entry->IsShown());
+    EXPECT_EQ(w.controller->CurrentDevice(), keyboard);
+
+    // The receiver going while the cable is in use leaves the cable connection alone.
+    ASSERT_TRUE(w.bus.Unplug("keyboard-receiver"));
+    w.Pass();
+    EXPECT_FALSE(keyboard->Receiver());
+    EXPECT_TRUE(keyboard->CommandLink().IsOpen());
+    EXPECT_EQ(keyboard->CommandLink().CmdBeginConfig(), 1);
+    keyboard->CommandLink().CmdEndConfig();
+    EXPECT_TRUE(entry->IsShown());
+}
+
+TEST(DeviceList, PowerQueryOfAKeyboardBehindItsReceiverSkipsAHiddenWindow) {
+    const auto rows = ReceiverRows();
+    DeviceWindow w(rows);
+    w.Start();
+    ASSERT_TRUE(w.bus.Plug("keyboard-receiver"));
+    w.Pass();
+    COrvaneUSBDevice* keyboard = w.controller->Keyboards().front();
+    auto firmware = w.bus.FirmwareAs<sim::KeyboardFirmware>("keyboard-receiver");
+    ASSERT_NE(firmware, nullptr);
+    const size_t before = firmware->PacketCount(kCmdReadStatus);
+    w.controller->SetMiceAndKeyboardsHidden(true);
+    keyboard->PowerQuery();
+    EXPECT_EQ(firmware->PacketCount(kCmdReadStatus), before);
+    w.controller->SetMiceAndKeyboardsHidden(false);
+    keyboard->PowerQuery();
+    EXPECT_GT(firmware->PacketCount(kCmdReadStatus), before);
+    QWidget* value = keyboard->PowerControl()->findChild<QWidget*>("device_power_value");
+    ASSERT_NE(value, nullptr);
+    EXPECT_TRUE(ui::ControlText(value).endsWith("%"));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <vector>
 
 #include "controls/device_key_button.h"
 #include "device_window_fixture.h"
@@ -174,6 +175,8 @@ class CountingKeyboard : public COrvaneKeyboardDevice {
         onUiThread = onUiThread && QThread::currentThread() == thread();
         ++refreshes;
     }
+    void HandleNotify(ui::TNotifyUI& msg) override { notified.push_back(msg.type); }
+    std::vector<QString> notified;
     std::atomic<int> contacts{0};
     std::atomic<int> refreshes{0};
     bool onUiThread = true;
@@ -195,6 +198,16 @@ TEST(DeviceObject, SyncRequestRunsRefreshFromDeviceOnTheUiThread) {
     ASSERT_TRUE(WaitUntil([&] { return keyboard->refreshes.load() == 1; }));
     EXPECT_TRUE(keyboard->onUiThread);
     EXPECT_EQ(keyboard->LastNotificationCode(), 0x401);
+    // Notifications reach the device only from its own controls.
+    QWidget* own = keyboard->findChild<QWidget*>("default_btn");
+    QWidget* mouseButton = w.controller->Mice().front()->findChild<QWidget*>("default_btn");
+    ASSERT_NE(own, nullptr);
+    ASSERT_NE(mouseButton, nullptr);
+    w.paintManager->SendNotify(mouseButton, "click");
+    EXPECT_TRUE(keyboard->notified.empty());
+    w.paintManager->SendNotify(own, "click");
+    EXPECT_EQ(keyboard->notified, std::vector<QString>{"click"});
+
     // A key press is no sync request.
     w.bus.Keyboard()->PressKey(0x2A);
     WaitUntil([] { return false; }, 200);

@@ -406,6 +406,7 @@ void DeviceListController::OnEntryOnline(int listIndex, int online) {
 void DeviceListController::EntryLost(CDeviceOptionUI* entry) {
     CDeviceOptionUI* other = nullptr;
     if (entry->IsShown() && entry->IsSelected()) {
+        if (selectedEntryLost_) selectedEntryLost_();
         for (CDeviceOptionUI* candidate : Entries()) {
             if (candidate != entry && candidate->IsShown()) {
                 other = candidate;
@@ -446,6 +447,10 @@ void DeviceListController::ShowEntry(CDeviceOptionUI* entry, bool visible, bool 
         if (auto* powers = qobject_cast<QStackedWidget*>(Container("device_power_switch")))
             powers->setCurrentIndex(0);
     }
+    ForEachDevice([shown](COrvaneUSBDevice& device) {
+        device.SetSeveralOnline(shown > 1);
+        if (shown <= 1) device.SetSynchronisedLighting(false);
+    });
     int synchronised = 0;
     const std::vector<CDeviceOptionUI*> entries = Entries();
     for (CDeviceOptionUI* candidate : entries) synchronised += candidate->IsSynchroSelected();

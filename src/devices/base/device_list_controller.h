@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "devices/slot_table.h"
@@ -62,6 +63,11 @@ class DeviceListController {
     void SetWindowActive(bool active);
     // Refreshes "No_device_Link" from the shown entries.
     void RefreshNoDeviceLink();
+    // Called when the shown and selected entry goes off-line, before another one is selected:
+    // the window closes its popups and ends a running key capture there.
+    void SetSelectedEntryLostHandler(std::function<void()> handler) {
+        selectedEntryLost_ = std::move(handler);
+    }
 
   private:
     // One list entry with its power control and its row of the device entry table.
@@ -97,6 +103,7 @@ class DeviceListController {
     std::vector<EntryRecord> records_;
     // Every device made, watched: the window may destroy them before this controller.
     std::vector<QPointer<COrvaneUSBDevice>> devices_;
+    std::function<void()> selectedEntryLost_;
 };
 
 }  // namespace qx::devices

@@ -115,6 +115,13 @@ class COrvaneUSBDevice : public QWidget, public ui::INotifyUI {
     void SetHidden(bool hidden) { hidden_.store(hidden); }
     bool Hidden() const { return hidden_.load(); }
 
+    // Whether more than one device is on-line (synchronised lighting is offered then), and
+    // whether this device takes part in synchronised lighting.
+    void SetSeveralOnline(bool several) { severalOnline_.store(several); }
+    bool SeveralOnline() const { return severalOnline_.load(); }
+    void SetSynchronisedLighting(bool on) { synchronisedLighting_.store(on); }
+    bool SynchronisedLighting() const { return synchronisedLighting_.load(); }
+
     void SetDeviceEntry(CDeviceOptionUI* entry);
     CDeviceOptionUI* DeviceEntry() const;
     void SetPowerControl(CMpDevicePowerUI* power);
@@ -251,6 +258,8 @@ class COrvaneUSBDevice : public QWidget, public ui::INotifyUI {
     std::atomic<bool> lightingControl_{false};
     std::atomic<bool> windowActive_{false};
     std::atomic<bool> hidden_{false};
+    std::atomic<bool> severalOnline_{false};
+    std::atomic<bool> synchronisedLighting_{false};
 };
 
 // Whether a control is of a skin class ("SelectPanel", "DeviceKeyButton", ...), whatever the
