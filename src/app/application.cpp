@@ -1,0 +1,146 @@
+#include "app/application.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusError>
+#include <QDir>
+#include <QTimer>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+
+#include "app/app_options.h"
+#include "app/instance_lock.h"
+#include "app/main_wnd.h"
+#include "app/message_bus.h"
+#include "app/power_watcher.h"
+#include "app/private_fonts.h"
+#include "controls/register_controls.h"
+#include "core/diagnostics.h"
+#include "core/paths.h"
+#include "devices/base/register_device_controls.h"
+#include "hid/hid_backend.h"
+#include "sim/sim_bus.h"
+#include "ui/messages.h"
+
+namespace qx::app {
+namespace {
+
+// Said once, to the diagnostic log and to the user.
+void SayBusFeaturesOff(const QString& reason) {
+    const std::string line =
+        "qx580: no session bus (" + reason.toStdString() +
+        "): messages shared with other programs and the simulator interface are off";
+    DebugLine(line);
+    if (!DebugEnabled()) std::cerr << line << '\n';
+}
+
+// Holds the simulated bus installed as the HID backend for the program's life.
+class SimulationScope {
+  public:
+    explicit SimulationScope(bool simulate) {
+        if (!simulate) return;
+        bus_ = std::make_unique<sim::SimBus>();
+        bus_->Plug("keyboard");
+        bus_->Plug("headset");
+        SetActiveHidBackend(bus_.get());
+    }
+    ~SimulationScope() {
+        if (bus_) SetActiveHidBackend(nullptr);
+    }
+    SimulationScope(const SimulationScope&) = delete;
+    SimulationScope& operator=(const SimulationScope&) = delete;
+    sim::SimBus* Bus() const { return bus_.get(); }
+
+  private:
+    std::unique_ptr<sim::SimBus> bus_;
+};
+
+}  // namespace
+
+int RunApplication(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("qx580"));
+    // Closing the window only hides it to the tray; the tray menu's "exit" ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const AppOptions options = ParseAppOptions(QApplication::arguments().mid(1));
+    if (options.help) {
+        std::cout << kUsageText;
+        return 0;
+    }
+    if (!options.error.isEmpty()) {
+        std::cerr << "qx580: " << options.error.toStdString() << '\n' << kUsageText;
+        return 2;
+    }
+
+    const QString dataFolder = QString::fromStdString(ProgramDataFolder().string());
+    PrivateFonts fonts(dataFolder);
+
+    DebugLine("软件标示：" + std::to_string(msg::kIdentity));
+    QDBusConnection session = QDBusConnection::sessionBus();
+    InstanceLock lock;
+    if (!lock.TryAcquire()) {
+        if (lock.Error() == QLatin1String("another instance runs")) {
+            // The running one brings its window up; this one creates no window.
+            if (!AskRunningInstanceToShow(session))
+                DebugLine("the running instance could not be asked to show itself");
+            return 0;
+        }
+        // Without a usable lock the rule can't be kept; the program still runs.
+        std::cerr << "qx580: single-instance lock unavailable: " << lock.Error().toStdString()
+                  << '\n';
+    }
+
+    controls::RegisterCustomControls();
+    devices::RegisterDeviceControls();
+
+    SimulationScope simulation(options.simulate);
+    int status = 0;
+    {
+        CMainWnd window;
+        MessageBus bus(&window, session);
+        if (!session.isConnected()) {
+            SayBusFeaturesOff(session.lastError().message());
+        } else if (!bus.Register(simulation.Bus())) {
+            SayBusFeaturesOff(bus.Error());
+        }
+        QObject::connect(&window, &CMainWnd::Broadcast, &bus, &MessageBus::Broadcast);
+        QObject::connect(&window, &CMainWnd::ToolQueryAnswer, &bus, &MessageBus::SendToolAnswer);
+        QObject::connect(&window, &CMainWnd::Exited, &application, &QCoreApplication::quit,
+                         Qt::QueuedConnection);
+        PowerWatcher power(&window);
+        if (!power.Start()) DebugLine("no system bus: suspend and resume are not watched");
+
+        if (!options.screenshotPath.isEmpty()) {
+            const QString path = options.screenshotPath;
+            QObject::connect(
+                &window, &CMainWnd::BroughtUp, &window,
+                [&window, &status, path] {
+                    // Let the page settle (layout, first frame) before taking the picture.
+                    QTimer::singleShot(800, &window, [&window, &status, path] {
+                        if (window.grab().save(path)) {
+                            std::cout << "screenshot saved to " << path.toStdString() << '\n';
+                        } else {
+                            std::cerr << "qx580: can't save " << path.toStdString() << '\n';
+                            status = 1;
+                        }
+                        window.Exit();
+                    });
+                },
+                Qt::SingleShotConnection);
+        }
+
+        if (!window.Create()) {
+            std::cerr << "qx580: the main window can't be loaded: "
+                      << window.LastError().toStdString() << '\n';
+            return 1;
+        }
+        const int loop = QApplication::exec();
+        if (status == 0) status = loop;
+        window.Exit();
+    }
+    return status;
+}
+
+}  // namespace qx::app

@@ -1,0 +1,554 @@
+#include "app/main_wnd.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QFile>
+#include <QIcon>
+#include <QScreen>
+#include <QStyle>
+#include <QSystemTrayIcon>
+#include <QVBoxLayout>
+#include <cstdio>
+#include <string>
+
+#include "app/copy_data.h"
+#include "app/display_fit.h"
+#include "app/tool_query.h"
+#include "app/tray_menu.h"
+#include "core/diagnostics.h"
+#include "core/paths.h"
+#include "devices/base/device_list_controller.h"
+#include "devices/base/orvane_usb_device.h"
+#include "settings/language_settings.h"
+#include "ui/messages.h"
+#include "ui/paint_manager.h"
+#include "ui/resource_manager.h"
+#include "ui/skin_loader.h"
+
+namespace qx::app {
+namespace {
+
+QString Identity() {
+    return QString::fromUtf8(kApplicationIdentity.data(), qsizetype(kApplicationIdentity.size()));
+}
+
+QString RegisteredQName(unsigned message) {
+    const std::string_view name = msg::RegisteredName(message);
+    return QString::fromUtf8(name.data(), qsizetype(name.size()));
+}
+
+// Skin tags that stand for the control tree of another skin file.
+struct FileTag {
+    const char* tag;
+    const char* file;
+};
+constexpr FileTag kFileTags[] = {
+    {"DeviceProfileUI", "XML/CustomControlXML/DeviceProfile.ui"},
+    {"LightSetControlUI", "XML/CustomControlXML/LightControl.ui"},
+    {"Voice6533SetControlUI", "XML/CustomControlXML/Voice6533Control.ui"},
+    {"MagicSetControlUI", "XML/CustomControlXML/MagicControl.ui"},
+    {"KeySetControlUI", "XML/CustomControlXML/KeySetControl.ui"},
+    {"MacroSetControlUI", "XML/CustomControlXML/MacroControl.ui"},
+    {"ShootKeySetControlUI", "XML/CustomControlXML/ShootControl.ui"},
+    {"VirtualSetControlUI", "XML/CustomControlXML/VirtualSet.ui"},
+};
+
+// The page tabs and the function page each selects on the current device.
+struct PageTab {
+    const char* name;
+    int page;
+};
+constexpr PageTab kPageTabs[] = {
+    {"deng_Op_tab", 1},   {"key_Op_tab", 2},        {"macro_Op_tab", 3}, {"system_Op_tab", 4},
+    {"cursor_Op_tab", 5}, {"6533_voice_Op_tab", 6}, {"magic_Op_tab", 7}, {"Virtual7.1_Op_tab", 8},
+};
+
+bool IsHookMessage(unsigned message) {
+    const std::string_view name = msg::RegisteredName(message);
+    return name.substr(0, 8) == "WM_HOOK_";
+}
+
+bool IsGameMessage(unsigned message) {
+    return message == msg::kGameStart || message == msg::kGameEnd || message == msg::kGameKill ||
+           message == msg::kGameDeath;
+}
+
+// Byte i of the device's light settings (the four words hold them in order, low byte first).
+uint8_t LightByte(const std::array<uint32_t, 4>& words, int index) {
+    return static_cast<uint8_t>((words[size_t(index / 4)] >> (8 * (index % 4))) & 0xFF);
+}
+void SetLightByte(std::array<uint32_t, 4>& words, int index, uint8_t value) {
+    const int shift = 8 * (index % 4);
+    uint32_t& word = words[size_t(index / 4)];
+    word = (word & ~(uint32_t(0xFF) << shift)) | (uint32_t(value) << shift);
+}
+
+}  // namespace
+
+CMainWnd::CMainWnd(MainWndOptions options, QWidget* parent)
+    : QWidget(parent), options_(std::move(options)) {
+    setWindowTitle(Identity());
+    setObjectName(QStringLiteral("MainWnd"));
+    paintManager_ = std::make_unique<ui::PaintManager>(this);
+    loader_ = std::make_unique<ui::SkinLoader>(
+        [this](const QString& className, QWidget* container) {
+            return CreateControl(className, container);
+        },
+        this);
+}
+
+CMainWnd::~CMainWnd() {
+    stopping_ = true;
+    StopWorkers();
+    devices_.reset();
+    delete trayMenu_;
+}
+
+bool CMainWnd::Create() {
+    QWidget* root = loader_->Build(QStringLiteral("main.ui"), this);
+    if (root == nullptr) {
+        lastError_ = loader_->LastError();
+        DebugLine("main.ui: " + lastError_.toStdString());
+        return false;
+    }
+    root_ = root;
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(root);
+    paintManager_->AddNotifier(this);
+    paintManager_->AttachControls(this);
+    InitWindow();
+    paintManager_->SendNotify(this, QStringLiteral("windowinit"));
+    return true;
+}
+
+QWidget* CMainWnd::FindControl(const QString& name) const {
+    return paintManager_->FindControl(name);
+}
+
+QByteArray CMainWnd::CopyDataBuffer(int kind) const {
+    if (kind < 1 || kind > 2) return {};
+    return copyData_[size_t(kind - 1)];
+}
+
+QWidget* CMainWnd::CreateControl(const QString& className, QWidget* parent) {
+    for (const FileTag& entry : kFileTags) {
+        if (className.compare(QLatin1String(entry.tag), Qt::CaseInsensitive) != 0) continue;
+        // A loader of its own: the outer file is still being read by loader_.
+        ui::SkinLoader nested(
+            [this](const QString& name, QWidget* p) { return CreateControl(name, p); });
+        QWidget* tree = nested.Build(QString::fromLatin1(entry.file), parent);
+        if (tree == nullptr)
+            DebugLine(std::string(entry.file) + ": " + nested.LastError().toStdString());
+        return tree;
+    }
+    return nullptr;  // the factory and Qt make the rest
+}
+
+void CMainWnd::InitWindow() {
+    DebugLine("InitWindow");
+    CreateTray();
+}
+
+void CMainWnd::OnWindowInit() {
+    if (initialised_) return;
+    initialised_ = true;
+    BroadcastRegistered(msg::kLightControlBroadcast, 1, 1);
+    settings::LanguageSettings::SetLanguage(settings::LanguageSettings::GetLanguageIndex());
+    devices_ = std::make_unique<devices::DeviceListController>(this, *paintManager_, *loader_,
+                                                               slots_, this);
+    devices_->CreatePlaceholderEntries();
+    screen_ = MonitorSize();
+    hide();
+    if (options_.startDiscovery) {
+        discovery_ = std::make_unique<DiscoveryThread>(slots_, *this);
+        workers_.Start(
+            WorkerTable::kDiscovery, [this] { discovery_->Start(); },
+            [this] { discovery_->Stop(); });
+    }
+    paintManager_->SetTimer(this, kFitTimer, 100);
+    sizePending_ = true;
+}
+
+// --- notifications
+
+void CMainWnd::Notify(ui::TNotifyUI& msg) {
+    if (msg.type != QLatin1String("timer"))
+        DebugLine(msg.type.toStdString() + " " + msg.senderName.toStdString());
+    if (msg.type == QLatin1String("windowinit")) {
+        OnWindowInit();
+    } else if (msg.type == QLatin1String("windowsize")) {
+        if (msg.senderName == QLatin1String("root") && sizePending_) {
+            sizePending_ = false;
+            FitToDisplay();
+        }
+    } else if (msg.type == QLatin1String("click")) {
+        OnClick(msg);
+    } else if (msg.type == QLatin1String("selectchanged")) {
+        OnSelectChanged(msg);
+    } else if (msg.type == QLatin1String("timer")) {
+        if (msg.sender == this) OnTimer(int(msg.wParam));
+    }
+    // The panels' events are handled by the device objects and panels themselves.
+}
+
+void CMainWnd::OnClick(ui::TNotifyUI& msg) {
+    const QString& name = msg.senderName;
+    if (name == QLatin1String("closebtn")) {
+        HideToTray();
+    } else if (name == QLatin1String("nodevice_ok_btn")) {
+        hide();
+    } else if (name == QLatin1String("control_light_status")) {
+        SetLightingControlFlag(!lightingControl_, true);
+    } else if (name == QLatin1String("minbtn")) {
+        showMinimized();
+    } else if (name == QLatin1String("maxbtn")) {
+        showMaximized();
+    } else if (name == QLatin1String("restorebtn")) {
+        showNormal();
+    } else if (name == QLatin1String("device_select_prev")) {
+        if (devices_) devices_->SelectPrevious();
+    } else if (name == QLatin1String("device_select_next")) {
+        if (devices_) devices_->SelectNext();
+    }
+}
+
+void CMainWnd::OnSelectChanged(ui::TNotifyUI& msg) {
+    if (!devices_) return;
+    const QString& name = msg.senderName;
+    auto* option = qobject_cast<QAbstractButton*>(msg.sender);
+    const bool selected = option == nullptr || option->isChecked();
+    if (name == QLatin1String("device_select")) {
+        if (selected) devices_->OnDeviceSelected(msg.sender);
+        return;
+    }
+    for (const PageTab& tab : kPageTabs) {
+        if (name != QLatin1String(tab.name)) continue;
+        if (!selected) return;
+        if (devices::COrvaneUSBDevice* device = devices_->CurrentDevice())
+            device->SetFunctionPage(tab.page);
+        return;
+    }
+}
+
+void CMainWnd::OnTimer(int id) {
+    switch (id) {
+        case kFitTimer:
+            paintManager_->KillTimer(this, kFitTimer);
+            FitToDisplay();
+            update();
+            break;
+        case kTrayMenuTimer:
+            paintManager_->KillTimer(this, kTrayMenuTimer);
+            ShowTrayMenu();
+            break;
+        case kGameRestoreTimer:
+            paintManager_->KillTimer(this, kGameRestoreTimer);
+            RestoreGameEffect();
+            break;
+        default:
+            break;
+    }
+}
+
+// --- messages
+
+qintptr CMainWnd::HandleCustomMessage(unsigned message, qintptr wParam, qintptr lParam) {
+    if (message == msg::kActivate) {
+        windowActive_ = mouseInside_ = wParam != 0;
+        if (devices_) devices_->SetWindowActive(windowActive_);
+        return 1;
+    }
+    if (message == msg::kIdentity) {
+        char line[96];
+        std::snprintf(line, sizeof line, "软件标示 %u，%llxd%llxd", message,
+                      static_cast<unsigned long long>(wParam),
+                      static_cast<unsigned long long>(lParam));
+        DebugLine(line);
+        BringUp();
+        return 1;
+    }
+    if (message == msg::kLightControlStatus) {
+        if (wParam == 1 && (lParam == 0 || lParam == 1)) SetLightingControlFlag(lParam == 1, false);
+        return 1;
+    }
+    if (message == msg::kToolQuery) {
+        emit ToolQueryAnswer(BuildToolQueryAnswer(DeviceEntryRowsForTools()));
+        return 1;
+    }
+    if (message == msg::kPowerBroadcast) {
+        if (wParam == msg::kPowerResume) {
+            awake_ = true;
+            if (devices_) devices_->SetLightingControl(lightingControl_);
+        } else if (wParam == msg::kPowerSuspend) {
+            awake_ = false;
+            if (devices_) devices_->SetLightingControl(false);
+        }
+        return 1;
+    }
+    if (IsHookMessage(message)) {
+        if (!awake_) return 0;
+        if (msg::RegisteredName(message) == "WM_HOOK_KEY_MSMACRO_MSG")
+            DebugLine("WM_HOOK_KEY_MSMACRO");
+        return 0;  // the capture handlers come with key assignment and macro recording
+    }
+    if (IsGameMessage(message)) {
+        if (!awake_) return 0;
+        GameLighting(wParam, lParam);
+        return 1;
+    }
+    switch (message) {
+        case msg::kLanguageChanged:
+            settings::LanguageSettings::SetLanguage(int(wParam));
+            return 1;
+        case msg::kDeviceArrived:
+            if (devices_ && !stopping_) devices_->OnDeviceArrived(int(wParam));
+            return 1;
+        case msg::kDeviceRemoved:
+            if (devices_ && !stopping_) devices_->OnDeviceRemoved(int(wParam));
+            return 1;
+        case msg::kShowSettingProgress:
+            if (QWidget* progress = FindControl(QStringLiteral("setting_progress")))
+                progress->show();
+            return 1;
+        case msg::kEntryOnline:
+            if (lParam == 0) DebugLine("2.4gcesvdfherhue 1");
+            if (devices_) devices_->OnEntryOnline(int(wParam), int(lParam));
+            return 1;
+        case msg::kDpiChangedNotice:
+            DebugLine("界面 DPI 1发生变化");
+            return 1;
+        case msg::kTrayIcon:
+            if (lParam == kLButtonUp) {
+                ToggleFromTray();
+            } else if (lParam == kRButtonUp) {
+                paintManager_->SetTimer(this, kTrayMenuTimer, 10);
+            }
+            return 1;
+        case msg::kMenuCommand:
+            if (wParam != 0) MenuCommand(*reinterpret_cast<const QString*>(wParam));
+            return 1;
+        case msg::kCopyData: {
+            const auto* param = reinterpret_cast<const CopyDataParam*>(lParam);
+            if (param == nullptr || param->data.isEmpty()) return 0;
+            if (param->kind != 1 && param->kind != 2) return 0;
+            // Kept for the audio-reactive lighting, which reads the latest block of each kind.
+            copyData_[param->kind - 1] = param->data;
+            return 1;
+        }
+        case msg::kDisplayChange:
+            DebugLine("显示器分辨率发生变化");
+            sizePending_ = true;
+            FitToDisplay();
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+// --- discovery (discovery thread)
+
+void CMainWnd::OnDeviceArrived(int slot) {
+    if (stopping_) return;
+    ui::SendMessage(this, msg::kDeviceArrived, slot, 0);
+}
+
+void CMainWnd::OnDeviceRemoved(int slot) {
+    if (stopping_) return;
+    ui::SendMessage(this, msg::kDeviceRemoved, slot, 0);
+}
+
+void CMainWnd::OnFirstPassDone() {
+    firstPassDone_ = true;
+    ui::PostMessage(this, msg::kIdentity, 0, 0);
+}
+
+// --- showing and hiding
+
+void CMainWnd::HideToTray() {
+    hide();
+    if (devices_) devices_->SetMiceAndKeyboardsHidden(true);
+}
+
+void CMainWnd::BringUp() {
+    if (exiting_) return;
+    if (devices_) {
+        devices_->RefreshNoDeviceLink();
+        devices_->SetMiceAndKeyboardsHidden(false);
+    }
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+    emit BroughtUp();
+}
+
+void CMainWnd::ToggleFromTray() {
+    if (devices_) devices_->RefreshNoDeviceLink();
+    if (isVisible() && !isMinimized()) {
+        HideToTray();
+        return;
+    }
+    BringUp();
+    FitToDisplay();
+}
+
+void CMainWnd::closeEvent(QCloseEvent* event) {
+    if (exiting_) {
+        event->accept();
+        return;
+    }
+    // The window manager's close behaves as the title bar's close button: into the tray.
+    event->ignore();
+    HideToTray();
+}
+
+void CMainWnd::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange)
+        HandleCustomMessage(msg::kActivate, isActiveWindow() ? 1 : 0, 0);
+    QWidget::changeEvent(event);
+}
+
+QSize CMainWnd::MonitorSize() const {
+    if (options_.monitorSize) return options_.monitorSize();
+    const QScreen* monitor = screen();
+    if (monitor == nullptr) monitor = QGuiApplication::primaryScreen();
+    return monitor != nullptr ? monitor->geometry().size() : QSize(kDesignWidth, kDesignHeight);
+}
+
+void CMainWnd::FitToDisplay() {
+    const bool wasVisible = isVisible();
+    const QSize monitor = MonitorSize();
+    int dpi = DisplayDpiFor(monitor);
+    if (!IsSupportedDpi(dpi)) {
+        DebugLine("MAIN_WND DPI SET ERROR");
+        dpi = 96;
+    }
+    paintManager_->SetDpi(96);
+    resize(kDesignWidth, kDesignHeight);
+    paintManager_->SetDpi(dpi);
+    dpi_ = dpi;
+    const QSize size = WindowSizeAt(dpi);
+    resize(size);
+    QRect area(QPoint(0, 0), monitor);
+    if (!options_.monitorSize && screen() != nullptr) area = screen()->availableGeometry();
+    move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+    setVisible(wasVisible);
+}
+
+// --- lighting control
+
+void CMainWnd::BroadcastRegistered(unsigned message, int wParam, int lParam) {
+    emit Broadcast(RegisteredQName(message), wParam, lParam);
+}
+
+void CMainWnd::SetLightingControlFlag(bool on, bool broadcast) {
+    lightingControl_ = on;
+    if (broadcast) BroadcastRegistered(msg::kLightControlBroadcast, 1, on ? 1 : 0);
+    if (QWidget* status = FindControl(QStringLiteral("control_light_status")))
+        ui::SetControlText(status, on ? QStringLiteral("control_light_on_text")
+                                      : QStringLiteral("control_light_off_text"));
+    if (devices_) devices_->SetLightingControl(on);
+}
+
+void CMainWnd::GameLighting(qintptr wParam, qintptr lParam) {
+    devices::COrvaneUSBDevice* device = devices_ ? devices_->CurrentDevice() : nullptr;
+    if (device != nullptr) {
+        std::array<uint32_t, 4> words = device->GetLightSettings();
+        const auto value = static_cast<uint8_t>(lParam);
+        if (wParam == 0) {
+            const uint8_t effect = LightByte(words, 0);
+            SetLightByte(words, 13, effect == 0 || effect > 20 ? 1 : effect);
+            SetLightByte(words, 0, value);
+        } else if (wParam == 1 || wParam == 2) {
+            SetLightByte(words, 0, value);
+        }
+        device->StoreLightSettings(words[0], words[1], words[2], words[3]);
+        device->SaveProfile();
+        device->ApplyLighting();
+        device->WriteSystemBlock(0, 0, 1, screen_.width(), screen_.height());
+    }
+    paintManager_->SetTimer(this, kGameRestoreTimer, kGameRestoreDelayMs);
+}
+
+void CMainWnd::RestoreGameEffect() {
+    devices::COrvaneUSBDevice* device = devices_ ? devices_->CurrentDevice() : nullptr;
+    if (device == nullptr) return;
+    std::array<uint32_t, 4> words = device->GetLightSettings();
+    SetLightByte(words, 0, LightByte(words, 13));
+    device->StoreLightSettings(words[0], words[1], words[2], words[3]);
+    device->SaveProfile();
+    device->ApplyLighting();
+    device->WriteSystemBlock(0, 0, 1, screen_.width(), screen_.height());
+}
+
+// --- tray
+
+void CMainWnd::CreateTray() {
+    if (tray_ != nullptr) return;
+    const QString skin = ui::SkinLoader::SkinFolder();
+    QIcon windowIcon(skin + QStringLiteral("/common/program_icon.png"));
+    if (!windowIcon.isNull()) setWindowIcon(windowIcon);
+    QIcon icon(skin + QStringLiteral("/common/tray_icon.png"));
+    if (icon.isNull()) icon = windowIcon;
+    if (icon.isNull()) icon = style()->standardIcon(QStyle::SP_ComputerIcon);
+    tray_ = new QSystemTrayIcon(icon, this);
+    tray_->setToolTip(Identity());
+    connect(tray_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger)
+                    ui::PostMessage(this, msg::kTrayIcon, 0, kLButtonUp);
+                else if (reason == QSystemTrayIcon::Context)
+                    ui::PostMessage(this, msg::kTrayIcon, 0, kRButtonUp);
+            });
+    tray_->show();
+}
+
+void CMainWnd::ShowTrayMenu() {
+    // At most one menu: the previous one goes before a new one is built.
+    delete trayMenu_;
+    trayMenu_ = new TrayMenuWnd(this);
+    if (!trayMenu_->Create()) {
+        delete trayMenu_;
+        trayMenu_ = nullptr;
+        return;
+    }
+    trayMenu_->ShowAt(QCursor::pos());
+}
+
+void CMainWnd::MenuCommand(const QString& item) {
+    if (item.compare(QLatin1String("exit"), Qt::CaseInsensitive) == 0) {
+        if (trayMenu_ != nullptr) trayMenu_->hide();
+        Exit();
+    }
+    // The other menu items belong to the windows that come with the settings and about pages.
+}
+
+// --- end
+
+void CMainWnd::StopWorkers() {
+    stopping_ = true;
+    workers_.StopAll([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); });
+}
+
+void CMainWnd::Exit() {
+    if (exiting_) return;
+    exiting_ = true;
+    DebugLine("退出测试");
+    hide();
+    StopWorkers();
+    if (tray_ != nullptr) {
+        tray_->hide();
+        delete tray_;
+        tray_ = nullptr;
+    }
+    close();
+    emit Exited();
+}
+
+}  // namespace qx::app

@@ -1,0 +1,212 @@
+// The main window against the simulated devices: shown after the first discovery pass, the tray,
+// fitting to the display, lighting control, game messages, routing and languages.
+#include <QLabel>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <vector>
+
+#include "app/copy_data.h"
+#include "app/tray_menu.h"
+#include "app_fixture.h"
+#include "ui/messages.h"
+#include "ui/resource_manager.h"
+
+namespace qx::app::test {
+namespace {
+
+using NoDeviceTest = MainWindowTest;
+
+TEST_F(NoDeviceTest, ShowsNoDeviceLinkAfterTheFirstPass) {
+    EXPECT_TRUE(window_->FirstPassDone());
+    QWidget* placeholder = Control("No_device_Link");
+    ASSERT_NE(placeholder, nullptr);
+    EXPECT_TRUE(placeholder->isVisible());
+    EXPECT_EQ(window_->Devices()->OnlineCount(), 0);
+}
+
+TEST_F(NoDeviceTest, CloseButtonHidesToTheTrayAndTheTrayBringsItBack) {
+    Click("closebtn");
+    EXPECT_FALSE(window_->isVisible());
+    EXPECT_FALSE(window_->Exiting());
+    ASSERT_NE(window_->TrayIcon(), nullptr);
+    EXPECT_TRUE(window_->TrayIcon()->isVisible());
+
+    // The window manager's close does the same.
+    window_->HandleCustomMessage(msg::kTrayIcon, 0, CMainWnd::kLButtonUp);
+    EXPECT_TRUE(window_->isVisible());
+    window_->close();
+    EXPECT_FALSE(window_->isVisible());
+    EXPECT_TRUE(window_->TrayIcon()->isVisible());
+
+    window_->HandleCustomMessage(msg::kTrayIcon, 0, CMainWnd::kLButtonUp);
+    EXPECT_TRUE(window_->isVisible());
+    // A second left click puts it back into the tray.
+    window_->HandleCustomMessage(msg::kTrayIcon, 0, CMainWnd::kLButtonUp);
+    EXPECT_FALSE(window_->isVisible());
+}
+
+TEST_F(NoDeviceTest, TrayMenuExitEndsTheWindowAndItsWorkers) {
+    window_->HandleCustomMessage(msg::kTrayIcon, 0, CMainWnd::kRButtonUp);
+    ASSERT_TRUE(WaitUntil(
+        [this] { return window_->TrayMenu() != nullptr && window_->TrayMenu()->isVisible(); }));
+    auto* exit = qobject_cast<QAbstractButton*>(
+        window_->TrayMenu()->PaintManager().FindControl(QStringLiteral("exit")));
+    ASSERT_NE(exit, nullptr);
+    exit->click();
+    EXPECT_TRUE(window_->Exiting());
+    EXPECT_FALSE(window_->isVisible());
+    EXPECT_EQ(window_->TrayIcon(), nullptr);
+}
+
+TEST_F(NoDeviceTest, FitsTheDisplayScaleToTheMonitor) {
+    monitor_ = QSize(1920, 1080);
+    window_->FitToDisplay();
+    EXPECT_EQ(window_->PageDpi(), 144);
+    EXPECT_EQ(window_->PaintManager().Dpi(), 144);
+    EXPECT_EQ(window_->size(), QSize(1500, 960));
+
+    monitor_ = QSize(1366, 768);
+    window_->HandleCustomMessage(msg::kDisplayChange, 0, 0);
+    EXPECT_EQ(window_->PageDpi(), 96);
+    EXPECT_EQ(window_->PaintManager().Dpi(), 96);
+    EXPECT_EQ(window_->size(), QSize(1000, 640));
+    EXPECT_TRUE(window_->isVisible());
+
+    // Fitting keeps a window in the tray there.
+    Click("closebtn");
+    window_->FitToDisplay();
+    EXPECT_FALSE(window_->isVisible());
+}
+
+TEST_F(NoDeviceTest, SecondLightControlClickTakesControlBackAndBroadcasts) {
+    std::vector<std::tuple<QString, int, int>> broadcasts;
+    QObject::connect(window_.get(), &CMainWnd::Broadcast, [&](const QString& name, int w, int l) {
+        broadcasts.emplace_back(name, w, l);
+    });
+    ASSERT_TRUE(window_->LightingControl());
+    const QString name = QString::fromLatin1(msg::kLightControlBroadcastName.data(),
+                                             qsizetype(msg::kLightControlBroadcastName.size()));
+
+    Click("control_light_status");
+    EXPECT_FALSE(window_->LightingControl());
+    Click("control_light_status");
+    EXPECT_TRUE(window_->LightingControl());
+    ASSERT_EQ(broadcasts.size(), 2u);
+    EXPECT_EQ(broadcasts[0], std::make_tuple(name, 1, 0));
+    EXPECT_EQ(broadcasts[1], std::make_tuple(name, 1, 1));
+    EXPECT_EQ(ui::ControlTextKey(Control("control_light_status")), "control_light_on_text");
+}
+
+TEST_F(NoDeviceTest, LightControlStatusFromOutsideSwitchesWithoutBroadcasting) {
+    int broadcasts = 0;
+    QObject::connect(window_.get(), &CMainWnd::Broadcast, [&] { ++broadcasts; });
+    window_->HandleCustomMessage(msg::kLightControlStatus, 1, 0);
+    EXPECT_FALSE(window_->LightingControl());
+    EXPECT_EQ(ui::ControlTextKey(Control("control_light_status")), "control_light_off_text");
+    // Only wParam 1 with lParam 0 or 1 means anything.
+    window_->HandleCustomMessage(msg::kLightControlStatus, 0, 1);
+    window_->HandleCustomMessage(msg::kLightControlStatus, 1, 7);
+    EXPECT_FALSE(window_->LightingControl());
+    window_->HandleCustomMessage(msg::kLightControlStatus, 1, 1);
+    EXPECT_TRUE(window_->LightingControl());
+    EXPECT_EQ(broadcasts, 0);
+}
+
+TEST_F(NoDeviceTest, LanguageSwitchChangesTheVisibleTexts) {
+    auto* title = qobject_cast<QLabel*>(Control("nodevice_title"));
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->text(), "No device connected");
+    window_->HandleCustomMessage(msg::kLanguageChanged, 1, 0);
+    EXPECT_EQ(title->text(), QString::fromUtf8("未连接设备"));
+    window_->HandleCustomMessage(msg::kLanguageChanged, 0, 0);
+    EXPECT_EQ(title->text(), "No device connected");
+}
+
+TEST_F(NoDeviceTest, CopyDataKeepsOnlyTheTwoKnownKinds) {
+    CopyDataParam levels{"capture", 1, QByteArray("\x01\x02", 2)};
+    CopyDataParam unknown{"capture", 5, QByteArray("x")};
+    CopyDataParam empty{"capture", 2, QByteArray()};
+    EXPECT_EQ(window_->HandleCustomMessage(msg::kCopyData, 0, reinterpret_cast<qintptr>(&levels)),
+              1);
+    EXPECT_EQ(window_->HandleCustomMessage(msg::kCopyData, 0, reinterpret_cast<qintptr>(&unknown)),
+              0);
+    EXPECT_EQ(window_->HandleCustomMessage(msg::kCopyData, 0, reinterpret_cast<qintptr>(&empty)),
+              0);
+    EXPECT_EQ(window_->HandleCustomMessage(msg::kCopyData, 0, 0), 0);
+    EXPECT_EQ(window_->CopyDataBuffer(1), QByteArray("\x01\x02", 2));
+    EXPECT_TRUE(window_->CopyDataBuffer(2).isEmpty());
+}
+
+uint8_t EffectOf(devices::COrvaneUSBDevice& device) {
+    return static_cast<uint8_t>(device.GetLightSettings()[0] & 0xFF);
+}
+
+TEST_F(KeyboardAndHeadsetTest, GameMessageWhileSuspendingIsIgnored) {
+    devices::COrvaneUSBDevice* current = window_->Devices()->CurrentDevice();
+    ASSERT_NE(current, nullptr);
+    const uint8_t before = EffectOf(*current);
+    const uint8_t wanted = before == 7 ? 8 : 7;
+
+    window_->HandleCustomMessage(msg::kPowerBroadcast, msg::kPowerSuspend, 0);
+    EXPECT_FALSE(window_->Awake());
+    EXPECT_EQ(window_->HandleCustomMessage(msg::kGameStart, 1, wanted), 0);
+    EXPECT_EQ(EffectOf(*current), before);
+    EXPECT_FALSE(window_->PaintManager().HasTimer(window_.get(), CMainWnd::kGameRestoreTimer));
+
+    window_->HandleCustomMessage(msg::kPowerBroadcast, msg::kPowerResume, 0);
+    EXPECT_TRUE(window_->Awake());
+    EXPECT_EQ(window_->HandleCustomMessage(msg::kGameStart, 1, wanted), 1);
+    EXPECT_EQ(EffectOf(*current), wanted);
+    EXPECT_TRUE(window_->PaintManager().HasTimer(window_.get(), CMainWnd::kGameRestoreTimer));
+}
+
+TEST_F(KeyboardAndHeadsetTest, GameStartRemembersTheEffectAndTheTimerRestoresIt) {
+    devices::COrvaneUSBDevice* current = window_->Devices()->CurrentDevice();
+    ASSERT_NE(current, nullptr);
+    const uint8_t before = EffectOf(*current);
+    const uint8_t remembered = before == 0 || before > 20 ? 1 : before;
+    ASSERT_EQ(window_->HandleCustomMessage(msg::kGameStart, 0, 30), 1);
+    EXPECT_EQ(EffectOf(*current), 30);
+    EXPECT_EQ((current->GetLightSettings()[3] >> 8) & 0xFF, remembered);
+    // The restore timer's notification, delivered at once.
+    window_->PaintManager().SendNotify(window_.get(), QStringLiteral("timer"),
+                                       CMainWnd::kGameRestoreTimer);
+    EXPECT_EQ(EffectOf(*current), remembered);
+}
+
+TEST_F(KeyboardAndHeadsetTest, PageTabsGoToTheSelectedDeviceAndUnknownNamesAreIgnored) {
+    devices::COrvaneUSBDevice* current = window_->Devices()->CurrentDevice();
+    ASSERT_NE(current, nullptr);
+    ui::PaintManager& pm = window_->PaintManager();
+
+    QPushButton tab(window_.get());
+    tab.setCheckable(true);
+    tab.setChecked(true);
+    tab.setObjectName(QStringLiteral("macro_Op_tab"));
+    pm.SendNotify(&tab, QStringLiteral("selectchanged"));
+    EXPECT_EQ(current->GetFunctionPage(), 3);
+
+    const bool lighting = window_->LightingControl();
+    const int online = window_->Devices()->OnlineCount();
+    for (const char* name : {"bogus_Op_tab", "key_", "closebtn_2", "", "device_select_x"}) {
+        QPushButton stranger(window_.get());
+        stranger.setCheckable(true);
+        stranger.setChecked(true);
+        stranger.setObjectName(QString::fromLatin1(name));
+        pm.SendNotify(&stranger, QStringLiteral("click"));
+        pm.SendNotify(&stranger, QStringLiteral("selectchanged"));
+        pm.SendNotify(&stranger, QStringLiteral("itemselect"), 3);
+        pm.SendNotify(&stranger, QStringLiteral("timer"), 4242);
+    }
+    pm.SendNotify(nullptr, QStringLiteral("click"));
+    EXPECT_TRUE(window_->isVisible());
+    EXPECT_EQ(window_->LightingControl(), lighting);
+    EXPECT_EQ(window_->Devices()->OnlineCount(), online);
+    EXPECT_EQ(window_->Devices()->CurrentDevice(), current);
+    EXPECT_EQ(current->GetFunctionPage(), 3);
+    // Messages nobody handles are answered with 0.
+    EXPECT_EQ(window_->HandleCustomMessage(0x7FFF, 1, 2), 0);
+}
+
+}  // namespace
+}  // namespace qx::app::test
