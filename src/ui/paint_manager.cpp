@@ -163,6 +163,7 @@ void PaintManager::RemoveNotifier(INotifyUI* receiver) {
 
 void PaintManager::SendNotify(QWidget* sender, const QString& type, qintptr wParam,
                               qintptr lParam) {
+    if (WindowTornDown()) return;
     TNotifyUI msg;
     msg.type = type;
     msg.sender = sender;
@@ -175,6 +176,19 @@ void PaintManager::SendNotify(QWidget* sender, const QString& type, qintptr wPar
         if (std::find(notifiers_.begin(), notifiers_.end(), receiver) == notifiers_.end()) continue;
         receiver->Notify(msg);
     }
+}
+
+// Tearing a window down still moves the focus (and so raises "killfocus") after the window's own
+// class is gone; a window that is its own receiver must not be called then. While the window is
+// built its class gets more derived, while it is torn down less: the latter stops delivery.
+bool PaintManager::WindowTornDown() {
+    if (window_.isNull()) return true;
+    const QMetaObject* type = window_->metaObject();
+    if (windowType_ == nullptr || type->inherits(windowType_)) {
+        windowType_ = type;
+        return false;
+    }
+    return true;
 }
 
 bool PaintManager::SetTimer(QWidget* control, int id, int periodMs) {

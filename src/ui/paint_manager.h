@@ -46,7 +46,8 @@ class PaintManager : public QObject {
     // Lookup inside a container (the container itself excluded).
     static QWidget* FindSubControlByName(QWidget* container, const QString& name);
 
-    // Receivers get every notification of this window, in registration order.
+    // Receivers get every notification of this window, in registration order. A receiver
+    // removes itself before it ends.
     void AddNotifier(INotifyUI* receiver);
     void RemoveNotifier(INotifyUI* receiver);
     // Delivers a notification at once, on the calling (UI) thread.
@@ -70,11 +71,13 @@ class PaintManager : public QObject {
     struct TimerKey;
     void Wire(QWidget* control);
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool WindowTornDown();
 
     QPointer<QWidget> window_;
     std::vector<INotifyUI*> notifiers_;
     QHash<QPair<QWidget*, int>, QTimer*> timers_;
     int dpi_ = 96;
+    const QMetaObject* windowType_ = nullptr;
 };
 
 }  // namespace qx::ui

@@ -1,0 +1,61 @@
+#include "controls/device_key_button.h"
+
+#include <gtest/gtest.h>
+
+#include "control_test_support.h"
+
+namespace qx::controls {
+namespace {
+
+using test::Harness;
+using test::Mouse;
+using test::Seen;
+
+TEST(DeviceKeyButton, StartsUnlitUnselectedWithBothMarksHidden) {
+    CDeviceKeyButtonUI key;
+    EXPECT_EQ(key.LightColour(), 255u);
+    EXPECT_EQ(key.LightLevel(), 200);
+    EXPECT_EQ(key.LightFlag(), 0);
+    EXPECT_FALSE(key.IsSelected());
+    EXPECT_TRUE(key.KeySetHidden());
+    EXPECT_TRUE(key.KeyUnsetHidden());
+}
+
+TEST(DeviceKeyButton, SetKeyLightPaintsThePackedColourOnlyWhileTheFlagIsSet) {
+    // Packed red | blue << 8 | green << 16: this is pure green.
+    EXPECT_EQ(CDeviceKeyButtonUI::UnpackColour(0x00FF0000u), QColor(0, 255, 0));
+    EXPECT_EQ(CDeviceKeyButtonUI::UnpackColour(0x0000FF00u), QColor(0, 0, 255));
+
+    CDeviceKeyButtonUI key;
+    key.resize(40, 40);
+    key.SetKeyLight(0x00FF0000u, 255, 0);
+    QColor centre = test::Render(&key).pixelColor(20, 20);
+    EXPECT_LT(centre.green() - centre.red(), 50) << "unlit key shows no colour";
+
+    key.SetKeyLight(0x00FF0000u, 255, 1);
+    centre = test::Render(&key).pixelColor(20, 20);
+    EXPECT_EQ(centre, QColor(0, 255, 0));
+    EXPECT_EQ(key.LightColour(), 0x00FF0000u);
+
+    key.SetKeyLight(0x00FF0000u, 0, 1);  // level 0: the light is invisible
+    centre = test::Render(&key).pixelColor(20, 20);
+    EXPECT_LT(centre.green() - centre.red(), 50);
+}
+
+TEST(DeviceKeyButton, DoubleClickSendsDbclickOnlyWhenEnabled) {
+    Harness h;
+    auto* key = h.Add<CDeviceKeyButtonUI>("key_5", QRect(10, 10, 30, 30));
+    h.manager->AttachControls(h.window.get());
+    Mouse(key, QEvent::MouseButtonDblClick, QPoint(15, 15));
+    EXPECT_EQ(h.Of("dbclick"), (std::vector<Seen>{{"dbclick", "key_5", 0, 0}}));
+    EXPECT_TRUE(key->isDown());
+    Mouse(key, QEvent::MouseButtonRelease, QPoint(15, 15));
+    EXPECT_FALSE(key->isDown());
+
+    key->setEnabled(false);
+    Mouse(key, QEvent::MouseButtonDblClick, QPoint(15, 15));
+    EXPECT_EQ(h.Of("dbclick").size(), 1u);
+}
+
+}  // namespace
+}  // namespace qx::controls
