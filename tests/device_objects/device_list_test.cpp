@@ -292,3 +292,52 @@ TEST(DeviceList, PowerQueryOfAKeyboardBehindItsReceiverSkipsAHiddenWindow) {
 
 }  // namespace
 }  // namespace qx::devices
+
+namespace qx::devices {
+namespace {
+
+// The table's mouse pad rows given the simulated pad's identity.
+std::array<SupportedDeviceRow, kSupportedDeviceCount> PadRows() {
+    auto rows = kSupportedDevices;
+    for (size_t row : {size_t{8}, size_t{9}}) {
+        rows[row].vendorId = sim::PadFirmware::kVendorId;
+        rows[row].productId = sim::PadFirmware::kProductId;
+    }
+    return rows;
+}
+
+TEST(DeviceList, PadGetsItsEntryAtItsFirstArrivalAndShowsItsPhone) {
+    const auto rows = PadRows();
+    DeviceWindow w(rows);
+    w.Start();
+    ASSERT_TRUE(w.bus.Plug("pad"));
+    w.Pass();
+    ASSERT_EQ(w.controller->MousePads().size(), 1u);
+    COrvaneUSBDevice* pad = w.controller->MousePads().front();
+    EXPECT_EQ(pad->Kind(), DeviceKind::MousePad);
+    EXPECT_EQ(pad->LedCount(), 15);
+    EXPECT_TRUE(pad->CommandLink().IsOpen());
+    EXPECT_TRUE(pad->NotificationOpen(false));
+    EXPECT_TRUE(pad->DeviceEntry()->IsShown());
+    EXPECT_EQ(pad->DeviceEntry()->NormalImage(), "common/device_ico/hard_mp_device_normal.png");
+
+    const std::array<uint8_t, 6> record = {64, 2, 0, 0, 0, 2};
+    w.bus.Pad()->SetPowerRecord(record);
+    pad->PowerQuery();
+    QWidget* phone = pad->PowerControl()->findChild<QWidget*>("device_phone_type");
+    ASSERT_NE(phone, nullptr);
+    EXPECT_EQ(ui::ControlTextKey(phone), "Phone_type_samsung");
+    EXPECT_EQ(ui::ControlText(pad->PowerControl()->findChild<QWidget*>("device_power_value")),
+              "64%");
+
+    ASSERT_TRUE(w.bus.Unplug("pad"));
+    w.Pass();
+    ASSERT_TRUE(w.bus.Plug("pad"));
+    w.Pass();
+    EXPECT_EQ(w.controller->MousePads().size(), 1u) << "one pad object for every arrival";
+    EXPECT_TRUE(pad->DeviceEntry()->IsShown());
+    EXPECT_TRUE(pad->NotificationOpen(false));
+}
+
+}  // namespace
+}  // namespace qx::devices

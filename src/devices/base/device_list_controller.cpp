@@ -31,6 +31,12 @@ bool IsReceiverKind(uint16_t kind) {
            kind == static_cast<uint16_t>(DeviceKind::MouseWireless);
 }
 
+// Families whose entries are made at their first arrival (the others exist from the start).
+bool CreatedOnArrival(uint16_t kind) {
+    return kind == static_cast<uint16_t>(DeviceKind::MousePad) ||
+           kind == static_cast<uint16_t>(DeviceKind::Headset);
+}
+
 bool IsCommand(const SupportedDeviceRow& row) {
     return row.role == static_cast<uint16_t>(InterfaceRole::Command);
 }
@@ -107,6 +113,8 @@ std::vector<COrvaneUSBDevice*>* DeviceListController::ListOfKind(uint16_t kind) 
 void DeviceListController::CreatePlaceholderEntries() {
     for (size_t row : {size_t{0}, size_t{1}}) {
         const DeviceEntryRow& entryRow = kDeviceEntryTable[row];
+        std::vector<COrvaneUSBDevice*>* family = ListOfKind(entryRow.kindCode);
+        if (family == nullptr || !family->empty()) continue;
         // The command slot of that family in the slot table.
         for (size_t i = 0; i < slots_.size(); ++i) {
             const DeviceSlot slot = slots_.Slot(i);
@@ -268,9 +276,18 @@ void DeviceListController::OnDeviceArrived(int slot) {
     const bool receiverKind = IsReceiverKind(self.row.kind);
 
     if (!IsCommand(self.row)) {
-        if (COrvaneUSBDevice* device = FindNotificationDevice(slot)) {
-            device->OpenNotificationInterface(self.path, static_cast<DeviceKind>(self.row.kind));
+        COrvaneUSBDevice* device = FindNotificationDevice(slot);
+        if (device == nullptr && CreatedOnArrival(self.row.kind)) {
+            // The notification interface came first: the device's entry is made from its
+            // command row, hidden until the command interface arrives.
+            const int command =
+                FindSupportedRow(slots_.Rows(), self.row.vendorId, self.row.productId,
+                                 static_cast<DeviceKind>(self.row.kind), InterfaceRole::Command);
+            if (command >= 0 && AddDeviceEntry(slots_.Slot(static_cast<size_t>(command)), 0) == 1)
+                device = FindNotificationDevice(slot);
         }
+        if (device != nullptr)
+            device->OpenNotificationInterface(self.path, static_cast<DeviceKind>(self.row.kind));
         return;
     }
 
@@ -279,8 +296,7 @@ void DeviceListController::OnDeviceArrived(int slot) {
         return;
     }
     COrvaneUSBDevice* device = FindDevice(slot);
-    if (device == nullptr && (self.row.kind == static_cast<uint16_t>(DeviceKind::MousePad) ||
-                              self.row.kind == static_cast<uint16_t>(DeviceKind::Headset))) {
+    if (device == nullptr && CreatedOnArrival(self.row.kind)) {
         if (AddDeviceEntry(self, 0) == 1) device = FindDevice(slot);
     }
     if (device == nullptr) return;

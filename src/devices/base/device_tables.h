@@ -50,7 +50,8 @@ inline constexpr std::array<DevicePageRow, 4> kDevicePageTable = {{
     {13, 0, false, "XML/DeviceXml/hs6533device.ui", "orbek_light"},
 }};
 
-// The first entry row with these values; -1 when none.
+// The first entry row with these values, else the first row of that kind and role that carries
+// no identity; -1 when none.
 int FindDeviceEntryRow(uint16_t vendorId, uint16_t productId, uint16_t kindCode, uint16_t role);
 
 }  // namespace qx::devices

@@ -43,18 +43,19 @@ uint16_t NotificationThread::CodeOf(const HidDevice& device) {
 
 void NotificationThread::Loop(HidDevice* device, Event* stop, CodeHandler handler,
                               std::string exitLine) {
-    std::vector<uint8_t> report;
+    // The interface stays open (with its report length) while the thread runs.
+    const size_t length =
+        device->InputReportByteLength() > 0 ? device->InputReportByteLength() : 64;
+    std::vector<uint8_t> report(length, 0);
     for (;;) {
         if (stop->Wait(1)) {
             DebugLine(exitLine);
             return;
         }
         if (!device->IsOpen()) {
-            if (stop->Wait(kRetryAfterFailureMs)) continue;
+            stop->Wait(kRetryAfterFailureMs);
             continue;
         }
-        report.assign(device->InputReportByteLength() > 0 ? device->InputReportByteLength() : 64,
-                      0);
         size_t got = 0;
         if (device->Read(report.data(), report.size(), &got, HidDevice::kInfinite) == 0) {
             stop->Wait(kRetryAfterFailureMs);
