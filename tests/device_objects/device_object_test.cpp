@@ -73,6 +73,16 @@ TEST(DeviceObject, PanelBindsTheKeyAndLedButtonsOfThePicture) {
         EXPECT_EQ(led->LightColour(), 0xFFFFFFu);
         EXPECT_EQ(led->LightLevel(), 255);
     }
+    // The frame reaches the picture once an effect has written it; the buttons take their
+    // colour with blue and green swapped in the word.
+    auto* led0 = qobject_cast<controls::CDeviceKeyButtonUI*>(keyboard->LedButtons()[0].data());
+    keyboard->PushFrame();
+    EXPECT_EQ(led0->LightColour(), 0xFFFFFFu) << "nothing written yet";
+    keyboard->SetLed(0, 0x00FF10, 128);  // red 0x10, green 0xFF
+    keyboard->PushFrame();
+    EXPECT_EQ(led0->LightColour(), 0xFF0010u);
+    EXPECT_EQ(led0->LightLevel(), 128);
+
     // The pad's picture has LEDs only.
     COrvaneUSBDevice* mouse = w.controller->Mice().front();
     EXPECT_EQ(mouse->SelectPanel()->objectName(), "mouse_device_key_light");

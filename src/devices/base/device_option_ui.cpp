@@ -200,8 +200,9 @@ void CDeviceOptionUI::OnTimer(int id) {
     const bool open = device.CommandLink().IsOpen();
     switch (id) {
         case kFrameTimer:
+            // The LED buttons whose light changed repaint themselves; the rest of the picture
+            // is left alone.
             device.PushFrame();
-            if (IsSelected() && device.WindowActive()) device.update();
             if (device.CommandLink().IsOpen()) SetTimer(kFrameTimer, device.Receiver() ? 500 : 5);
             break;
         case kContactTimer:

@@ -98,6 +98,7 @@ void COrvaneUSBDevice::StepBreathing() {}
 void COrvaneUSBDevice::StepFourColourBreathing() {}
 
 void COrvaneUSBDevice::StepStatic() {
+    frameWritten_.store(true);
     const uint8_t level = lighting::kBrightnessTable[std::min<size_t>(light_.brightness, 4)];
     std::lock_guard lock(ledEffectLock_);
     for (int i = 0; i < frame_.size; ++i) {
@@ -114,6 +115,7 @@ void COrvaneUSBDevice::StepBlink() {}
 void COrvaneUSBDevice::StepFourColourBlink() {}
 
 void COrvaneUSBDevice::StepOff() {
+    frameWritten_.store(true);
     std::lock_guard lock(ledEffectLock_);
     for (int i = 0; i < frame_.size; ++i) {
         lighting::LedRecord& led = frame_.leds[static_cast<size_t>(i)];
@@ -123,7 +125,7 @@ void COrvaneUSBDevice::StepOff() {
 }
 
 void COrvaneUSBDevice::PushFrame() {
-    if (pageFile_.isEmpty()) return;
+    if (pageFile_.isEmpty() || !frameWritten_.load()) return;
     std::lock_guard lock(ledEffectLock_);
     for (size_t i = 0; i < ledButtons_.size() && i < static_cast<size_t>(frame_.size); ++i) {
         if (!ledButtons_[i]) continue;
@@ -136,6 +138,7 @@ void COrvaneUSBDevice::PushFrame() {
 void COrvaneUSBDevice::SetLed(int index, uint32_t colour, uint32_t level) {
     std::lock_guard lock(ledEffectLock_);
     if (index < 0 || index >= frame_.size) return;
+    frameWritten_.store(true);
     lighting::LedRecord& led = frame_.leds[static_cast<size_t>(index)];
     led.red = static_cast<uint8_t>(colour & 0xFF);
     led.green = static_cast<uint8_t>(colour >> 8 & 0xFF);

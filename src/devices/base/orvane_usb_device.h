@@ -206,6 +206,9 @@ class COrvaneUSBDevice : public QWidget, public ui::INotifyUI {
     void ShowPowerRecord(const uint8_t* record, size_t length);
 
     lighting::LightFrame frame_;
+    // Set once an effect wrote the frame: until then the picture keeps the lights AttachPanel
+    // gave it instead of showing the cleared frame.
+    std::atomic<bool> frameWritten_{false};
     lighting::LightSettings light_;
     mutable std::mutex ledEffectLock_;
     std::mutex timedEffectLock_;
