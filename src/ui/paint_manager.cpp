@@ -76,6 +76,9 @@ void PaintManager::Wire(QWidget* control) {
             });
         }
         const QString group = button->property(kGroupProperty).toString();
+        // Only the "group" property makes options exclusive (radio buttons would otherwise be
+        // exclusive among their siblings).
+        if (group.isEmpty()) button->setAutoExclusive(false);
         if (button->isCheckable() && !group.isEmpty()) {
             const QString groupName = kGroupPrefix + group;
             auto* buttons = findChild<QButtonGroup*>(groupName, Qt::FindDirectChildrenOnly);

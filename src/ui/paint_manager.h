@@ -27,7 +27,8 @@ class PaintManager : public QObject {
     // Wires every control below `subtree` (itself included): Qt signals and events become
     // notifications (table below). Call it after a skin was loaded into the window and for every
     // control tree added later (device pages, list entries). Wiring a control twice is harmless.
-    //   QAbstractButton clicked          -> "click" (checkable ones also "selectchanged" on toggle)
+    //   QAbstractButton clicked          -> "click" (checkable ones also "selectchanged" on toggle;
+    //                   checkable buttons with the same "group" property are exclusive)
     //   QComboBox activated              -> "itemselect" (wParam = index)
     //   QAbstractSlider valueChanged     -> "valuechanged" (wParam = value) when not dragging,
     //                   sliderMoved      -> "movevaluechanged", sliderReleased -> "valuechanged"

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QWidget>
 
+#include "core/diagnostics.h"
 #include "core/paths.h"
 #include "ui/control_factory.h"
 #include "ui/resource_manager.h"
@@ -49,7 +50,13 @@ QWidget* SkinLoader::createWidget(const QString& className, QWidget* parent, con
         widget->setObjectName(name);
         return widget;
     }
-    return QUiLoader::createWidget(className, parent, name);
+    widget = QUiLoader::createWidget(className, parent, name);
+    if (widget == nullptr) {
+        qx::DebugLine(QStringLiteral("skin: no control class \"%1\" for \"%2\"; left out")
+                          .arg(className, name)
+                          .toStdString());
+    }
+    return widget;
 }
 
 }  // namespace qx::ui

@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
 #include <QVBoxLayout>
 #include <functional>
@@ -107,6 +108,31 @@ TEST_F(PaintManagerTest, ButtonsAndExclusiveOptionsRaiseClickAndSelectChanged) {
     };
     EXPECT_EQ(recorder.seen, expected);
     EXPECT_FALSE(option1->isChecked());
+}
+
+TEST_F(PaintManagerTest, OnlyTheGroupPropertyMakesOptionsExclusive) {
+    auto* checkA = Add<QRadioButton>(window.get(), "deng_FXL_check");
+    auto* checkB = Add<QRadioButton>(window.get(), "deng_FXR_check");
+    auto* other1 = Add<QPushButton>(window.get(), "polling_rate_option_1");
+    auto* other2 = Add<QPushButton>(window.get(), "polling_rate_option_2");
+    for (QPushButton* o : {other1, other2}) {
+        o->setCheckable(true);
+        o->setProperty("group", "polling");
+    }
+    manager->AttachControls(window.get());
+    checkA->click();
+    checkB->click();
+    EXPECT_TRUE(checkA->isChecked() && checkB->isChecked());
+    checkB->click();
+    EXPECT_FALSE(checkB->isChecked());  // an ungrouped option unchecks like a check box
+
+    option1->click();
+    other1->click();
+    other2->click();
+    EXPECT_TRUE(option1->isChecked());  // another group is left alone
+    EXPECT_FALSE(other1->isChecked());
+    other2->click();
+    EXPECT_TRUE(other2->isChecked());  // the selected option of a group stays selected
 }
 
 TEST_F(PaintManagerTest, WiringTwiceRaisesEachNotificationOnce) {

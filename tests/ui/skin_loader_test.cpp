@@ -66,6 +66,9 @@ TEST(SkinLoader, BuildsCustomClassesThroughCallbackThenFactoryAndTranslates) {
     EXPECT_NE(manager.Find<TestGauge>("gauge_2"), nullptr);  // class names ignore case
     EXPECT_NE(manager.Find<CallbackBox>("cb_1"), nullptr);
     EXPECT_FALSE(factoryMadeBox);
+    // A class nobody knows is left out, as an unknown tag is; the rest of the file builds.
+    EXPECT_EQ(manager.FindControl("ghost"), nullptr);
+    EXPECT_NE(manager.FindControl("panel"), nullptr);
     EXPECT_TRUE(asked.contains("TestGauge"));
     EXPECT_TRUE(asked.contains("QLabel"));  // every class is offered to the window first
 
