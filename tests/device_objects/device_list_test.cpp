@@ -9,6 +9,7 @@
 #include "devices/base/mp_device_power_ui.h"
 #include "devices/base/orvane_usb_device.h"
 #include "devices/keyboard/orvane_keyboard_device.h"
+#include "hid/hid_paths.h"
 #include "sim/sim_bus.h"
 #include "ui/resource_manager.h"
 
@@ -337,6 +338,43 @@ TEST(DeviceList, PadGetsItsEntryAtItsFirstArrivalAndShowsItsPhone) {
     EXPECT_EQ(w.controller->MousePads().size(), 1u) << "one pad object for every arrival";
     EXPECT_TRUE(pad->DeviceEntry()->IsShown());
     EXPECT_TRUE(pad->NotificationOpen(false));
+}
+
+TEST(DeviceList, PadWhoseNotificationInterfaceComesFirstStillGetsIt) {
+    const auto rows = PadRows();
+    DeviceWindow w(rows);
+    w.Start();
+    ASSERT_TRUE(w.bus.Plug("pad"));
+    const std::string node = w.bus.NodePath("pad", 1);
+    auto claim = [&](int collection, uint16_t usagePage, uint16_t usage) {
+        ProbeRecord probe;
+        probe.path = MakeInterfacePath(node, sim::PadFirmware::kVendorId,
+                                       sim::PadFirmware::kProductId, 1, collection);
+        probe.vendorId = sim::PadFirmware::kVendorId;
+        probe.productId = sim::PadFirmware::kProductId;
+        probe.interfaceNumber = 1;
+        probe.collectionNumber = static_cast<uint16_t>(collection);
+        probe.usagePage = usagePage;
+        probe.usage = usage;
+        int slot = -1;
+        EXPECT_TRUE(w.slotTable.Claim(probe, slot));
+        return slot;
+    };
+    const int notification = claim(3, 0x000C, 0x01);
+    ASSERT_EQ(notification, 9);
+    w.controller->OnDeviceArrived(notification);
+    ASSERT_EQ(w.controller->MousePads().size(), 1u);
+    COrvaneUSBDevice* pad = w.controller->MousePads().front();
+    EXPECT_TRUE(pad->NotificationOpen(false));
+    EXPECT_FALSE(pad->DeviceEntry()->IsShown()) << "on-line only with its command interface";
+    EXPECT_FALSE(pad->CommandLink().IsOpen());
+
+    const int command = claim(4, 0xFF1C, 0x92);
+    ASSERT_EQ(command, 8);
+    w.controller->OnDeviceArrived(command);
+    EXPECT_EQ(w.controller->MousePads().size(), 1u);
+    EXPECT_TRUE(pad->CommandLink().IsOpen());
+    EXPECT_TRUE(pad->DeviceEntry()->IsShown());
 }
 
 }  // namespace
