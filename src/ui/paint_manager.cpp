@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QTimer>
 #include <algorithm>
+#include <memory>
 
 namespace qx::ui {
 namespace {
@@ -94,8 +95,16 @@ void PaintManager::Wire(QWidget* control) {
             SendNotify(combo, QStringLiteral("itemselect"), index);
         });
     } else if (auto* slider = qobject_cast<QAbstractSlider*>(control)) {
-        connect(slider, &QAbstractSlider::valueChanged, this, [this, slider](int value) {
-            if (!slider->isSliderDown()) SendNotify(slider, QStringLiteral("valuechanged"), value);
+        // Only the user's changes are notified: a panel that shows stored values with setValue
+        // must not hear them back as new choices. A user action announces itself first.
+        auto pending = std::make_shared<bool>(false);
+        connect(slider, &QAbstractSlider::actionTriggered, this, [slider, pending](int) {
+            *pending = !slider->isSliderDown() && slider->sliderPosition() != slider->value();
+        });
+        connect(slider, &QAbstractSlider::valueChanged, this, [this, slider, pending](int value) {
+            if (!*pending) return;
+            *pending = false;
+            SendNotify(slider, QStringLiteral("valuechanged"), value);
         });
         connect(slider, &QAbstractSlider::sliderMoved, this, [this, slider](int value) {
             SendNotify(slider, QStringLiteral("movevaluechanged"), value);

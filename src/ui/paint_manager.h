@@ -30,8 +30,9 @@ class PaintManager : public QObject {
     //   QAbstractButton clicked          -> "click" (checkable ones also "selectchanged" on toggle;
     //                   checkable buttons with the same "group" property are exclusive)
     //   QComboBox activated              -> "itemselect" (wParam = index)
-    //   QAbstractSlider valueChanged     -> "valuechanged" (wParam = value) when not dragging,
-    //                   sliderMoved      -> "movevaluechanged", sliderReleased -> "valuechanged"
+    //   QAbstractSlider user change      -> "valuechanged" (wParam = value) (keys, wheel, clicks;
+    //                   setValue raises nothing), sliderMoved -> "movevaluechanged",
+    //                   sliderReleased   -> "valuechanged"
     //   QLineEdit textEdited             -> "textchanged"; returnPressed -> "return"
     //   focus in / out                   -> "setfocus" / "killfocus"
     //   QListWidget itemClicked          -> "itemclick"; itemActivated -> "itemactivate"

@@ -148,12 +148,20 @@ TEST_F(PaintManagerTest, ComboSliderEditAndListRaiseTheirNotifications) {
     EXPECT_EQ(recorder.Of("itemselect"),
               (std::vector<Seen>{{"itemselect", combo->objectName(), 1}}));
 
+    slider->setValue(20);  // the program showing a stored value is no choice of the user's
+    slider->setFocus();
+    QKeyEvent up(QEvent::KeyPress, Qt::Key_PageUp, Qt::NoModifier);
+    QApplication::sendEvent(slider, &up);  // one page (10) up
+    QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
+    slider->setValue(0);
+    QApplication::sendEvent(slider, &home);  // already at the start: no change, no notification
     slider->setValue(30);
     slider->setSliderDown(true);
     slider->setSliderPosition(40);
     slider->setSliderPosition(45);
     EXPECT_EQ(recorder.Of("valuechanged"),
               (std::vector<Seen>{{"valuechanged", "DPI_slider_2", 30}}));
+    ASSERT_EQ(slider->value(), 45);
     slider->setSliderDown(false);
     EXPECT_EQ(recorder.Of("movevaluechanged"),
               (std::vector<Seen>{{"movevaluechanged", "DPI_slider_2", 40},

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +12,8 @@
 #include <memory>
 
 #include <gtest/gtest.h>
+
+#include "ui/skin_loader.h"
 
 namespace qx::ui {
 namespace {
@@ -99,6 +102,14 @@ TEST_F(ResourceManagerTest, UnreadableLanguageFilesKeepThePreviousTexts) {
     EXPECT_FALSE(rm.HasKey("number"));  // only texts are taken
     rm.SetLanguage("English");
     EXPECT_EQ(rm.Language(), "English");
+}
+
+TEST_F(ResourceManagerTest, ShippedLanguagesLoadByNameFromTheSkinsLanguageFolder) {
+    for (const char* file : {"lan_en.json", "lan_cn.json"}) {
+        if (!QFile::exists(SkinLoader::SkinFolder() + "/lang/" + file)) GTEST_SKIP() << file;
+        EXPECT_TRUE(rm.LoadLanguage(file)) << file;
+        EXPECT_FALSE(rm.HasKey("fixture_ok_text"));  // the fixture's texts are gone
+    }
 }
 
 }  // namespace
