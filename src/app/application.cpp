@@ -20,6 +20,7 @@
 #include "core/paths.h"
 #include "devices/base/register_device_controls.h"
 #include "hid/hid_backend.h"
+#include "settings/skin_style.h"
 #include "sim/sim_bus.h"
 #include "ui/messages.h"
 
@@ -94,6 +95,8 @@ int RunApplication(int argc, char** argv) {
 
     controls::RegisterCustomControls();
     devices::RegisterDeviceControls();
+    if (!settings::ApplySkinStyle())
+        DebugLine("skin style sheet not found: the plain look is used");
 
     SimulationScope simulation(options.simulate);
     int status = 0;

@@ -6,10 +6,12 @@
 #include <QCursor>
 #include <QFile>
 #include <QIcon>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QStyle>
 #include <QSystemTrayIcon>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <cstdio>
 #include <string>
 
@@ -114,6 +116,10 @@ bool CMainWnd::Create() {
         return false;
     }
     root_ = root;
+    // The page draws its own title bar: the window has no frame, and the bar moves it.
+    setWindowFlag(Qt::FramelessWindowHint, true);
+    if (QWidget* titleBar = root->findChild<QWidget*>(QStringLiteral("title_bar")))
+        titleBar->installEventFilter(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -406,6 +412,17 @@ void CMainWnd::closeEvent(QCloseEvent* event) {
     // The window manager's close behaves as the title bar's close button: into the tray.
     event->ignore();
     HideToTray();
+}
+
+bool CMainWnd::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress && watched->objectName() == "title_bar") {
+        const auto* press = static_cast<QMouseEvent*>(event);
+        if (press->button() == Qt::LeftButton && windowHandle() != nullptr) {
+            windowHandle()->startSystemMove();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void CMainWnd::changeEvent(QEvent* event) {

@@ -109,6 +109,7 @@ class CMainWnd : public QWidget,
   protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     QWidget* CreateControl(const QString& className, QWidget* parent);
