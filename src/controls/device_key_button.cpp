@@ -36,6 +36,7 @@ void CDeviceKeyButtonUI::SetKeyUnsetHidden(bool hidden) {
 void CDeviceKeyButtonUI::SetLightImage(const QString& description) {
     lightImage_ = description;
     lightPixmap_ = LoadSkinImage(description);
+    tinted_ = QPixmap();
     update();
 }
 
@@ -51,6 +52,19 @@ void CDeviceKeyButtonUI::SetKeyUnsetImage(const QString& description) {
     update();
 }
 
+// The light picture is a shape tinted with the key's colour. Frames repaint the keys many times
+// a second with few colour changes, so the last tint is kept.
+const QPixmap& CDeviceKeyButtonUI::TintedLight(const QColor& colour) {
+    if (tinted_.isNull() || tintedColour_ != colour || tinted_.size() != size()) {
+        tinted_ = lightPixmap_.scaled(size());
+        QPainter tint(&tinted_);
+        tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        tint.fillRect(tinted_.rect(), colour);
+        tintedColour_ = colour;
+    }
+    return tinted_;
+}
+
 void CDeviceKeyButtonUI::paintEvent(QPaintEvent* event) {
     QPushButton::paintEvent(event);
     QPainter painter(this);
@@ -60,13 +74,7 @@ void CDeviceKeyButtonUI::paintEvent(QPaintEvent* event) {
         if (lightPixmap_.isNull()) {
             painter.fillRect(rect(), colour);
         } else {
-            // The light picture is a shape: it is tinted with the key's colour.
-            QPixmap tinted = lightPixmap_.scaled(size());
-            QPainter tint(&tinted);
-            tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
-            tint.fillRect(tinted.rect(), colour);
-            tint.end();
-            painter.drawPixmap(rect(), tinted);
+            painter.drawPixmap(rect(), TintedLight(colour));
         }
         painter.setOpacity(1.0);
     }

@@ -46,8 +46,12 @@ class CDeviceKeyButtonUI : public QPushButton {
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
   private:
+    const QPixmap& TintedLight(const QColor& colour);
+
     QString lightImage_, keySetImage_, keyUnsetImage_, gmNameTextColor_;
     QPixmap lightPixmap_, keySetPixmap_, keyUnsetPixmap_;
+    QPixmap tinted_;
+    QColor tintedColour_;
     quint32 lightColour_ = 255;
     int lightLevel_ = 200;
     int lightFlag_ = 0;

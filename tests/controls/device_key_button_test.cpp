@@ -1,5 +1,8 @@
 #include "controls/device_key_button.h"
 
+#include <QPainter>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include "control_test_support.h"
@@ -40,6 +43,39 @@ TEST(DeviceKeyButton, SetKeyLightPaintsThePackedColourOnlyWhileTheFlagIsSet) {
     key.SetKeyLight(0x00FF0000u, 0, 1);  // level 0: the light is invisible
     centre = test::Render(&key).pixelColor(20, 20);
     EXPECT_LT(centre.green() - centre.red(), 50);
+}
+
+TEST(DeviceKeyButton, TheLightPictureIsTintedAndTheMarksShowOnlyWhenNotHidden) {
+    QTemporaryDir dir;
+    // A round light: opaque disc in a transparent square.
+    QImage light(40, 40, QImage::Format_ARGB32);
+    light.fill(Qt::transparent);
+    {
+        QPainter p(&light);
+        p.setBrush(Qt::white);
+        p.setPen(Qt::NoPen);
+        p.drawEllipse(QRect(5, 5, 30, 30));
+    }
+    light.save(dir.filePath("light.png"));
+    QImage mark(40, 40, QImage::Format_ARGB32);
+    mark.fill(Qt::transparent);
+    for (int x = 0; x < 40; ++x) mark.setPixelColor(x, 38, Qt::yellow);
+    mark.save(dir.filePath("mark.png"));
+
+    CDeviceKeyButtonUI key;
+    key.resize(40, 40);
+    key.SetLightImage(dir.filePath("light.png"));
+    key.SetKeySetImage(dir.filePath("mark.png"));
+    key.SetKeyLight(0x0000FF00u, 255, 1);  // blue
+    QImage shown = test::Render(&key);
+    EXPECT_EQ(shown.pixelColor(20, 20), QColor(0, 0, 255));
+    EXPECT_NE(shown.pixelColor(1, 1), QColor(0, 0, 255));  // outside the shape stays unlit
+    EXPECT_NE(shown.pixelColor(20, 38), QColor(Qt::yellow));
+    key.SetKeyLight(0x000000FFu, 255, 1);  // red: the tint follows the colour
+    key.SetKeySetHidden(false);
+    shown = test::Render(&key);
+    EXPECT_EQ(shown.pixelColor(20, 20), QColor(255, 0, 0));
+    EXPECT_EQ(shown.pixelColor(20, 38), QColor(Qt::yellow));
 }
 
 TEST(DeviceKeyButton, DoubleClickSendsDbclickOnlyWhenEnabled) {
