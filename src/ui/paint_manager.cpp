@@ -37,6 +37,10 @@ PaintManager::PaintManager(QWidget* window) : QObject(window), window_(window) {
 }
 
 PaintManager::~PaintManager() {
+    // The timers belong to their controls, which may outlive the manager: stop them here.
+    const QList<QTimer*> timers = timers_.values();
+    timers_.clear();
+    qDeleteAll(timers);
     for (auto it = Registry().begin(); it != Registry().end();) {
         if (it.value() == this) {
             it = Registry().erase(it);

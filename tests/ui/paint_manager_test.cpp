@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <functional>
 #include <memory>
@@ -307,6 +308,16 @@ TEST(PaintManagerTeardown, AWindowBeingDestroyedNoLongerReceivesItsControlsNotif
     delete window;  // the focused edit loses its focus after the window's class is gone
     EXPECT_EQ(std::count(log.begin(), log.end(), QString("killfocus:macro_delay")), 0);
     EXPECT_EQ(std::count(log.begin(), log.end(), QString("setfocus:macro_delay")), 1);
+}
+
+TEST(PaintManagerTimers, EndWithTheirManager) {
+    QWidget window;
+    QPushButton control(&window);
+    auto* manager = new PaintManager(&window);
+    ASSERT_TRUE(manager->SetTimer(&control, 1, 5));
+    EXPECT_EQ(control.findChildren<QTimer*>().size(), 1);
+    delete manager;
+    EXPECT_TRUE(control.findChildren<QTimer*>().isEmpty());
 }
 
 TEST(PaintManagerScale, AcceptsOnlyTheToolkitsScales) {
