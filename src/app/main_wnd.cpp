@@ -375,6 +375,7 @@ void CMainWnd::OnFirstPassDone() {
 // --- showing and hiding
 
 void CMainWnd::HideToTray() {
+    if (trayMenu_ != nullptr) trayMenu_->hide();
     hide();
     if (devices_) devices_->SetMiceAndKeyboardsHidden(true);
 }
@@ -405,13 +406,22 @@ void CMainWnd::ToggleFromTray() {
 }
 
 void CMainWnd::closeEvent(QCloseEvent* event) {
-    if (exiting_) {
-        event->accept();
-        return;
-    }
-    // The window manager's close behaves as the title bar's close button: into the tray.
-    event->ignore();
-    HideToTray();
+    // A close that does not come from the title bar's button (the window manager's, the
+    // desktop's) ends the program, as the tray menu's exit does.
+    event->accept();
+    if (!exiting_) Exit();
+}
+
+void CMainWnd::enterEvent(QEnterEvent* event) {
+    DebugLine("鼠标移入");
+    if (devices_) devices_->SetWindowActive(true);
+    QWidget::enterEvent(event);
+}
+
+void CMainWnd::leaveEvent(QEvent* event) {
+    DebugLine("鼠标移出");
+    if (devices_) devices_->SetWindowActive(false);
+    QWidget::leaveEvent(event);
 }
 
 bool CMainWnd::eventFilter(QObject* watched, QEvent* event) {

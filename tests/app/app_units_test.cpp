@@ -1,5 +1,8 @@
 // The window-free pieces of start-up: command line, single-instance lock, display rule, the
 // tool-query layout and the worker table's orderly stop.
+#include <QDir>
+#include <QFile>
+#include <QFontDatabase>
 #include <QTemporaryDir>
 #include <array>
 #include <atomic>
@@ -12,6 +15,7 @@
 #include "app/app_options.h"
 #include "app/display_fit.h"
 #include "app/instance_lock.h"
+#include "app/private_fonts.h"
 #include "app/tool_query.h"
 #include "app/worker_table.h"
 #include "core/event.h"
@@ -49,6 +53,28 @@ TEST(InstanceLock, UnusableFolderIsAnErrorNotAHolder) {
     EXPECT_FALSE(lock.TryAcquire());
     EXPECT_FALSE(lock.Held());
     EXPECT_NE(lock.Error(), "another instance runs");
+}
+
+TEST(PrivateFonts, LoadsWhatIsThereAndRemovesItAtTheEnd) {
+    QTemporaryDir data;
+    ASSERT_TRUE(QDir(data.path()).mkpath("Font"));
+    const QString source = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+    if (!QFile::exists(source)) GTEST_SKIP() << "no DejaVu font on this machine";
+    ASSERT_TRUE(QFile::copy(source, data.filePath("Font/Quenta-Regular.otf")));
+    // A file that is not a font is skipped.
+    QFile broken(data.filePath("Font/NotoSansThai-Regular.ttf"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("not a font");
+    broken.close();
+
+    const int before = int(QFontDatabase::families().size());
+    {
+        PrivateFonts fonts(data.path());
+        EXPECT_EQ(fonts.LoadedCount(), 1);
+    }
+    EXPECT_EQ(int(QFontDatabase::families().size()), before);
+    PrivateFonts none(data.filePath("missing"));
+    EXPECT_EQ(none.LoadedCount(), 0);
 }
 
 TEST(DisplayFit, LargeMonitorsRunAt144AndTheRestAt96) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/copy_data.h"
+#include "app/power_watcher.h"
 #include "app/tray_menu.h"
 #include "app_fixture.h"
 #include "ui/messages.h"
@@ -25,24 +26,35 @@ TEST_F(NoDeviceTest, ShowsNoDeviceLinkAfterTheFirstPass) {
 }
 
 TEST_F(NoDeviceTest, CloseButtonHidesToTheTrayAndTheTrayBringsItBack) {
+    int exits = 0;
+    QObject scope;  // ends the connection with the test body
+    QObject::connect(window_.get(), &CMainWnd::Exited, &scope, [&] { ++exits; });
     Click("closebtn");
     EXPECT_FALSE(window_->isVisible());
     EXPECT_FALSE(window_->Exiting());
     ASSERT_NE(window_->TrayIcon(), nullptr);
     EXPECT_TRUE(window_->TrayIcon()->isVisible());
 
-    // The window manager's close does the same.
     window_->HandleCustomMessage(msg::kTrayIcon, 0, CMainWnd::kLButtonUp);
     EXPECT_TRUE(window_->isVisible());
-    window_->close();
+    // A second left click puts it back into the tray, a third brings it back again.
+    window_->HandleCustomMessage(msg::kTrayIcon, 0, CMainWnd::kLButtonUp);
     EXPECT_FALSE(window_->isVisible());
-    EXPECT_TRUE(window_->TrayIcon()->isVisible());
+    window_->HandleCustomMessage(msg::kTrayIcon, 0, CMainWnd::kLButtonUp);
+    EXPECT_TRUE(window_->isVisible());
+    EXPECT_EQ(exits, 0);
+}
 
-    window_->HandleCustomMessage(msg::kTrayIcon, 0, CMainWnd::kLButtonUp);
-    EXPECT_TRUE(window_->isVisible());
-    // A second left click puts it back into the tray.
-    window_->HandleCustomMessage(msg::kTrayIcon, 0, CMainWnd::kLButtonUp);
-    EXPECT_FALSE(window_->isVisible());
+TEST_F(NoDeviceTest, CloseFromOutsideTheTitleBarEndsTheProgram) {
+    int exits = 0;
+    QObject scope;  // ends the connection with the test body
+    QObject::connect(window_.get(), &CMainWnd::Exited, &scope, [&] { ++exits; });
+    window_->close();
+    EXPECT_TRUE(window_->Exiting());
+    EXPECT_EQ(window_->TrayIcon(), nullptr);
+    EXPECT_EQ(exits, 1);
+    window_->Exit();  // once only
+    EXPECT_EQ(exits, 1);
 }
 
 TEST_F(NoDeviceTest, TrayMenuExitEndsTheWindowAndItsWorkers) {
@@ -80,9 +92,10 @@ TEST_F(NoDeviceTest, FitsTheDisplayScaleToTheMonitor) {
 
 TEST_F(NoDeviceTest, SecondLightControlClickTakesControlBackAndBroadcasts) {
     std::vector<std::tuple<QString, int, int>> broadcasts;
-    QObject::connect(window_.get(), &CMainWnd::Broadcast, [&](const QString& name, int w, int l) {
-        broadcasts.emplace_back(name, w, l);
-    });
+    QObject scope;
+    QObject::connect(
+        window_.get(), &CMainWnd::Broadcast, &scope,
+        [&](const QString& name, int w, int l) { broadcasts.emplace_back(name, w, l); });
     ASSERT_TRUE(window_->LightingControl());
     const QString name = QString::fromLatin1(msg::kLightControlBroadcastName.data(),
                                              qsizetype(msg::kLightControlBroadcastName.size()));
@@ -99,7 +112,8 @@ TEST_F(NoDeviceTest, SecondLightControlClickTakesControlBackAndBroadcasts) {
 
 TEST_F(NoDeviceTest, LightControlStatusFromOutsideSwitchesWithoutBroadcasting) {
     int broadcasts = 0;
-    QObject::connect(window_.get(), &CMainWnd::Broadcast, [&] { ++broadcasts; });
+    QObject scope;
+    QObject::connect(window_.get(), &CMainWnd::Broadcast, &scope, [&] { ++broadcasts; });
     window_->HandleCustomMessage(msg::kLightControlStatus, 1, 0);
     EXPECT_FALSE(window_->LightingControl());
     EXPECT_EQ(ui::ControlTextKey(Control("control_light_status")), "control_light_off_text");
@@ -135,6 +149,15 @@ TEST_F(NoDeviceTest, CopyDataKeepsOnlyTheTwoKnownKinds) {
     EXPECT_EQ(window_->HandleCustomMessage(msg::kCopyData, 0, 0), 0);
     EXPECT_EQ(window_->CopyDataBuffer(1), QByteArray("\x01\x02", 2));
     EXPECT_TRUE(window_->CopyDataBuffer(2).isEmpty());
+}
+
+TEST_F(NoDeviceTest, SleepOfTheMachineSwitchesTheAwakeFlag) {
+    PowerWatcher power(window_.get());
+    power.PrepareForSleep(true);  // handed over at once: later game messages see it
+    EXPECT_FALSE(window_->Awake());
+    EXPECT_EQ(window_->HandleCustomMessage(msg::kGameEnd, 0, 3), 0);
+    power.PrepareForSleep(false);
+    EXPECT_TRUE(WaitUntil([this] { return window_->Awake(); }));
 }
 
 uint8_t EffectOf(devices::COrvaneUSBDevice& device) {
