@@ -85,7 +85,8 @@ int RunApplication(int argc, char** argv) {
         if (lock.Error() == QLatin1String("another instance runs")) {
             // The running one brings its window up; this one creates no window.
             if (!AskRunningInstanceToShow(session))
-                DebugLine("the running instance could not be asked to show itself");
+                std::cerr << "qx580: already running; its window could not be asked to come up"
+                             " (no session bus)\n";
             return 0;
         }
         // Without a usable lock the rule can't be kept; the program still runs.

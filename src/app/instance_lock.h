@@ -9,7 +9,8 @@ namespace qx::app {
 
 class InstanceLock {
   public:
-    // The lock file: $XDG_RUNTIME_DIR (else the temporary folder) / "MIRVEL QX-580 Device.lock".
+    // The lock file: $XDG_RUNTIME_DIR / "MIRVEL QX-580 Device.lock"; without a runtime folder,
+    // "MIRVEL QX-580 Device-<uid>.lock" in the temporary folder.
     static QString DefaultPath();
 
     explicit InstanceLock(QString path = DefaultPath());

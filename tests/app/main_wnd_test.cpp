@@ -134,6 +134,10 @@ TEST_F(NoDeviceTest, LanguageSwitchChangesTheVisibleTexts) {
     EXPECT_EQ(title->text(), QString::fromUtf8("未连接设备"));
     window_->HandleCustomMessage(msg::kLanguageChanged, 0, 0);
     EXPECT_EQ(title->text(), "No device connected");
+    // An index the language list does not have changes nothing.
+    for (qintptr index : {qintptr(2), qintptr(-5), qintptr(1) << 40})
+        window_->HandleCustomMessage(msg::kLanguageChanged, index, 0);
+    EXPECT_EQ(title->text(), "No device connected");
 }
 
 TEST_F(NoDeviceTest, CopyDataKeepsOnlyTheTwoKnownKinds) {
