@@ -7,6 +7,7 @@
 #include <QDBusPendingCall>
 #include <QDBusPendingReply>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include "app/bus_names.h"
@@ -239,6 +240,47 @@ TEST_F(BusTest, SecondStartAsksTheRunningOneToShowItself) {
     EXPECT_TRUE(AskRunningInstanceToShow(client_));
     EXPECT_TRUE(WaitUntil([this] { return window_->isVisible(); }));
 }
+
+#ifdef QX580_PATH
+TEST(Program, SecondStartShowsTheRunningWindowAndEnds) {
+    QTemporaryDir home;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_DATA_HOME", home.filePath("data"));
+    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+    env.insert("XDG_RUNTIME_DIR", home.path());
+    env.insert("QX580_DEBUG", "1");
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(QStringLiteral(QX580_PATH), {"--simulate"});
+    ASSERT_TRUE(first.waitForStarted());
+    QByteArray firstLog;
+    // Up and on the bus: its first discovery pass has brought the window up (lParam 0).
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            firstLog += first.readAllStandardError();
+            return firstLog.contains("0d0d");
+        },
+        15000))
+        << firstLog.toStdString();
+
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(QStringLiteral(QX580_PATH), {"--simulate"});
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(first.state(), QProcess::Running);
+    // The running one was asked to come up (wParam 0, lParam 1).
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            firstLog += first.readAllStandardError();
+            return firstLog.contains("0d1d");
+        },
+        5000));
+    first.terminate();
+    first.waitForFinished(5000);
+}
+#endif
 
 TEST(MessageBusWithoutBus, RegisterFailsAndTheWindowGoesOn) {
     QDBusConnection none(QStringLiteral("never-connected"));
