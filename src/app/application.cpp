@@ -15,6 +15,7 @@
 #include "app/message_bus.h"
 #include "app/power_watcher.h"
 #include "app/private_fonts.h"
+#include "app/termination_signals.h"
 #include "controls/register_controls.h"
 #include "core/diagnostics.h"
 #include "core/paths.h"
@@ -113,6 +114,7 @@ int RunApplication(int argc, char** argv) {
         QObject::connect(&window, &CMainWnd::ToolQueryAnswer, &bus, &MessageBus::SendToolAnswer);
         QObject::connect(&window, &CMainWnd::Exited, &application, &QCoreApplication::quit,
                          Qt::QueuedConnection);
+        TerminationSignals termination([&window] { window.Exit(); });
         PowerWatcher power(&window);
         if (!power.Start()) DebugLine("no system bus: suspend and resume are not watched");
 

@@ -277,8 +277,13 @@ TEST(Program, SecondStartShowsTheRunningWindowAndEnds) {
             return firstLog.contains("0d1d");
         },
         5000));
+    // SIGTERM ends it the orderly way: workers stopped and joined, status 0.
     first.terminate();
-    first.waitForFinished(5000);
+    ASSERT_TRUE(first.waitForFinished(10000));
+    firstLog += first.readAllStandardError();
+    EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first.exitCode(), 0);
+    EXPECT_TRUE(firstLog.contains("所有对象处于激发状态")) << firstLog.toStdString();
 }
 #endif
 
