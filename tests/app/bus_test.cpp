@@ -191,6 +191,13 @@ TEST_F(BusTest, SimulatorPlugsAndUnplugsEntries) {
     EXPECT_EQ(Call(kSimulatorInterface, "SetReceiverOnline", {QStringLiteral("keyboard"), false})
                   .errorName(),
               kErrorRefused);
+    ASSERT_EQ(Call(kSimulatorInterface, "Plug", {QStringLiteral("keyboard-receiver")}).type(),
+              QDBusMessage::ReplyMessage);
+    EXPECT_EQ(
+        Call(kSimulatorInterface, "SetReceiverOnline", {QStringLiteral("keyboard-receiver"), false})
+            .type(),
+        QDBusMessage::ReplyMessage);
+    EXPECT_TRUE(bus_.IsPlugged("keyboard-receiver"));
 }
 
 #ifdef QX580CTL_PATH
