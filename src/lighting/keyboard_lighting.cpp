@@ -73,7 +73,8 @@ int KeyboardStepThreshold(int id, int speedIndex) {
     return kSpeedTable[row][speed];
 }
 
-KeyboardLighting::KeyboardLighting(EngineSources sources) : LightingEngine(kMaxLeds, sources) {
+KeyboardLighting::KeyboardLighting(EngineSources sources, int ledCount)
+    : LightingEngine(ledCount, sources) {
     keyToLed_.fill(255);
     for (int k = 0; k < kMaxLeds; ++k) keyToLed_[k] = Byte(k);
 }

@@ -38,7 +38,8 @@ int KeyboardStepThreshold(int effectId, int speedIndex);
 
 class KeyboardLighting : public LightingEngine {
   public:
-    explicit KeyboardLighting(EngineSources sources = {});
+    // The keyboard has 170 LEDs; a smaller count limits the frame (effects write nothing beyond).
+    explicit KeyboardLighting(EngineSources sources = {}, int ledCount = kMaxLeds);
 
     int StepThreshold() const override;
 

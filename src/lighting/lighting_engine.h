@@ -82,6 +82,14 @@ class LightingEngine {
     void ClearDecay();
     void PlayEffectList();
 
+    // Runs `action(*this)` under the state lock, so that the owning device can run one of the
+    // steps below or touch the frame and effect state while a light thread runs Pass().
+    template <class Action>
+    decltype(auto) WithState(Action&& action) {
+        std::lock_guard lock(stateMutex_);
+        return action(*this);
+    }
+
     // Direct access for the owning device and for tests; not guarded against a running Pass().
     LightFrame& Frame() { return frame_; }
     const LightFrame& Frame() const { return frame_; }

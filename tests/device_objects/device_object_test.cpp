@@ -14,6 +14,8 @@
 #include "devices/base/device_option_ui.h"
 #include "devices/base/orvane_usb_device.h"
 #include "devices/keyboard/orvane_keyboard_device.h"
+#include "devices/mouse/orvane_mouse_device.h"
+#include "lighting/lighting_tables.h"
 #include "ui/control_factory.h"
 
 namespace qx::devices {
@@ -222,6 +224,57 @@ TEST(DeviceObject, SyncRequestRunsRefreshFromDeviceOnTheUiThread) {
     w.bus.Keyboard()->PressKey(0x2A);
     WaitUntil([] { return false; }, 200);
     EXPECT_EQ(keyboard->refreshes.load(), 1);
+}
+
+}  // namespace
+}  // namespace qx::devices
+
+namespace qx::devices {
+namespace {
+
+// The whole-device steps, fades and ring are the lighting engine's, over the device's frame.
+TEST(DeviceObject, StepsRunTheKindsLightingEngine) {
+    COrvaneMouseDevice mouse;
+    mouse.SetLedCount(15);
+    mouse.Light().colour = {10, 20, 30};
+    mouse.Light().brightness = 4;
+    mouse.StepStatic();
+    for (int led : {0, 14}) {
+        EXPECT_EQ(mouse.GetLed(led), std::make_pair(uint32_t{10 | 20 << 8 | 30 << 16},
+                                                    uint32_t{lighting::kBrightnessTable[4]}));
+    }
+    mouse.Light().brightness = 0;
+    mouse.StepStatic();
+    EXPECT_EQ(mouse.GetLed(3).second, uint32_t{lighting::kBrightnessTable[0]});
+    mouse.StepOff();
+    EXPECT_EQ(mouse.GetLed(7), std::make_pair(uint32_t{0}, uint32_t{0}));
+}
+
+// A key pressed on the keyboard reaches its reactive effect through the notification thread.
+TEST(DeviceObject, KeyEventsReachTheKeyboardsLighting) {
+    test::DeviceWindow w;
+    w.Start();
+    COrvaneUSBDevice* keyboard = w.controller->Keyboards().front();
+    ASSERT_TRUE(w.bus.Plug("keyboard"));
+    w.Pass();
+    ASSERT_TRUE(test::WaitUntil([&] { return keyboard->NotificationOpen(false); }));
+    keyboard->Light().effectId = 10;  // a pressed key lights up
+    keyboard->Light().colour = {255, 0, 0};
+    keyboard->Light().brightness = 4;
+    keyboard->Lighting()->ApplySettings(keyboard->Light());
+    const auto litLeds = [&] {
+        const lighting::LightFrame frame = keyboard->Frame();
+        int lit = 0;
+        for (int i = 0; i < frame.size; ++i) lit += frame.leds[static_cast<size_t>(i)].level > 0;
+        return lit;
+    };
+    ASSERT_EQ(litLeds(), 0);
+    w.bus.Keyboard()->PressKey(0x10);
+    // The light thread's part: step the effect until the key's flash is drawn.
+    EXPECT_TRUE(test::WaitUntil([&] {
+        keyboard->Lighting()->Step();
+        return litLeds() > 0;
+    }));
 }
 
 }  // namespace

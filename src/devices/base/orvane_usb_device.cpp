@@ -9,6 +9,7 @@
 #include "devices/base/device_option_ui.h"
 #include "devices/base/led_button.h"
 #include "devices/base/mp_device_power_ui.h"
+#include "lighting/device_lighting.h"
 #include "lighting/lighting_tables.h"
 #include "ui/paint_manager.h"
 
@@ -52,6 +53,7 @@ bool IsSkinClass(const QWidget* control, const char* skinClass) {
 
 COrvaneUSBDevice::COrvaneUSBDevice(QWidget* parent) : QWidget(parent) {
     frame_.size = 0;
+    lighting_ = std::make_unique<lighting::DeviceLighting>(0);
     slot_.row.kind = static_cast<uint16_t>(kind_);
 }
 
@@ -94,39 +96,37 @@ void COrvaneUSBDevice::AttachPanel() {
 
 int COrvaneUSBDevice::ApplyLighting() { return 0; }
 
-void COrvaneUSBDevice::StepBreathing() {}
-void COrvaneUSBDevice::StepFourColourBreathing() {}
-
-void COrvaneUSBDevice::StepStatic() {
-    frameWritten_.store(true);
-    const uint8_t level = lighting::kBrightnessTable[std::min<size_t>(light_.brightness, 4)];
-    std::lock_guard lock(ledEffectLock_);
-    for (int i = 0; i < frame_.size; ++i) {
-        lighting::LedRecord& led = frame_.leds[static_cast<size_t>(i)];
-        led.red = light_.colour.red;
-        led.green = light_.colour.green;
-        led.blue = light_.colour.blue;
-        led.level = level;
-    }
+void COrvaneUSBDevice::StepBreathing() {
+    RunLightingStep([](lighting::LightingEngine& e) { e.StepBreathing(); });
 }
 
-void COrvaneUSBDevice::StepColourCycle() {}
-void COrvaneUSBDevice::StepBlink() {}
-void COrvaneUSBDevice::StepFourColourBlink() {}
+void COrvaneUSBDevice::StepFourColourBreathing() {
+    RunLightingStep([](lighting::LightingEngine& e) { e.StepFourColourBreathing(); });
+}
+
+void COrvaneUSBDevice::StepStatic() {
+    RunLightingStep([](lighting::LightingEngine& e) { e.StepStatic(); });
+}
+
+void COrvaneUSBDevice::StepColourCycle() {
+    RunLightingStep([](lighting::LightingEngine& e) { e.StepColourCycle(); });
+}
+
+void COrvaneUSBDevice::StepBlink() {
+    RunLightingStep([](lighting::LightingEngine& e) { e.StepBlink(); });
+}
+
+void COrvaneUSBDevice::StepFourColourBlink() {
+    RunLightingStep([](lighting::LightingEngine& e) { e.StepFourColourBlink(); });
+}
 
 void COrvaneUSBDevice::StepOff() {
-    frameWritten_.store(true);
-    std::lock_guard lock(ledEffectLock_);
-    for (int i = 0; i < frame_.size; ++i) {
-        lighting::LedRecord& led = frame_.leds[static_cast<size_t>(i)];
-        led.red = led.green = led.blue = 0;
-        led.level = 0;
-    }
+    RunLightingStep([](lighting::LightingEngine& e) { e.StepOff(); });
 }
 
 void COrvaneUSBDevice::PushFrame() {
-    if (pageFile_.isEmpty() || !frameWritten_.load()) return;
-    std::lock_guard lock(ledEffectLock_);
+    if (pageFile_.isEmpty() || !frameWritten_.load() || !lighting_) return;
+    frame_ = Frame();
     for (size_t i = 0; i < ledButtons_.size() && i < static_cast<size_t>(frame_.size); ++i) {
         if (!ledButtons_[i]) continue;
         const lighting::LedRecord& led = frame_.leds[i];
@@ -136,21 +136,49 @@ void COrvaneUSBDevice::PushFrame() {
 }
 
 void COrvaneUSBDevice::SetLed(int index, uint32_t colour, uint32_t level) {
-    std::lock_guard lock(ledEffectLock_);
-    if (index < 0 || index >= frame_.size) return;
-    frameWritten_.store(true);
-    lighting::LedRecord& led = frame_.leds[static_cast<size_t>(index)];
-    led.red = static_cast<uint8_t>(colour & 0xFF);
-    led.green = static_cast<uint8_t>(colour >> 8 & 0xFF);
-    led.blue = static_cast<uint8_t>(colour >> 16 & 0xFF);
-    led.level = static_cast<uint8_t>(std::min<uint32_t>(level, 255));
+    if (!lighting_) return;
+    lighting_->WithState([&](lighting::LightingEngine& e) {
+        lighting::LightFrame& frame = e.Frame();
+        if (index < 0 || index >= frame.size) return;
+        frameWritten_.store(true);
+        lighting::LedRecord& led = frame.leds[static_cast<size_t>(index)];
+        led.red = static_cast<uint8_t>(colour & 0xFF);
+        led.green = static_cast<uint8_t>(colour >> 8 & 0xFF);
+        led.blue = static_cast<uint8_t>(colour >> 16 & 0xFF);
+        led.level = static_cast<uint8_t>(std::min<uint32_t>(level, 255));
+    });
 }
 
 std::pair<uint32_t, uint32_t> COrvaneUSBDevice::GetLed(int index) const {
-    std::lock_guard lock(ledEffectLock_);
-    if (index < 0 || index >= frame_.size) return {0, 0};
-    const lighting::LedRecord& led = frame_.leds[static_cast<size_t>(index)];
-    return {static_cast<uint32_t>(led.red | led.green << 8 | led.blue << 16), led.level};
+    if (!lighting_) return {0, 0};
+    return lighting_->WithState([&](lighting::LightingEngine& e) -> std::pair<uint32_t, uint32_t> {
+        const lighting::LightFrame& frame = e.Frame();
+        if (index < 0 || index >= frame.size) return {0, 0};
+        const lighting::LedRecord& led = frame.leds[static_cast<size_t>(index)];
+        return {static_cast<uint32_t>(led.red | led.green << 8 | led.blue << 16), led.level};
+    });
+}
+
+lighting::LightFrame COrvaneUSBDevice::Frame() const {
+    if (!lighting_) return lighting::LightFrame{};
+    return lighting_->WithState([](lighting::LightingEngine& e) { return e.Frame(); });
+}
+
+std::array<uint8_t, COrvaneUSBDevice::kFadeCount> COrvaneUSBDevice::FadeCounters() const {
+    std::array<uint8_t, kFadeCount> fade{};
+    if (!lighting_) return fade;
+    lighting_->WithState([&](lighting::LightingEngine& e) {
+        std::copy_n(e.State().level.begin(), kFadeCount, fade.begin());
+    });
+    return fade;
+}
+
+std::array<uint8_t, COrvaneUSBDevice::kRingSize>& COrvaneUSBDevice::Ring() {
+    return lighting_->State().ring;
+}
+
+std::unique_ptr<lighting::LightingEngine> COrvaneUSBDevice::CreateLighting(int ledCount) const {
+    return std::make_unique<lighting::DeviceLighting>(ledCount);
 }
 
 void COrvaneUSBDevice::FirstContact() {}
@@ -171,28 +199,24 @@ int COrvaneUSBDevice::WriteSystemBlock(int, int, int, int, int) { return 0; }
 void COrvaneUSBDevice::ReloadPanelLists() {}
 void COrvaneUSBDevice::SetKeyNameMap(const KeyNameMap& map) { keyNameMaps_[2] = map; }
 
-int COrvaneUSBDevice::StepDecay(int led, int) {
-    // The fade profiles belong to the lighting engine; without one the LED keeps its level.
-    return GetLed(led).second;
+int COrvaneUSBDevice::StepDecay(int led, int mode) {
+    if (!lighting_) return 0;
+    return lighting_->WithState(
+        [&](lighting::LightingEngine& e) { return e.StepDecay(led, mode); });
 }
 
 void COrvaneUSBDevice::StartDecayGroup() {
-    for (size_t i = 0; i < 9; ++i) {
-        if (ring_[i] != 0) fade_[i] = 255;
-    }
+    if (lighting_) lighting_->WithState([](lighting::LightingEngine& e) { e.StartDecayGroup(); });
 }
 
 void COrvaneUSBDevice::RotateRing(int direction) {
-    if (direction != 0) {
-        std::rotate(ring_.rbegin(), ring_.rbegin() + 1, ring_.rend());
-    } else {
-        std::rotate(ring_.begin(), ring_.begin() + 1, ring_.end());
-    }
+    if (!lighting_) return;
+    lighting_->WithState(
+        [&](lighting::LightingEngine& e) { e.RotateRing(direction != 0 ? 1 : 0); });
 }
 
 void COrvaneUSBDevice::ClearDecay() {
-    fade_.fill(0);
-    ring_.fill(0);
+    if (lighting_) lighting_->WithState([](lighting::LightingEngine& e) { e.ClearDecay(); });
 }
 
 void COrvaneUSBDevice::SetFunctionPage(int page) {
@@ -302,10 +326,12 @@ void COrvaneUSBDevice::SetLedCount(int count) {
 }
 
 void COrvaneUSBDevice::ResizeFrame() {
-    std::lock_guard lock(ledEffectLock_);
+    // A new engine: the frame, the fades and the ring start cleared.
+    const int ledCount = std::min(static_cast<int>(ledButtons_.size()), lighting::kMaxLeds);
+    lighting_ = CreateLighting(ledCount);
     frame_ = lighting::LightFrame{};
-    frame_.size = std::min(static_cast<int>(ledButtons_.size()), lighting::kMaxLeds);
-    fade_.fill(0);
+    frame_.size = ledCount;
+    frameWritten_.store(false);
 }
 
 void COrvaneUSBDevice::SetBattery(bool battery) {

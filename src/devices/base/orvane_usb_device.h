@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -23,6 +24,7 @@
 #include "hid/device_link.h"
 #include "lighting/light_frame.h"
 #include "lighting/light_settings.h"
+#include "lighting/lighting_engine.h"
 #include "profiles/profile_records.h"
 #include "ui/notify.h"
 
@@ -176,10 +178,14 @@ class COrvaneUSBDevice : public QWidget, public ui::INotifyUI {
     const std::vector<QPointer<QWidget>>& KeyButtons() const { return keyButtons_; }
     const std::vector<QPointer<QWidget>>& LedButtons() const { return ledButtons_; }
     QWidget* SelectPanel() const { return selectPanel_; }
-    const lighting::LightFrame& Frame() const { return frame_; }
-    const std::array<uint8_t, kFadeCount>& FadeCounters() const { return fade_; }
-    std::array<uint8_t, kRingSize>& Ring() { return ring_; }
+    // A copy of the frame as the effects left it.
+    lighting::LightFrame Frame() const;
+    // The fade counters (the effect state's levels) and the 23-byte ring of the lighting.
+    std::array<uint8_t, kFadeCount> FadeCounters() const;
+    std::array<uint8_t, kRingSize>& Ring();
     lighting::LightSettings& Light() { return light_; }
+    // The device's lighting engine (the kind's effects; created with the LED count).
+    lighting::LightingEngine* Lighting() const { return lighting_.get(); }
 
     // INotifyUI: only notifications of this device's own controls are handled.
     void Notify(ui::TNotifyUI& msg) override;
@@ -205,13 +211,26 @@ class COrvaneUSBDevice : public QWidget, public ui::INotifyUI {
     void ReadAndShowPowerRecord();
     void ShowPowerRecord(const uint8_t* record, size_t length);
 
+    // The kind's lighting engine: base steps, fades and ring of every kind, and the kind's own
+    // effects. The keyboard's engine is the keyboard lighting, the mouse's the mouse preview...
+    virtual std::unique_ptr<lighting::LightingEngine> CreateLighting(int ledCount) const;
+    // Runs `step` on the engine under its lock, with the device's light settings.
+    template <class Step>
+    void RunLightingStep(Step&& step) {
+        if (!lighting_) return;
+        lighting_->ApplySettings(light_);
+        lighting_->WithState(step);
+        frameWritten_.store(true);
+    }
+
+    // What PushFrame painted last (the engine's frame is the one effects write).
     lighting::LightFrame frame_;
+    std::unique_ptr<lighting::LightingEngine> lighting_;
     // Set once an effect wrote the frame: until then the picture keeps the lights AttachPanel
     // gave it instead of showing the cleared frame.
     std::atomic<bool> frameWritten_{false};
+    // The LED effect list and the timed effects live in the engine, under its own two locks.
     lighting::LightSettings light_;
-    mutable std::mutex ledEffectLock_;
-    std::mutex timedEffectLock_;
 
   private:
     void ResizeFrame();
@@ -255,8 +274,6 @@ class COrvaneUSBDevice : public QWidget, public ui::INotifyUI {
     std::vector<QPointer<QWidget>> ledButtons_;
     std::array<KeyNameMap, 3> keyNameMaps_;
     std::array<uint32_t, 4> lightWords_{};
-    std::array<uint8_t, kFadeCount> fade_{};
-    std::array<uint8_t, kRingSize> ring_{};
     std::array<int, 3> audioLight_{};
     std::atomic<bool> lightingControl_{false};
     std::atomic<bool> windowActive_{false};

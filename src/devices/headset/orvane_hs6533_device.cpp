@@ -1,5 +1,7 @@
 #include "devices/headset/orvane_hs6533_device.h"
 
+#include "lighting/preview_lighting.h"
+
 namespace qx::devices {
 
 COrvaneHS6533Device::COrvaneHS6533Device(QWidget* parent) : COrvaneUSBDevice(parent) {
@@ -15,5 +17,9 @@ void COrvaneHS6533Device::OnNotificationCode(uint16_t code, bool) {
 }
 
 std::string COrvaneHS6533Device::NotificationExitLine() const { return "HS 设备同步线程设定退出"; }
+
+std::unique_ptr<lighting::LightingEngine> COrvaneHS6533Device::CreateLighting(int) const {
+    return std::make_unique<lighting::HeadsetLighting>();
+}
 
 }  // namespace qx::devices

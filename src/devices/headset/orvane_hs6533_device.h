@@ -16,6 +16,7 @@ class COrvaneHS6533Device : public COrvaneUSBDevice {
     void PowerQuery() override;
 
   protected:
+    std::unique_ptr<lighting::LightingEngine> CreateLighting(int ledCount) const override;
     void OnNotificationCode(uint16_t code, bool receiver) override;
     std::string NotificationExitLine() const override;
 };

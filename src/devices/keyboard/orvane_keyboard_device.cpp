@@ -1,6 +1,7 @@
 #include "devices/keyboard/orvane_keyboard_device.h"
 
 #include "core/diagnostics.h"
+#include "lighting/keyboard_lighting.h"
 
 namespace qx::devices {
 
@@ -38,9 +39,21 @@ void COrvaneKeyboardDevice::SetFunctionPage(int page) {
     if (page == 2) functionKey->setEnabled(false);
 }
 
+std::unique_ptr<lighting::LightingEngine> COrvaneKeyboardDevice::CreateLighting(
+    int ledCount) const {
+    return std::make_unique<lighting::KeyboardLighting>(lighting::EngineSources{}, ledCount);
+}
+
 void COrvaneKeyboardDevice::OnNotificationCode(uint16_t code, bool) {
     DebugLine("接收到自动添加设备的同步信息要求  TEST");
     const uint16_t high = code >> 8;
+    // Key events drive the reactive effects (key-down 0x05kk, key-up 0x06kk).
+    if (high == 0x05 || high == 0x06) {
+        if (auto* keyboard = dynamic_cast<lighting::KeyboardLighting*>(Lighting())) {
+            keyboard->OnKeyEvent(static_cast<uint8_t>(code & 0xFF), high == 0x05 ? 1 : 2);
+        }
+        return;
+    }
     if (code == 0x401 || code == 0x402) {
         DebugLine("接收到自动添加设备的同步信息要求");
         lastCode_.store(code);

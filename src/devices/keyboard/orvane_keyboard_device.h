@@ -28,6 +28,7 @@ class COrvaneKeyboardDevice : public COrvaneUSBDevice {
     uint16_t LastNotificationCode() const { return lastCode_.load(); }
 
   protected:
+    std::unique_ptr<lighting::LightingEngine> CreateLighting(int ledCount) const override;
     void OnNotificationCode(uint16_t code, bool receiver) override;
     std::string NotificationExitLine() const override;
 

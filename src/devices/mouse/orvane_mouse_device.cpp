@@ -1,5 +1,7 @@
 #include "devices/mouse/orvane_mouse_device.h"
 
+#include "lighting/preview_lighting.h"
+
 namespace qx::devices {
 
 COrvaneMouseDevice::COrvaneMouseDevice(QWidget* parent) : COrvaneUSBDevice(parent) {
@@ -22,5 +24,9 @@ void COrvaneMouseDevice::OnNotificationCode(uint16_t code, bool) {
 }
 
 std::string COrvaneMouseDevice::NotificationExitLine() const { return "MS 设备同步线程设定退出"; }
+
+std::unique_ptr<lighting::LightingEngine> COrvaneMouseDevice::CreateLighting(int ledCount) const {
+    return std::make_unique<lighting::MouseLighting>(ledCount);
+}
 
 }  // namespace qx::devices

@@ -22,6 +22,7 @@ class COrvaneMouseDevice : public COrvaneUSBDevice {
     int CurrentProfile() const { return profile_.load(); }
 
   protected:
+    std::unique_ptr<lighting::LightingEngine> CreateLighting(int ledCount) const override;
     void OnNotificationCode(uint16_t code, bool receiver) override;
     std::string NotificationExitLine() const override;
 

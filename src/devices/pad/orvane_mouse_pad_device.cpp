@@ -1,5 +1,7 @@
 #include "devices/pad/orvane_mouse_pad_device.h"
 
+#include "lighting/preview_lighting.h"
+
 namespace qx::devices {
 
 COrvaneMousePadDevice::COrvaneMousePadDevice(QWidget* parent) : COrvaneUSBDevice(parent) {
@@ -18,6 +20,11 @@ void COrvaneMousePadDevice::OnNotificationCode(uint16_t code, bool) {
 
 std::string COrvaneMousePadDevice::NotificationExitLine() const {
     return "MP 设备同步线程设定退出";
+}
+
+std::unique_ptr<lighting::LightingEngine> COrvaneMousePadDevice::CreateLighting(
+    int ledCount) const {
+    return std::make_unique<lighting::PadLighting>(ledCount);
 }
 
 }  // namespace qx::devices

@@ -17,6 +17,7 @@ class COrvaneMousePadDevice : public COrvaneUSBDevice {
     void PowerQuery() override;
 
   protected:
+    std::unique_ptr<lighting::LightingEngine> CreateLighting(int ledCount) const override;
     void OnNotificationCode(uint16_t code, bool receiver) override;
     std::string NotificationExitLine() const override;
 };
