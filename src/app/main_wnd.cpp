@@ -10,7 +10,6 @@
 #include <QScreen>
 #include <QStyle>
 #include <QSystemTrayIcon>
-#include <QVBoxLayout>
 #include <QWindow>
 #include <cstdio>
 #include <string>
@@ -109,7 +108,7 @@ CMainWnd::~CMainWnd() {
 }
 
 bool CMainWnd::Create() {
-    QWidget* root = loader_->Build(QStringLiteral("main.ui"), this);
+    QWidget* root = loader_->BuildWindowContent(QStringLiteral("main.ui"), this);
     if (root == nullptr) {
         lastError_ = loader_->LastError();
         DebugLine("main.ui: " + lastError_.toStdString());
@@ -120,10 +119,6 @@ bool CMainWnd::Create() {
     setWindowFlag(Qt::FramelessWindowHint, true);
     if (QWidget* titleBar = root->findChild<QWidget*>(QStringLiteral("title_bar")))
         titleBar->installEventFilter(this);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(root);
     paintManager_->AddNotifier(this);
     paintManager_->AttachControls(this);
     InitWindow();

@@ -1,7 +1,6 @@
 #include "app/msg_wnd.h"
 
 #include <QLabel>
-#include <QVBoxLayout>
 
 #include "app/display_fit.h"
 #include "core/diagnostics.h"
@@ -23,14 +22,11 @@ CMsgWnd::~CMsgWnd() = default;
 
 bool CMsgWnd::Create() {
     ui::SkinLoader loader;
-    QWidget* root = loader.Build(QStringLiteral("msg.ui"), this);
+    QWidget* root = loader.BuildWindowContent(QStringLiteral("msg.ui"), this);
     if (root == nullptr) {
         DebugLine("msg.ui: " + loader.LastError().toStdString());
         return false;
     }
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(root);
     paintManager_->AddNotifier(this);
     paintManager_->AttachControls(this);
     return true;

@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QVBoxLayout>
 
 #include "core/diagnostics.h"
 #include "ui/custom_message.h"
@@ -25,14 +24,11 @@ TrayMenuWnd::~TrayMenuWnd() = default;
 
 bool TrayMenuWnd::Create() {
     ui::SkinLoader loader;
-    QWidget* root = loader.Build(QStringLiteral("menu.ui"), this);
+    QWidget* root = loader.BuildWindowContent(QStringLiteral("menu.ui"), this);
     if (root == nullptr) {
         DebugLine("menu.ui: " + loader.LastError().toStdString());
         return false;
     }
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(root);
     paintManager_->AddNotifier(this);
     paintManager_->AttachControls(this);
     return true;

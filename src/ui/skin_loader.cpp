@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QVBoxLayout>
 #include <QWidget>
 
 #include "core/diagnostics.h"
@@ -38,6 +39,16 @@ QWidget* SkinLoader::Build(const QString& relativePath, QWidget* parent) {
         return nullptr;
     }
     TranslateTree(root);
+    return root;
+}
+
+QWidget* SkinLoader::BuildWindowContent(const QString& relativePath, QWidget* window) {
+    QWidget* root = Build(relativePath, window);
+    if (root == nullptr) return nullptr;
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(root);
     return root;
 }
 

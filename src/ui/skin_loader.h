@@ -25,6 +25,9 @@ class SkinLoader : public QUiLoader {
     // "XML/DeviceXml/keyboarddevice.ui") under `parent`. nullptr (with LastError()) when the
     // file is missing or malformed. Texts of the tree that are language keys are translated.
     QWidget* Build(const QString& relativePath, QWidget* parent = nullptr);
+    // Builds a skin file as the whole content of a window: the tree fills the window, without
+    // margins. nullptr (with LastError()) as for Build.
+    QWidget* BuildWindowContent(const QString& relativePath, QWidget* window);
     QString LastError() const { return lastError_; }
 
     QWidget* createWidget(const QString& className, QWidget* parent = nullptr,
