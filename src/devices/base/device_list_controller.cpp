@@ -242,28 +242,22 @@ int DeviceListController::ConnectedPartner(int slot) const {
 }
 
 COrvaneUSBDevice* DeviceListController::FindDevice(int slot) {
-    const DeviceSlot self = slots_.Slot(static_cast<size_t>(slot));
-    std::vector<COrvaneUSBDevice*>* family = ListOfKind(self.row.kind);
-    if (family == nullptr) return nullptr;
-    const bool partnered = self.row.hasPartner && self.row.partnerRow < slots_.size();
-    const SupportedDeviceRow partner = partnered ? slots_.Rows()[self.row.partnerRow] : self.row;
-    for (COrvaneUSBDevice* device : *family) {
-        if (SameRecord(device->Slot().row, self.row) ||
-            (partnered && SameRecord(device->Slot().row, partner)))
-            return device;
-    }
-    return nullptr;
+    return FindDeviceMatching(slot, SameRecord);
 }
 
 COrvaneUSBDevice* DeviceListController::FindNotificationDevice(int slot) {
+    return FindDeviceMatching(slot, SameProduct);
+}
+
+COrvaneUSBDevice* DeviceListController::FindDeviceMatching(
+    int slot, bool (*same)(const SupportedDeviceRow&, const SupportedDeviceRow&)) {
     const DeviceSlot self = slots_.Slot(static_cast<size_t>(slot));
     std::vector<COrvaneUSBDevice*>* family = ListOfKind(self.row.kind);
     if (family == nullptr) return nullptr;
     const bool partnered = self.row.hasPartner && self.row.partnerRow < slots_.size();
     const SupportedDeviceRow partner = partnered ? slots_.Rows()[self.row.partnerRow] : self.row;
     for (COrvaneUSBDevice* device : *family) {
-        if (SameProduct(device->Slot().row, self.row) ||
-            (partnered && SameProduct(device->Slot().row, partner)))
+        if (same(device->Slot().row, self.row) || (partnered && same(device->Slot().row, partner)))
             return device;
     }
     return nullptr;

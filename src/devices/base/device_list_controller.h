@@ -87,6 +87,9 @@ class DeviceListController {
     COrvaneUSBDevice* FindDevice(int slot);
     // The device whose command slot has the notification slot's (or its partner's) product.
     COrvaneUSBDevice* FindNotificationDevice(int slot);
+    // The device of the slot's family whose slot record (or its partner's) `same` accepts.
+    COrvaneUSBDevice* FindDeviceMatching(int slot, bool (*same)(const SupportedDeviceRow&,
+                                                                const SupportedDeviceRow&));
     // The partner slot of `slot` when it holds the other path of the same device, else -1.
     int ConnectedPartner(int slot) const;
     void SwitchConnection(int slot, int role);
