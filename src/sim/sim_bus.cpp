@@ -83,14 +83,14 @@ bool SimBus::PlugFirmware(std::string_view device, std::shared_ptr<SimFirmware> 
     auto state = std::make_shared<DeviceState>();
     state->name = std::string(device);
     state->firmware = firmware;
-    for (const SimNodeSpec& spec : specs) {
+    for (const SimNodeSpec& nodeSpec : specs) {
         auto node = std::make_shared<NodeState>();
         node->path = "sim:" + state->name + ":" + std::to_string(core_->nodesCreated++);
-        node->interfaceNumber = spec.interfaceNumber;
+        node->interfaceNumber = nodeSpec.interfaceNumber;
         node->vendorId = vendorId;
         node->productId = productId;
         node->version = version;
-        node->descriptor = spec.reportDescriptor;
+        node->descriptor = nodeSpec.reportDescriptor;
         state->nodes.push_back(std::move(node));
     }
     {

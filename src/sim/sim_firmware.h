@@ -6,9 +6,9 @@
 
 #include <cstdint>
 #include <functional>
-#include <utility>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qx::sim {
@@ -20,7 +20,7 @@ struct SimNodeSpec {
 };
 
 class SimFirmware {
-public:
+  public:
     // Delivers one input report (first byte: report id) produced on node `interfaceNumber`.
     using ReportSink = std::function<void(int interfaceNumber, std::span<const uint8_t> report)>;
 
@@ -36,12 +36,12 @@ public:
 
     void SetReportSink(ReportSink sink) { sink_ = std::move(sink); }
 
-protected:
+  protected:
     void Emit(int interfaceNumber, std::span<const uint8_t> report) const {
         if (sink_) sink_(interfaceNumber, report);
     }
 
-private:
+  private:
     ReportSink sink_;
 };
 

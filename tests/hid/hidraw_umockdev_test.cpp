@@ -134,12 +134,12 @@ class EmulatedDevice {
             "P: " + usbSys + "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\nA: idVendor=" + vid +
             "\nA: idProduct=" + pid + "\nA: bcdDevice=" + Hex4(firmware_.Version(), false) + "\n\n";
         nodes_.clear();
-        for (const sim::SimNodeSpec& spec : firmware_.Nodes()) {
+        for (const sim::SimNodeSpec& nodeSpec : firmware_.Nodes()) {
             Node node;
-            node.interfaceNumber = spec.interfaceNumber;
+            node.interfaceNumber = nodeSpec.interfaceNumber;
             char intfName[64];
             std::snprintf(intfName, sizeof intfName, "%s:1.%d", usbPort_.c_str(),
-                          spec.interfaceNumber);
+                          nodeSpec.interfaceNumber);
             char hidName[64];
             std::snprintf(hidName, sizeof hidName, "0003:%s:%s.%04X",
                           Hex4(firmware_.VendorId(), true).c_str(),
@@ -150,7 +150,7 @@ class EmulatedDevice {
             const std::string hidPath = intfPath + "/" + hidName;
             const std::string hidrawPath = hidPath + "/hidraw/" + name;
             char number[8];
-            std::snprintf(number, sizeof number, "%02x", spec.interfaceNumber);
+            std::snprintf(number, sizeof number, "%02x", nodeSpec.interfaceNumber);
             tree += "P: " + intfPath +
                     "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface\nA: bInterfaceNumber=" + number +
                     "\n\n";
@@ -159,7 +159,7 @@ class EmulatedDevice {
                 tree += "E: HID_ID=0003:0000" + Hex4(firmware_.VendorId(), true) + ":0000" +
                         Hex4(firmware_.ProductId(), true) + "\n";
             }
-            tree += "H: report_descriptor=" + HexString(spec.reportDescriptor) + "\n\n";
+            tree += "H: report_descriptor=" + HexString(nodeSpec.reportDescriptor) + "\n\n";
             tree += "P: " + hidrawPath + "\nN: " + name +
                     "\nE: SUBSYSTEM=hidraw\nE: DEVNAME=/dev/" + name +
                     "\nA: dev=241:" + std::to_string(minor) + "\n\n";
@@ -167,7 +167,7 @@ class EmulatedDevice {
             node.hidrawSys = "/sys" + hidrawPath;
             node.hidSys = "/sys" + hidPath;
             node.intfSys = "/sys" + intfPath;
-            const auto descriptor = ParseReportDescriptor(spec.reportDescriptor);
+            const auto descriptor = ParseReportDescriptor(nodeSpec.reportDescriptor);
             if (descriptor) {
                 node.outputSizes = OutputSizes(*descriptor);
                 for (const HidCollectionInfo& c : descriptor->collections) {
