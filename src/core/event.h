@@ -9,7 +9,7 @@
 namespace qx {
 
 class Event {
-public:
+  public:
     static constexpr int kInfinite = -1;
 
     explicit Event(bool manualReset = false, bool initiallySet = false)
@@ -24,7 +24,7 @@ public:
     bool Wait(int timeoutMs);
     bool IsSet() const;
 
-private:
+  private:
     const bool manualReset_;
     bool set_;
     mutable std::mutex mutex_;

@@ -34,14 +34,13 @@ enum class HidIoStatus {
 // One opened node. Every open of a node sees every input report the node produces (as with
 // several opens of one hidraw node), so each reader filters what belongs to it.
 class HidNodeConnection {
-public:
+  public:
     virtual ~HidNodeConnection() = default;
 
     // Waits up to timeoutMs (-1: no limit) for one input report and copies it into buffer.
     // The first byte of a report is its report id when the node uses report ids.
     // Reports longer than the buffer are cut; bytesRead tells how much was copied.
-    virtual HidIoStatus ReadReport(std::span<uint8_t> buffer, size_t& bytesRead,
-                                   int timeoutMs) = 0;
+    virtual HidIoStatus ReadReport(std::span<uint8_t> buffer, size_t& bytesRead, int timeoutMs) = 0;
 
     // Writes one output report (first byte: report id, 0 when the node uses none).
     virtual HidIoStatus WriteReport(std::span<const uint8_t> report, int timeoutMs) = 0;
@@ -52,7 +51,7 @@ public:
 };
 
 class HidBackend {
-public:
+  public:
     virtual ~HidBackend() = default;
 
     // Lists the present nodes. False when the listing itself failed.

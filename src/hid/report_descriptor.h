@@ -19,7 +19,7 @@ enum class HidReportType : uint8_t { Input, Output, Feature };
 // otherwise it is a value field.
 struct HidField {
     HidReportType type = HidReportType::Input;
-    uint8_t reportId = 0;   // 0 when the collection's reports carry no id
+    uint8_t reportId = 0;  // 0 when the collection's reports carry no id
     uint16_t usagePage = 0;
     bool isButton = false;
     bool isArray = false;
@@ -66,7 +66,7 @@ std::optional<std::vector<uint8_t>> DescriptorBytesFromFile(std::span<const uint
 
 // Reads the unsigned value of element `index` of a field from a report (first byte = report id
 // when the collection uses ids). Zero when the report is too short.
-uint32_t ExtractFieldBits(const HidField& field, std::span<const uint8_t> report,
-                          bool reportHasId, uint32_t index);
+uint32_t ExtractFieldBits(const HidField& field, std::span<const uint8_t> report, bool reportHasId,
+                          uint32_t index);
 
 }  // namespace qx
