@@ -2,6 +2,7 @@
 // of its own so that no test touches the real home folder.
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <cstdlib>
 
@@ -16,6 +17,9 @@ int main(int argc, char** argv) {
         ::setenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit().constData(), 1);
         ::setenv("XDG_RUNTIME_DIR", (home.path() + "/runtime").toLocal8Bit().constData(), 1);
         QDir().mkpath(home.path() + "/runtime");
+        // Qt wants the runtime folder private, as the session makes it.
+        QFile::setPermissions(home.path() + "/runtime",
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
     QApplication application(argc, argv);
     return RUN_ALL_TESTS();
