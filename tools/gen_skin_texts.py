@@ -20,6 +20,7 @@ TEXTS = {
     "smarteyes_tip": ("Eye care", "护眼模式"),
     "skin_tip": ("Background", "皮肤"),
     "setting_tip": ("Settings", "设置"),
+    "language_tip": ("Interface language", "界面语言"),
     "min_tip": ("Minimise", "最小化"),
     "max_tip": ("Maximise", "最大化"),
     "restore_tip": ("Restore", "还原"),

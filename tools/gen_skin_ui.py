@@ -253,6 +253,8 @@ def title_bar():
             label("text_test", "main_title_text", props=[hidden()]),
             label("str_test", "main_title_text", props=[hidden()]),
         ]),
+        W("QComboBox", "language_combo",
+          props=p_fixed(132, 28) + [("toolTip", "string", key("language_tip"), True)]),
         button("control_light_status", "control_light_on_text",
                props=[p_bool("checkable", False)], tip="control_light_tip"),
         tb("gamemodebtn", "gamemode_tip"),

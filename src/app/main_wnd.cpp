@@ -3,11 +3,13 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCursor>
 #include <QFile>
 #include <QIcon>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QSystemTrayIcon>
 #include <QWindow>
@@ -19,6 +21,7 @@
 #include "app/tool_query.h"
 #include "app/tray_menu.h"
 #include "core/diagnostics.h"
+#include "core/language_list.h"
 #include "core/paths.h"
 #include "devices/base/device_list_controller.h"
 #include "devices/base/orvane_usb_device.h"
@@ -159,6 +162,7 @@ void CMainWnd::OnWindowInit() {
     initialised_ = true;
     BroadcastRegistered(msg::kLightControlBroadcast, 1, 1);
     settings::LanguageSettings::SetLanguage(settings::LanguageSettings::GetLanguageIndex());
+    FillLanguageCombo();
     devices_ = std::make_unique<devices::DeviceListController>(this, *paintManager_, *loader_,
                                                                slots_, this);
     devices_->CreatePlaceholderEntries();
@@ -190,10 +194,24 @@ void CMainWnd::Notify(ui::TNotifyUI& msg) {
         OnClick(msg);
     } else if (msg.type == QLatin1String("selectchanged")) {
         OnSelectChanged(msg);
+    } else if (msg.type == QLatin1String("itemselect")) {
+        // The language choice of the title bar asks for a language as the settings window does.
+        if (msg.senderName == QLatin1String("language_combo"))
+            ui::SendMessage(this, msg::kLanguageChanged, msg.wParam, 0);
     } else if (msg.type == QLatin1String("timer")) {
         if (msg.sender == this) OnTimer(int(msg.wParam));
     }
     // The panels' events are handled by the device objects and panels themselves.
+}
+
+void CMainWnd::FillLanguageCombo() {
+    auto* combo = paintManager_->Find<QComboBox>(QStringLiteral("language_combo"));
+    if (combo == nullptr) return;
+    const QSignalBlocker quiet(combo);
+    combo->clear();
+    for (const LanguageEntry& entry : ReadLanguageList())
+        combo->addItem(QString::fromStdString(entry.text));
+    combo->setCurrentIndex(settings::LanguageSettings::CurrentIndex());
 }
 
 void CMainWnd::OnClick(ui::TNotifyUI& msg) {
@@ -304,6 +322,7 @@ qintptr CMainWnd::HandleCustomMessage(unsigned message, qintptr wParam, qintptr 
     switch (message) {
         case msg::kLanguageChanged:
             settings::LanguageSettings::SetLanguage(int(wParam));
+            FillLanguageCombo();
             return 1;
         case msg::kDeviceArrived:
             if (devices_ && !stopping_) devices_->OnDeviceArrived(int(wParam));

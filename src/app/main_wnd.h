@@ -119,6 +119,8 @@ class CMainWnd : public QWidget,
     void OnWindowInit();
     void OnTimer(int id);
     void OnClick(ui::TNotifyUI& msg);
+    // The title bar's language choice: the languages of "Language.config", the current one shown.
+    void FillLanguageCombo();
     void OnSelectChanged(ui::TNotifyUI& msg);
     void HideToTray();
     void BringUp();

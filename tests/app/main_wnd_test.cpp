@@ -1,5 +1,6 @@
 // The main window against the simulated devices: shown after the first discovery pass, the tray,
 // fitting to the display, lighting control, game messages, routing and languages.
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSystemTrayIcon>
@@ -137,6 +138,24 @@ TEST_F(NoDeviceTest, LanguageSwitchChangesTheVisibleTexts) {
     // An index the language list does not have changes nothing.
     for (qintptr index : {qintptr(2), qintptr(-5), qintptr(1) << 40})
         window_->HandleCustomMessage(msg::kLanguageChanged, index, 0);
+    EXPECT_EQ(title->text(), "No device connected");
+}
+
+// The title bar's language choice lists the languages and switches like the settings window.
+TEST_F(NoDeviceTest, LanguageChoiceOfTheTitleBarSwitchesTheTexts) {
+    auto* combo = qobject_cast<QComboBox*>(Control("language_combo"));
+    auto* title = qobject_cast<QLabel*>(Control("nodevice_title"));
+    ASSERT_NE(combo, nullptr);
+    ASSERT_NE(title, nullptr);
+    ASSERT_EQ(combo->count(), 2);
+    EXPECT_EQ(combo->currentIndex(), 0);
+    combo->setCurrentIndex(1);
+    emit combo->activated(1);  // what a user's pick raises
+    EXPECT_EQ(title->text(), QString::fromUtf8("未连接设备"));
+    EXPECT_EQ(combo->currentIndex(), 1);
+    EXPECT_EQ(combo->count(), 2);
+    window_->HandleCustomMessage(msg::kLanguageChanged, 0, 0);
+    EXPECT_EQ(combo->currentIndex(), 0) << "the choice follows a switch made elsewhere";
     EXPECT_EQ(title->text(), "No device connected");
 }
 
