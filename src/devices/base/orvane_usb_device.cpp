@@ -52,7 +52,6 @@ bool IsSkinClass(const QWidget* control, const char* skinClass) {
 }
 
 COrvaneUSBDevice::COrvaneUSBDevice(QWidget* parent) : QWidget(parent) {
-    frame_.size = 0;
     lighting_ = std::make_unique<lighting::DeviceLighting>(0);
     slot_.row.kind = static_cast<uint16_t>(kind_);
 }
@@ -126,10 +125,10 @@ void COrvaneUSBDevice::StepOff() {
 
 void COrvaneUSBDevice::PushFrame() {
     if (pageFile_.isEmpty() || !frameWritten_.load() || !lighting_) return;
-    frame_ = Frame();
-    for (size_t i = 0; i < ledButtons_.size() && i < static_cast<size_t>(frame_.size); ++i) {
+    const lighting::LightFrame frame = Frame();
+    for (size_t i = 0; i < ledButtons_.size() && i < static_cast<size_t>(frame.size); ++i) {
         if (!ledButtons_[i]) continue;
-        const lighting::LedRecord& led = frame_.leds[i];
+        const lighting::LedRecord& led = frame.leds[i];
         PaintLedButton(ledButtons_[i],
                        static_cast<uint32_t>(led.red | led.green << 8 | led.blue << 16), led.level);
     }
@@ -329,8 +328,6 @@ void COrvaneUSBDevice::ResizeFrame() {
     // A new engine: the frame, the fades and the ring start cleared.
     const int ledCount = std::min(static_cast<int>(ledButtons_.size()), lighting::kMaxLeds);
     lighting_ = CreateLighting(ledCount);
-    frame_ = lighting::LightFrame{};
-    frame_.size = ledCount;
     frameWritten_.store(false);
 }
 

@@ -223,8 +223,6 @@ class COrvaneUSBDevice : public QWidget, public ui::INotifyUI {
         frameWritten_.store(true);
     }
 
-    // What PushFrame painted last (the engine's frame is the one effects write).
-    lighting::LightFrame frame_;
     std::unique_ptr<lighting::LightingEngine> lighting_;
     // Set once an effect wrote the frame: until then the picture keeps the lights AttachPanel
     // gave it instead of showing the cleared frame.
