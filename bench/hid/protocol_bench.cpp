@@ -42,13 +42,11 @@ void BM_ChunkedWriteThroughput(benchmark::State& state) {
     DiscoveryThread discovery(slots, owner);
     discovery.RunPass();
     DeviceLink link;
-    if (!link.CableInterface().Open(slots.Slot(0).path, true, true, true, false)) {
+    if (!link.OpenCommandInterface(LinkSide::Cable, slots.Slot(0).path)) {
         state.SkipWithError("the simulated keyboard did not open");
         SetActiveHidBackend(nullptr);
         return;
     }
-    link.SetOpen(true);
-    link.SetConnectionMode(kConnectionCable);
     std::vector<uint8_t> data(static_cast<size_t>(state.range(0)), 0x5A);
     for (auto _ : state) {
         if (link.CmdWriteMacros(data.data(), data.size()) != 1) {
@@ -57,7 +55,7 @@ void BM_ChunkedWriteThroughput(benchmark::State& state) {
         }
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
-    link.CableInterface().Close();
+    link.CloseCommandInterfaces();
     SetActiveHidBackend(nullptr);
 }
 BENCHMARK(BM_ChunkedWriteThroughput)->Arg(510)->Arg(4096);

@@ -510,9 +510,7 @@ void CMainWnd::GameLighting(qintptr wParam, qintptr lParam) {
             SetLightByte(words, 0, value);
         }
         device->StoreLightSettings(words[0], words[1], words[2], words[3]);
-        device->SaveProfile();
-        device->ApplyLighting();
-        device->WriteSystemBlock(0, 0, 1, screen_.width(), screen_.height());
+        ApplyGameLighting(*device);
     }
     paintManager_->SetTimer(this, kGameRestoreTimer, kGameRestoreDelayMs);
 }
@@ -523,9 +521,21 @@ void CMainWnd::RestoreGameEffect() {
     std::array<uint32_t, 4> words = device->GetLightSettings();
     SetLightByte(words, 0, LightByte(words, 13));
     device->StoreLightSettings(words[0], words[1], words[2], words[3]);
-    device->SaveProfile();
-    device->ApplyLighting();
-    device->WriteSystemBlock(0, 0, 1, screen_.width(), screen_.height());
+    ApplyGameLighting(*device);
+}
+
+void CMainWnd::ApplyGameLighting(devices::COrvaneUSBDevice& device) {
+    if (devices::ProfileCapability* profiles = device.Profiles()) profiles->SaveProfile();
+    // The device is written on its worker; the window goes on at once.
+    const int width = screen_.width();
+    const int height = screen_.height();
+    device.Post([&device, width, height] {
+        device.ApplyLighting();
+        if (devices::KeyTableCapability* keys = device.KeyTable()) {
+            if (keys->WriteSystemBlock(0, 0, 1, width, height) != kResultSuccess)
+                DebugLine("the game lighting did not reach the device");
+        }
+    });
 }
 
 // --- tray

@@ -129,6 +129,8 @@ class CMainWnd : public QWidget,
     void BroadcastRegistered(unsigned message, int wParam, int lParam);
     void GameLighting(qintptr wParam, qintptr lParam);
     void RestoreGameEffect();
+    // Saves the stored lighting words and writes them to the device.
+    void ApplyGameLighting(devices::COrvaneUSBDevice& device);
     void CreateTray();
     void ShowTrayMenu();
     void MenuCommand(const QString& item);

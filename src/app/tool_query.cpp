@@ -1,8 +1,8 @@
 #include "app/tool_query.h"
 
-#include <array>
+#include <vector>
 
-#include "devices/base/device_tables.h"
+#include "devices/base/device_families.h"
 
 namespace qx::app {
 namespace {
@@ -14,20 +14,19 @@ void PutValue(QByteArray& data, int index, int32_t value) {
     for (int b = 0; b < 4; ++b) data[index * 4 + b] = static_cast<char>((bits >> (8 * b)) & 0xFF);
 }
 
-constexpr std::array<ToolQueryRow, devices::kDeviceEntryTable.size()> MakeEntryRows() {
-    std::array<ToolQueryRow, devices::kDeviceEntryTable.size()> rows{};
-    for (size_t i = 0; i < rows.size(); ++i) {
-        rows[i] = {devices::kDeviceEntryTable[i].vendorId, devices::kDeviceEntryTable[i].productId,
-                   devices::kDeviceEntryTable[i].kindCode};
-    }
-    return rows;
-}
-
-constexpr auto kEntryRows = MakeEntryRows();
-
 }  // namespace
 
-std::span<const ToolQueryRow> DeviceEntryRowsForTools() { return kEntryRows; }
+std::span<const ToolQueryRow> DeviceEntryRowsForTools() {
+    static const std::vector<ToolQueryRow> rows = [] {
+        std::vector<ToolQueryRow> made;
+        for (const devices::DeviceFamilyRow& family : devices::DeviceFamilies()) {
+            made.push_back(
+                {family.vendorId, family.productId, static_cast<uint16_t>(family.entryKind)});
+        }
+        return made;
+    }();
+    return rows;
+}
 
 QByteArray BuildToolQueryAnswer(std::span<const ToolQueryRow> rows) {
     QByteArray data(kToolQueryAnswerSize, '\0');

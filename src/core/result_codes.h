@@ -1,9 +1,10 @@
-// Result codes of the device command channel, shared by every device operation.
+// Result codes of the device command channel, shared by every device operation. A result must be
+// looked at: the type is nodiscard, so a command whose failure nobody checks is a build error.
 #pragma once
 
 namespace qx {
 
-enum Result : int {
+enum [[nodiscard]] Result : int{
     kResultSuccess = 1,
     kResultFailed = 0,             // channel not open, or the read failed, timed out or was cut off
     kResultWriteFailed = -1,       // the request could not be written in time

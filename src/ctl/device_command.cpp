@@ -24,8 +24,8 @@ class ArrivalList final : public DiscoveryOwner {
     std::vector<int> slots;
 };
 
-const char* KindName(uint16_t kind) {
-    switch (static_cast<DeviceKind>(kind)) {
+const char* KindName(DeviceKind kind) {
+    switch (kind) {
         case DeviceKind::KeyboardWired:
             return "KeyboardWired";
         case DeviceKind::MouseWired:
@@ -73,20 +73,14 @@ std::string HexBytes(const uint8_t* bytes, size_t length) {
 
 struct DeviceReport {
     int slot = -1;
-    uint16_t kind = 0;
+    DeviceKind kind = DeviceKind::KeyboardWired;
     IdentityBlock identity;
     std::optional<int> profile;
     std::string error;
 };
 
-bool IsKeyboard(uint16_t kind) {
-    return kind == static_cast<uint16_t>(DeviceKind::KeyboardWired) ||
-           kind == static_cast<uint16_t>(DeviceKind::KeyboardWireless);
-}
-
-bool ViaReceiver(uint16_t kind) {
-    return kind == static_cast<uint16_t>(DeviceKind::KeyboardWireless) ||
-           kind == static_cast<uint16_t>(DeviceKind::MouseWireless);
+bool IsKeyboard(DeviceKind kind) {
+    return kind == DeviceKind::KeyboardWired || kind == DeviceKind::KeyboardWireless;
 }
 
 DeviceReport ReadDevice(const DeviceSlot& slot, int index) {
@@ -94,19 +88,10 @@ DeviceReport ReadDevice(const DeviceSlot& slot, int index) {
     report.slot = index;
     report.kind = slot.row.kind;
     DeviceLink link;
-    const bool receiver = ViaReceiver(slot.row.kind);
-    {
-        std::lock_guard lock(link.TransferLock());
-        HidDevice& device = receiver ? link.ReceiverInterface() : link.CableInterface();
-        if (!device.Open(slot.path, true, true, true, false)) {
-            report.error = device.LastError();
-            return report;
-        }
-    }
-    link.SetOpen(true);
-    link.SetConnectionMode(receiver ? kConnectionReceiver : kConnectionCable);
+    const LinkSide side = IsReceiverKind(slot.row.kind) ? LinkSide::Receiver : LinkSide::Cable;
+    if (!link.OpenCommandInterface(side, slot.path, &report.error)) return report;
 
-    int result = link.CmdBeginConfig();
+    Result result = link.CmdBeginConfig();
     if (result == kResultSuccess) result = link.CmdReadIdentity(report.identity.bytes.data());
     if (result == kResultSuccess && IsKeyboard(slot.row.kind)) {
         if (!link.SetBlockSize(static_cast<uint16_t>(report.identity.KeyCount() * 3))) {
@@ -117,14 +102,13 @@ DeviceReport ReadDevice(const DeviceSlot& slot, int index) {
             if (result == kResultSuccess) report.profile = profile;
         }
     }
-    if (result == kResultSuccess) result = link.CmdEndConfig(1);
+    // The configuration sequence is closed whatever happened inside it.
+    const Result ended = link.CmdEndConfig(1);
+    if (result == kResultSuccess) result = ended;
     if (result != kResultSuccess && report.error.empty()) {
         report.error = std::string(ResultText(result)) + " (" + std::to_string(result) + ")";
     }
-    link.SetOpen(false);
-    std::lock_guard lock(link.TransferLock());
-    link.CableInterface().Close();
-    link.ReceiverInterface().Close();
+    link.CloseCommandInterfaces();
     return report;
 }
 
@@ -156,7 +140,7 @@ int RunDeviceCommand(Context& context, Args args) {
     std::vector<DeviceReport> reports;
     for (int index : arrivals.slots) {
         const DeviceSlot slot = slots.Slot(static_cast<size_t>(index));
-        if (slot.row.role != static_cast<uint16_t>(InterfaceRole::Command)) continue;
+        if (!slot.row.IsCommand()) continue;
         reports.push_back(ReadDevice(slot, index));
     }
 

@@ -31,8 +31,8 @@ SlotTable::SlotTable(std::span<const SupportedDeviceRow> rows) : rows_(rows.begi
     slots_.reserve(rows_.size());
     for (const SupportedDeviceRow& row : rows_) {
         DeviceSlot slot;
+        slot.index = static_cast<int>(slots_.size());
         slot.row = row;
-        slot.row.reserved = 0;
         slots_.push_back(slot);
     }
 }
@@ -82,7 +82,7 @@ bool SlotTable::Claim(ProbeRecord& probe, int& index) {
         DeviceSlot& slot = slots_[i];
         if (slot.Free() && SameIdentity(slot.row, probe) && slot.row.kind == probe.kind &&
             slot.row.role == probe.role) {
-            slot.row.reserved = 1;
+            slot.connected = true;
             slot.path = probe.path;
             index = static_cast<int>(i);
             return true;
@@ -94,7 +94,7 @@ bool SlotTable::Claim(ProbeRecord& probe, int& index) {
 void SlotTable::Release(size_t index) {
     std::lock_guard lock(mutex_);
     if (index >= slots_.size()) return;
-    slots_[index].row.reserved = 0;
+    slots_[index].connected = false;
     slots_[index].path.clear();
 }
 

@@ -13,11 +13,13 @@
 namespace qx {
 
 struct DeviceSlot {
-    SupportedDeviceRow row{};  // row.reserved is the connected flag
-    std::string path;          // empty when free
+    int index = -1;  // the slot's index, which is its row's index in the table
+    SupportedDeviceRow row{};
+    bool connected = false;
+    std::string path;  // empty when free
 
-    bool Connected() const { return row.reserved != 0; }
-    bool Free() const { return !Connected() && path.empty(); }
+    bool Connected() const { return connected; }
+    bool Free() const { return !connected && path.empty(); }
 };
 
 // What discovery knows of a candidate interface.
@@ -26,8 +28,8 @@ struct ProbeRecord {
     uint16_t productId = 0;
     uint16_t interfaceNumber = 0;
     uint16_t collectionNumber = 0;
-    uint16_t kind = 0;
-    uint16_t role = 0;
+    DeviceKind kind = DeviceKind::KeyboardWired;
+    InterfaceRole role = InterfaceRole::Command;
     uint16_t usagePage = 0;
     uint16_t usage = 0;
     std::string path;

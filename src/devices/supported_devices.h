@@ -11,17 +11,31 @@
 namespace qx {
 
 struct SupportedDeviceRow {
-    uint16_t vendorId;
-    uint16_t productId;
-    uint16_t interfaceNumber;
-    uint16_t collectionNumber;  // 0 when the interface has a single collection
-    uint16_t kind;              // DeviceKind
-    uint16_t role;              // InterfaceRole
-    uint16_t reserved;          // 0 in the table; the connected flag in a slot
-    uint16_t usagePage;
-    uint16_t usage;
-    uint16_t hasPartner;  // the same device can also appear as another kind (cable / receiver)
-    uint16_t partnerRow;  // the row of the same role and collection under the other kind
+    uint16_t vendorId = 0;
+    uint16_t productId = 0;
+    uint16_t interfaceNumber = 0;
+    uint16_t collectionNumber = 0;  // 0 when the interface has a single collection
+    DeviceKind kind = DeviceKind::KeyboardWired;
+    InterfaceRole role = InterfaceRole::Command;
+    uint16_t usagePage = 0;
+    uint16_t usage = 0;
+    // The same device can also appear as another kind (cable / receiver): the row of the same
+    // role and collection under that kind.
+    bool hasPartner = false;
+    uint16_t partnerRow = 0;
+
+    bool IsCommand() const { return role == InterfaceRole::Command; }
+    // The same device interface: every identity field equal (partner fields do not count).
+    bool SameInterface(const SupportedDeviceRow& other) const {
+        return vendorId == other.vendorId && productId == other.productId &&
+               interfaceNumber == other.interfaceNumber &&
+               collectionNumber == other.collectionNumber && kind == other.kind &&
+               role == other.role && usagePage == other.usagePage && usage == other.usage;
+    }
+    // The same product of the same kind (any of its collections).
+    bool SameProduct(const SupportedDeviceRow& other) const {
+        return vendorId == other.vendorId && productId == other.productId && kind == other.kind;
+    }
 };
 
 inline constexpr size_t kSupportedDeviceCount = 11;
@@ -33,5 +47,10 @@ extern const std::array<SupportedDeviceRow, kSupportedDeviceCount> kSupportedDev
 // The first row with this vendor, product, kind and role; -1 when none.
 int FindSupportedRow(std::span<const SupportedDeviceRow> rows, uint16_t vendorId,
                      uint16_t productId, DeviceKind kind, InterfaceRole role);
+
+// Whether a device of this kind is reached through its 2.4 GHz receiver.
+constexpr bool IsReceiverKind(DeviceKind kind) {
+    return kind == DeviceKind::KeyboardWireless || kind == DeviceKind::MouseWireless;
+}
 
 }  // namespace qx

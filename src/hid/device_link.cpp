@@ -38,11 +38,74 @@ void SetLengthAndOffset(CommandPacket& packet, size_t length, uint32_t offset) {
 
 }  // namespace
 
-int CommandResult(int exchangeResult, const uint8_t* reply) {
+Result CommandResult(Result exchangeResult, const uint8_t* reply) {
     if (exchangeResult != kResultSuccess) return exchangeResult;
     if (reply[kPacketStatus] == kStatusError) return kResultStatusFF;
     if (reply[kPacketStatus] == kStatusBusy) return kResultStatusFE;
     return kResultSuccess;
+}
+
+bool DeviceLink::OpenCommandInterface(LinkSide side, const std::string& path, std::string* error) {
+    HidDevice& device = Interface(side);
+    // A transfer waiting on the interface about to be replaced gives way at once.
+    device.Cancel();
+    std::lock_guard lock(transferLock_);
+    open_.store(false);
+    if (device.IsOpen()) device.Close();
+    if (device.Open(path, true, true, true, false) == 0) {
+        if (error != nullptr) *error = device.LastError();
+        return false;
+    }
+    SetConnectionMode(side == LinkSide::Receiver ? kConnectionReceiver : kConnectionCable);
+    aborted_.store(false);
+    open_.store(true);
+    return true;
+}
+
+void DeviceLink::CloseCommandInterfaces() {
+    Abort();
+    std::lock_guard lock(transferLock_);
+    open_.store(false);
+    cable_.Close();
+    receiverInterface_.Close();
+}
+
+void DeviceLink::CloseCommandInterface(LinkSide side) {
+    const bool inUse = receiver_.load() == (side == LinkSide::Receiver);
+    Interface(side).Cancel();
+    std::lock_guard lock(transferLock_);
+    if (inUse) open_.store(false);
+    Interface(side).Close();
+}
+
+void DeviceLink::Abort() {
+    aborted_.store(true);
+    cable_.Cancel();
+    receiverInterface_.Cancel();
+}
+
+bool DeviceLink::OpenNotificationInterface(LinkSide side, const std::string& path,
+                                           std::string* error) {
+    const bool cable = side == LinkSide::Cable;
+    HidDevice& device = Interface(side);
+    std::atomic<bool>& open = cable ? open_ : notificationReceiverOpen_;
+    std::lock_guard lock(cable ? transferLock_ : secondLock_);
+    open.store(false);
+    if (device.IsOpen()) device.Close();
+    if (device.Open(path, true, true, true, false) == 0) {
+        if (error != nullptr) *error = device.LastError();
+        return false;
+    }
+    open.store(true);
+    return true;
+}
+
+void DeviceLink::CloseNotificationInterface(LinkSide side) {
+    const bool cable = side == LinkSide::Cable;
+    Interface(side).Cancel();
+    std::lock_guard lock(cable ? transferLock_ : secondLock_);
+    (cable ? open_ : notificationReceiverOpen_).store(false);
+    Interface(side).Close();
 }
 
 int DeviceLink::SetBlockSize(uint16_t size) {
@@ -61,12 +124,12 @@ void DeviceLink::SetConnectionMode(int mode) {
     }
 }
 
-int DeviceLink::Exchange(const uint8_t* request, size_t requestLength, uint8_t* reply,
-                         size_t replyLength, size_t* count) {
+Result DeviceLink::Exchange(const uint8_t* request, size_t requestLength, uint8_t* reply,
+                            size_t replyLength, size_t* count) {
     busy_.store(true, std::memory_order_relaxed);
     if (count != nullptr) *count = 0;
-    int result = kResultFailed;
-    if (open_.load()) {
+    Result result = kResultFailed;
+    if (open_.load() && !aborted_.load()) {
         CommandPacket out{};
         std::memcpy(out.data(), request, std::min(requestLength, kPacketSize));
         LogPacket("命令", out.data());
@@ -88,7 +151,7 @@ int DeviceLink::Exchange(const uint8_t* request, size_t requestLength, uint8_t* 
             result = kResultWriteFailed;
         } else {
             std::memset(reply, 0, replyLength);
-            int read = 0;
+            int read = 0;  // HidDevice's nonzero-on-success, or kResultUnreachable
             {
                 std::lock_guard lock(transferLock_);
                 read = device.Read(reply, replyLength, count, timeout);
@@ -117,10 +180,10 @@ int DeviceLink::Exchange(const uint8_t* request, size_t requestLength, uint8_t* 
     return result;
 }
 
-int DeviceLink::ExchangeOnce(const uint8_t* request, size_t requestLength, uint8_t* reply,
-                             size_t replyLength, size_t* count) {
+Result DeviceLink::ExchangeOnce(const uint8_t* request, size_t requestLength, uint8_t* reply,
+                                size_t replyLength, size_t* count) {
     if (count != nullptr) *count = 0;
-    if (!open_.load()) return kResultFailed;
+    if (!open_.load() || aborted_.load()) return kResultFailed;
     CommandPacket out{};
     std::memcpy(out.data(), request, std::min(requestLength, kPacketSize));
     {
@@ -134,12 +197,12 @@ int DeviceLink::ExchangeOnce(const uint8_t* request, size_t requestLength, uint8
                                                                         : kResultFailed;
 }
 
-int DeviceLink::SimpleCommand(uint8_t command, CommandPacket* replyOut) {
+Result DeviceLink::SimpleCommand(uint8_t command, CommandPacket* replyOut) {
     CommandPacket request;
     StartRequest(request, command);
     SealPacket(request.data());
     CommandPacket reply{};
-    int result;
+    Result result;
     {
         std::lock_guard lock(commandLock_);
         result = Exchange(request.data(), request.size(), reply.data(), reply.size(), nullptr);
@@ -148,7 +211,7 @@ int DeviceLink::SimpleCommand(uint8_t command, CommandPacket* replyOut) {
     return CommandResult(result, reply.data());
 }
 
-int DeviceLink::ChunkedRead(const Transfer& transfer, uint8_t* out, size_t length) {
+Result DeviceLink::ChunkedRead(const Transfer& transfer, uint8_t* out, size_t length) {
     CommandPacket request;
     StartRequest(request, transfer.command);
     CommandPacket reply{};
@@ -156,7 +219,7 @@ int DeviceLink::ChunkedRead(const Transfer& transfer, uint8_t* out, size_t lengt
         const size_t n = std::min<size_t>(transfer.chunk, length - offset);
         SetLengthAndOffset(request, n, static_cast<uint32_t>(offset + transfer.baseOffset));
         SealPacket(request.data());
-        int result;
+        Result result;
         {
             std::lock_guard lock(commandLock_);
             result = Exchange(request.data(), request.size(), reply.data(), reply.size(), nullptr);
@@ -168,7 +231,7 @@ int DeviceLink::ChunkedRead(const Transfer& transfer, uint8_t* out, size_t lengt
     return kResultSuccess;
 }
 
-int DeviceLink::ChunkedWrite(const Transfer& transfer, const uint8_t* data, size_t length) {
+Result DeviceLink::ChunkedWrite(const Transfer& transfer, const uint8_t* data, size_t length) {
     // The data area keeps what the previous chunk left behind it: those bytes are part of the
     // checksum the device expects.
     CommandPacket request;
@@ -179,7 +242,7 @@ int DeviceLink::ChunkedWrite(const Transfer& transfer, const uint8_t* data, size
         SetLengthAndOffset(request, n, static_cast<uint32_t>(offset + transfer.baseOffset));
         std::memcpy(request.data() + kPacketDataOffset, data + offset, n);
         SealPacket(request.data());
-        int result = kResultFailed;
+        Result result = kResultFailed;
         switch (transfer.lock) {
             case ChunkLock::Command: {
                 std::lock_guard lock(commandLock_);
@@ -210,8 +273,8 @@ int DeviceLink::ChunkedWrite(const Transfer& transfer, const uint8_t* data, size
     return kResultSuccess;
 }
 
-int DeviceLink::SinglePacket(uint8_t command, const uint8_t* data, size_t length, uint16_t offset,
-                             uint8_t* out) {
+Result DeviceLink::SinglePacket(uint8_t command, const uint8_t* data, size_t length,
+                                uint16_t offset, uint8_t* out) {
     if (length > kPacketDataSize) return kResultFailed;
     CommandPacket request;
     StartRequest(request, command);
@@ -219,7 +282,7 @@ int DeviceLink::SinglePacket(uint8_t command, const uint8_t* data, size_t length
     if (data != nullptr) std::memcpy(request.data() + kPacketDataOffset, data, length);
     SealPacket(request.data());
     CommandPacket reply{};
-    int result;
+    Result result;
     {
         std::lock_guard lock(commandLock_);
         result = Exchange(request.data(), request.size(), reply.data(), reply.size(), nullptr);
@@ -230,73 +293,73 @@ int DeviceLink::SinglePacket(uint8_t command, const uint8_t* data, size_t length
     return result;
 }
 
-int DeviceLink::CmdBeginConfig() { return SimpleCommand(kCmdBeginConfig); }
+Result DeviceLink::CmdBeginConfig() { return SimpleCommand(kCmdBeginConfig); }
 
-int DeviceLink::CmdEndConfig(int) {
+Result DeviceLink::CmdEndConfig(int) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return SimpleCommand(kCmdEndConfig);
 }
 
-int DeviceLink::CmdReadIdentity(uint8_t* identity34) {
+Result DeviceLink::CmdReadIdentity(uint8_t* identity34) {
     uint8_t buffer[kIdentitySize] = {};
-    const int result = ChunkedRead({kCmdReadIdentity, 0, chunkSize_.load(), ChunkLock::Command},
-                                   buffer, kIdentitySize);
+    const Result result = ChunkedRead({kCmdReadIdentity, 0, chunkSize_.load(), ChunkLock::Command},
+                                      buffer, kIdentitySize);
     if (result == kResultSuccess) std::memcpy(identity34, buffer, kIdentitySize);
     return result;
 }
 
-int DeviceLink::CmdReadConfig(uint8_t* out, size_t length, uint16_t baseOffset) {
+Result DeviceLink::CmdReadConfig(uint8_t* out, size_t length, uint16_t baseOffset) {
     return ChunkedRead({kCmdReadConfig, baseOffset, chunkSize_.load(), ChunkLock::Command}, out,
                        length);
 }
 
-int DeviceLink::CmdWriteConfig(const uint8_t* data, size_t length, uint16_t baseOffset) {
+Result DeviceLink::CmdWriteConfig(const uint8_t* data, size_t length, uint16_t baseOffset) {
     return ChunkedWrite({kCmdWriteConfig, baseOffset, chunkSize_.load(), ChunkLock::Command}, data,
                         length);
 }
 
-int DeviceLink::CmdReadKeyTable(uint8_t* out) {
+Result DeviceLink::CmdReadKeyTable(uint8_t* out) {
     return ChunkedRead({kCmdReadKeyTable, 0, chunkSize_.load(), ChunkLock::Command}, out,
                        blockSize_.load());
 }
 
-int DeviceLink::CmdWriteKeyTable(const uint8_t* data, int profile) {
+Result DeviceLink::CmdWriteKeyTable(const uint8_t* data, int profile) {
     if (profile != 0) return kResultRefusedProfile;
     return ChunkedWrite({kCmdWriteKeyTable, 0, chunkSize_.load(), ChunkLock::Command}, data,
                         blockSize_.load());
 }
 
-int DeviceLink::CmdWriteKeyMask(const uint8_t* data, size_t length, uint16_t index) {
+Result DeviceLink::CmdWriteKeyMask(const uint8_t* data, size_t length, uint16_t index) {
     return SinglePacket(kCmdWriteKeyMask, data, length, static_cast<uint16_t>(index * 3), nullptr);
 }
 
-int DeviceLink::CmdStreamFrame(const uint8_t* data, size_t length) {
+Result DeviceLink::CmdStreamFrame(const uint8_t* data, size_t length) {
     return ChunkedWrite({kCmdStreamFrame, 0, chunkSize_.load(), ChunkLock::Frame}, data, length);
 }
 
-int DeviceLink::CmdWriteMacros(const uint8_t* data, size_t length) {
+Result DeviceLink::CmdWriteMacros(const uint8_t* data, size_t length) {
     return ChunkedWrite({kCmdWriteMacros, 0, chunkSize_.load(), ChunkLock::Command}, data, length);
 }
 
-int DeviceLink::CmdWriteRecoil(const uint8_t* data, size_t length) {
+Result DeviceLink::CmdWriteRecoil(const uint8_t* data, size_t length) {
     return ChunkedWrite({kCmdWriteRecoil, 0, 56, ChunkLock::None}, data, length);
 }
 
-int DeviceLink::CmdReadStatus(uint8_t* out, size_t length, uint16_t offset) {
+Result DeviceLink::CmdReadStatus(uint8_t* out, size_t length, uint16_t offset) {
     return SinglePacket(kCmdReadStatus, nullptr, length, offset, out);
 }
 
-int DeviceLink::CmdReadKeyBytes(uint8_t* out) {
+Result DeviceLink::CmdReadKeyBytes(uint8_t* out) {
     return ChunkedRead({kCmdReadKeyBytes, 0, chunkSize_.load(), ChunkLock::Command}, out,
                        blockSize_.load() / 3u);
 }
 
-int DeviceLink::CmdLightingResume() { return SimpleCommand(kCmdLightingResume); }
+Result DeviceLink::CmdLightingResume() { return SimpleCommand(kCmdLightingResume); }
 
 bool DeviceLink::CmdPresenceQuery() {
     if (!receiver_.load()) return false;
     CommandPacket reply{};
-    const int exchanged = [&] {
+    const Result exchanged = [&] {
         CommandPacket request;
         StartRequest(request, kCmdPresenceQuery);
         SealPacket(request.data());

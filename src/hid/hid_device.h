@@ -53,7 +53,8 @@ class HidDevice {
     int PathCount() const { return static_cast<int>(paths_.size()); }
 
     // 1 opened, 0 failed (LastError() then says why). Opening an open object closes it first.
-    int Open(const std::string& path, bool read, bool write, bool overlapped, bool sharedReadOnly);
+    [[nodiscard]] int Open(const std::string& path, bool read, bool write, bool overlapped,
+                           bool sharedReadOnly);
     // Cancels a transfer that waits now (from any thread) and closes.
     void Close();
     bool IsOpen() const;

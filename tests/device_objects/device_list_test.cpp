@@ -266,7 +266,7 @@ TEST(DeviceList, KeyboardMovesBetweenCableAndReceiverInOneObject) {
     EXPECT_FALSE(keyboard->Receiver());
     EXPECT_TRUE(keyboard->CommandLink().IsOpen());
     EXPECT_EQ(keyboard->CommandLink().CmdBeginConfig(), 1);
-    keyboard->CommandLink().CmdEndConfig();
+    EXPECT_EQ(keyboard->CommandLink().CmdEndConfig(), 1);
     EXPECT_TRUE(entry->IsShown());
 }
 
@@ -285,6 +285,7 @@ TEST(DeviceList, PowerQueryOfAKeyboardBehindItsReceiverSkipsAHiddenWindow) {
     EXPECT_EQ(firmware->PacketCount(kCmdReadStatus), before);
     w.controller->SetMiceAndKeyboardsHidden(false);
     keyboard->PowerQuery();
+    w.Settle();  // the record is shown on the UI thread
     EXPECT_GT(firmware->PacketCount(kCmdReadStatus), before);
     QWidget* value = keyboard->PowerControl()->findChild<QWidget*>("device_power_value");
     ASSERT_NE(value, nullptr);
@@ -325,6 +326,7 @@ TEST(DeviceList, PadGetsItsEntryAtItsFirstArrivalAndShowsItsPhone) {
     const std::array<uint8_t, 6> record = {64, 2, 0, 0, 0, 2};
     w.bus.Pad()->SetPowerRecord(record);
     pad->PowerQuery();
+    w.Settle();  // the record is shown on the UI thread
     QWidget* phone = pad->PowerControl()->findChild<QWidget*>("device_phone_type");
     ASSERT_NE(phone, nullptr);
     EXPECT_EQ(ui::ControlTextKey(phone), "Phone_type_samsung");
@@ -372,6 +374,7 @@ TEST(DeviceList, PadWhoseNotificationInterfaceComesFirstStillGetsIt) {
     const int command = claim(4, 0xFF1C, 0x92);
     ASSERT_EQ(command, 8);
     w.controller->OnDeviceArrived(command);
+    w.Settle();  // the interface opens on the device's worker
     EXPECT_EQ(w.controller->MousePads().size(), 1u);
     EXPECT_TRUE(pad->CommandLink().IsOpen());
     EXPECT_TRUE(pad->DeviceEntry()->IsShown());

@@ -24,9 +24,22 @@ namespace {
 using test::DeviceWindow;
 using test::WaitUntil;
 
+// A family row like the keyboard's with other counts (no page: the device logic alone).
+DeviceFamilyRow Counts(int leds, int keys) {
+    DeviceFamilyRow row = FamilyRow(DeviceFamily::Keyboard);
+    row.ledCount = leds;
+    row.keyCount = keys;
+    return row;
+}
+
+std::array<uint8_t, 23>& RingOf(COrvaneUSBDevice& device) {
+    return device.Lighting()->State().ring;
+}
+
 TEST(DeviceObject, LedsOutsideTheFrameChangeNothingAndReadAsZero) {
     COrvaneKeyboardDevice device;
-    device.SetLedCount(15);
+    const DeviceFamilyRow fifteen = Counts(15, 0);
+    device.Setup(fifteen, nullptr);
     device.SetLed(3, 0x123456, 200);
     EXPECT_EQ(device.GetLed(3), std::make_pair(uint32_t{0x123456}, uint32_t{200}));
     const lighting::LightFrame before = device.Frame();
@@ -36,26 +49,27 @@ TEST(DeviceObject, LedsOutsideTheFrameChangeNothingAndReadAsZero) {
     }
     EXPECT_EQ(device.Frame(), before);
     // A new count empties the frame.
-    device.SetLedCount(4);
+    const DeviceFamilyRow four = Counts(4, 0);
+    device.Setup(four, nullptr);
     EXPECT_EQ(device.GetLed(3), std::make_pair(uint32_t{0}, uint32_t{0}));
     EXPECT_EQ(device.Frame().size, 4);
 }
 
 TEST(DeviceObject, RingAndFadeCounters) {
     COrvaneKeyboardDevice device;
-    device.Ring()[0] = 1;
-    device.Ring()[10] = 1;
+    RingOf(device)[0] = 1;
+    RingOf(device)[10] = 1;
     device.StartDecayGroup();
     EXPECT_EQ(device.FadeCounters()[0], 255);
     EXPECT_EQ(device.FadeCounters()[10], 0) << "only entries 0 to 8";
     device.RotateRing(1);
-    EXPECT_EQ(device.Ring()[1], 1);
-    EXPECT_EQ(device.Ring()[11], 1);
+    EXPECT_EQ(RingOf(device)[1], 1);
+    EXPECT_EQ(RingOf(device)[11], 1);
     device.RotateRing(0);
     device.RotateRing(0);
-    EXPECT_EQ(device.Ring()[22], 1) << "wraps round";
+    EXPECT_EQ(RingOf(device)[22], 1) << "wraps round";
     device.ClearDecay();
-    EXPECT_EQ(device.Ring()[22], 0);
+    EXPECT_EQ(RingOf(device)[22], 0);
     EXPECT_EQ(device.FadeCounters()[0], 0);
 }
 
@@ -90,10 +104,10 @@ TEST(DeviceObject, PanelBindsTheKeyAndLedButtonsOfThePicture) {
     EXPECT_EQ(mouse->SelectPanel()->objectName(), "mouse_device_key_light");
     EXPECT_NE(mouse->LedButtons()[14], nullptr);
 
-    // A device without a page file shows no picture.
+    // A device without a page shows no picture.
     COrvaneKeyboardDevice bare;
-    bare.SetKeyCount(170);
-    bare.SetLedCount(170);
+    const DeviceFamilyRow full = Counts(170, 170);
+    bare.Setup(full, nullptr);
     bare.AttachPanel();
     EXPECT_EQ(bare.KeyCount(), 0);
     EXPECT_EQ(bare.LedCount(), 0);
@@ -104,8 +118,8 @@ TEST(DeviceObject, FunctionPagesSelectTheTabsAndTheFunctionKey) {
     DeviceWindow w;
     w.Start();
     COrvaneUSBDevice* keyboard = w.controller->Keyboards().front();
-    auto* function = keyboard->findChild<QStackedWidget*>("device_function_switch");
-    auto* keyFunction = keyboard->findChild<QStackedWidget*>("device_key_function_switch");
+    auto* function = keyboard->Page()->findChild<QStackedWidget*>("device_function_switch");
+    auto* keyFunction = keyboard->Page()->findChild<QStackedWidget*>("device_key_function_switch");
     ASSERT_NE(function, nullptr);
     ASSERT_NE(keyFunction, nullptr);
     ASSERT_GE(keyFunction->count(), 2);
@@ -136,6 +150,7 @@ TEST(DeviceObject, LightingControlResumesOnlyAWiredKeyboard) {
         w.controller->SetLightingControl(false);
         EXPECT_EQ(keyboard->PacketCount(kCmdLightingResume), 0u);
         w.controller->SetLightingControl(true);
+        w.Settle();
         EXPECT_EQ(keyboard->PacketCount(kCmdLightingResume), 1u);
         EXPECT_EQ(headset->PacketCount(kCmdLightingResume), 0u);
         EXPECT_TRUE(w.controller->Headsets().front()->LightingControl());
@@ -147,6 +162,7 @@ TEST(DeviceObject, LightingControlResumesOnlyAWiredKeyboard) {
         w.Pass();
         ASSERT_TRUE(w.controller->Keyboards().front()->CommandLink().IsOpen());
         w.controller->SetLightingControl(true);
+        w.Settle();
         auto keyboard = w.bus.FirmwareAs<sim::KeyboardFirmware>("keyboard-receiver");
         ASSERT_NE(keyboard, nullptr);
         EXPECT_EQ(keyboard->PacketCount(kCmdLightingResume), 0u);
@@ -179,25 +195,33 @@ TEST(DeviceObject, StoppingANotificationThreadBlockedInItsReadEndsIt) {
 class CountingKeyboard : public COrvaneKeyboardDevice {
   public:
     using COrvaneKeyboardDevice::COrvaneKeyboardDevice;
+    ~CountingKeyboard() override { Shutdown(); }
     void FirstContact() override {
         COrvaneKeyboardDevice::FirstContact();
+        onWorker = onWorker && Worker().OnWorkerThread();
         ++contacts;
     }
     void RefreshFromDevice() override {
-        onUiThread = onUiThread && QThread::currentThread() == thread();
+        onWorker = onWorker && Worker().OnWorkerThread();
         ++refreshes;
     }
     void HandleNotify(ui::TNotifyUI& msg) override { notified.push_back(msg.type); }
     std::vector<QString> notified;
     std::atomic<int> contacts{0};
     std::atomic<int> refreshes{0};
-    bool onUiThread = true;
+    std::atomic<bool> onWorker{true};
 };
 
-TEST(DeviceObject, SyncRequestRunsRefreshFromDeviceOnTheUiThread) {
-    DeviceWindow w;
-    ui::ControlFactory::GetInstance().RegistControl(
-        "OrvaneKeyboardDevice", [](QWidget* parent) { return new CountingKeyboard(parent); });
+std::vector<DeviceFamilyRow> CountingFamilies() {
+    std::vector<DeviceFamilyRow> rows(DeviceFamilies().begin(), DeviceFamilies().end());
+    rows[static_cast<size_t>(DeviceFamily::Keyboard)].create =
+        []() -> std::unique_ptr<COrvaneUSBDevice> { return std::make_unique<CountingKeyboard>(); };
+    return rows;
+}
+
+TEST(DeviceObject, SyncRequestRunsRefreshFromDeviceOnTheDevicesWorker) {
+    const std::vector<DeviceFamilyRow> families = CountingFamilies();
+    DeviceWindow w(kSupportedDevices, families);
     w.Start();
     auto* keyboard = dynamic_cast<CountingKeyboard*>(w.controller->Keyboards().front());
     ASSERT_NE(keyboard, nullptr);
@@ -208,11 +232,11 @@ TEST(DeviceObject, SyncRequestRunsRefreshFromDeviceOnTheUiThread) {
 
     w.bus.Keyboard()->SendSyncRequest();
     ASSERT_TRUE(WaitUntil([&] { return keyboard->refreshes.load() == 1; }));
-    EXPECT_TRUE(keyboard->onUiThread);
+    EXPECT_TRUE(keyboard->onWorker) << "first contact and refresh run on the device's worker";
     EXPECT_EQ(keyboard->LastNotificationCode(), 0x401);
     // Notifications reach the device only from its own controls.
-    QWidget* own = keyboard->findChild<QWidget*>("default_btn");
-    QWidget* mouseButton = w.controller->Mice().front()->findChild<QWidget*>("default_btn");
+    QWidget* own = keyboard->Page()->findChild<QWidget*>("default_btn");
+    QWidget* mouseButton = w.controller->Mice().front()->Page()->findChild<QWidget*>("default_btn");
     ASSERT_NE(own, nullptr);
     ASSERT_NE(mouseButton, nullptr);
     w.paintManager->SendNotify(mouseButton, "click");
@@ -235,18 +259,22 @@ namespace {
 // The whole-device steps, fades and ring are the lighting engine's, over the device's frame.
 TEST(DeviceObject, StepsRunTheKindsLightingEngine) {
     COrvaneMouseDevice mouse;
-    mouse.SetLedCount(15);
+    const DeviceFamilyRow fifteen = Counts(15, 0);
+    mouse.Setup(fifteen, nullptr);
+    const auto step = [&](void (lighting::LightingEngine::*which)()) {
+        mouse.RunLightingStep([which](lighting::LightingEngine& e) { (e.*which)(); });
+    };
     mouse.Light().colour = {10, 20, 30};
     mouse.Light().brightness = 4;
-    mouse.StepStatic();
+    step(&lighting::LightingEngine::StepStatic);
     for (int led : {0, 14}) {
         EXPECT_EQ(mouse.GetLed(led), std::make_pair(uint32_t{10 | 20 << 8 | 30 << 16},
                                                     uint32_t{lighting::kBrightnessTable[4]}));
     }
     mouse.Light().brightness = 0;
-    mouse.StepStatic();
+    step(&lighting::LightingEngine::StepStatic);
     EXPECT_EQ(mouse.GetLed(3).second, uint32_t{lighting::kBrightnessTable[0]});
-    mouse.StepOff();
+    step(&lighting::LightingEngine::StepOff);
     EXPECT_EQ(mouse.GetLed(7), std::make_pair(uint32_t{0}, uint32_t{0}));
 }
 

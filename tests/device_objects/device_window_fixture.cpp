@@ -1,11 +1,13 @@
 #include "device_window_fixture.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QStackedWidget>
 #include <QThread>
 
 #include "controls/register_controls.h"
+#include "devices/base/orvane_usb_device.h"
 #include "devices/base/register_device_controls.h"
 #include "ui/messages.h"
 
@@ -31,7 +33,9 @@ qintptr MessageTarget::HandleCustomMessage(unsigned message, qintptr wParam, qin
     return 0;
 }
 
-DeviceWindow::DeviceWindow(std::span<const SupportedDeviceRow> rows) : slotTable(rows) {
+DeviceWindow::DeviceWindow(std::span<const SupportedDeviceRow> rows,
+                           std::span<const DeviceFamilyRow> families)
+    : slotTable(rows) {
     SetActiveHidBackend(&bus);
     controls::RegisterCustomControls();
     RegisterDeviceControls();
@@ -40,7 +44,7 @@ DeviceWindow::DeviceWindow(std::span<const SupportedDeviceRow> rows) : slotTable
     paintManager = std::make_unique<ui::PaintManager>(window.get());
     if (window) paintManager->AttachControls(window.get());
     controller = std::make_unique<DeviceListController>(window.get(), *paintManager, *loader,
-                                                        slotTable, &target);
+                                                        slotTable, &target, families);
     target.controller = controller.get();
     discovery = std::make_unique<DiscoveryThread>(slotTable, *this);
 }
@@ -56,7 +60,30 @@ DeviceWindow::~DeviceWindow() {
 
 void DeviceWindow::Start() { controller->CreatePlaceholderEntries(); }
 
-void DeviceWindow::Pass() { discovery->RunPass(); }
+void DeviceWindow::Pass() {
+    discovery->RunPass();
+    Settle();
+}
+
+void DeviceWindow::Settle() {
+    // The devices' workers run what the pass asked for and hand their results back to this
+    // thread: until every worker is idle and nothing is left queued here.
+    for (int round = 0; round < 50; ++round) {
+        bool busy = false;
+        for (COrvaneUSBDevice* device : controller->AllDevices()) {
+            busy = busy || device->Worker().Backlog() > 0;
+            device->Worker().WaitIdle(6000);
+        }
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        if (!busy) {
+            bool still = false;
+            for (COrvaneUSBDevice* device : controller->AllDevices())
+                still = still || device->Worker().Backlog() > 0;
+            if (!still) return;
+        }
+    }
+}
 
 QWidget* DeviceWindow::Control(const char* name) const {
     return paintManager->FindControl(QString::fromLatin1(name));

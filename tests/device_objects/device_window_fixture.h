@@ -33,13 +33,17 @@ class MessageTarget : public QObject, public ui::CustomMessageHandler {
 
 class DeviceWindow : public DiscoveryOwner {
   public:
-    explicit DeviceWindow(std::span<const SupportedDeviceRow> rows = kSupportedDevices);
+    explicit DeviceWindow(std::span<const SupportedDeviceRow> rows = kSupportedDevices,
+                          std::span<const DeviceFamilyRow> families = DeviceFamilies());
     ~DeviceWindow() override;
 
     // Windowinit: placeholder entries of the mouse and the keyboard.
     void Start();
-    // One discovery pass, its arrivals and removals handled at once.
+    // One discovery pass, its arrivals and removals handled, and what they asked of the devices'
+    // workers done and shown (Settle).
     void Pass();
+    // Lets every device's worker finish its jobs and runs their results on this thread.
+    void Settle();
 
     QWidget* Control(const char* name) const;
     bool NoDeviceShown() const;

@@ -32,12 +32,9 @@ class ProtocolSimTest : public ::testing::Test {
         const std::string nodePath = bus_.NodePath(device, 1);
         ASSERT_TRUE(bus_.DescribeNode(nodePath, node));
         const std::string path = MakeInterfacePath(nodePath, node.vendorId, node.productId, 1, 4);
-        std::lock_guard lock(link_.TransferLock());
-        HidDevice& hid =
-            mode == kConnectionReceiver ? link_.ReceiverInterface() : link_.CableInterface();
-        ASSERT_EQ(hid.Open(path, true, true, true, false), 1) << hid.LastError();
-        link_.SetOpen(true);
-        link_.SetConnectionMode(mode);
+        const LinkSide side = mode == kConnectionReceiver ? LinkSide::Receiver : LinkSide::Cable;
+        std::string error;
+        ASSERT_TRUE(link_.OpenCommandInterface(side, path, &error)) << error;
     }
 
     sim::SimBus bus_;

@@ -26,12 +26,9 @@ class DeviceLinkTest : public ::testing::Test {
     void TearDown() override { SetActiveHidBackend(nullptr); }
 
     void Connect(int mode) {
-        std::lock_guard lock(link_.TransferLock());
-        HidDevice& device =
-            mode == kConnectionReceiver ? link_.ReceiverInterface() : link_.CableInterface();
-        ASSERT_EQ(device.Open(test::ScriptedBackend::CommandPath(), true, true, true, false), 1);
-        link_.SetOpen(true);
-        link_.SetConnectionMode(mode);
+        const LinkSide side = mode == kConnectionReceiver ? LinkSide::Receiver : LinkSide::Cable;
+        ASSERT_TRUE(link_.OpenCommandInterface(side, test::ScriptedBackend::CommandPath()));
+        EXPECT_EQ(link_.ReceiverMode(), mode == kConnectionReceiver);
     }
 
     // (command, length, offset) of every packet written so far.
@@ -95,19 +92,19 @@ TEST_F(DeviceLinkTest, ChunkingFollowsTheConnection) {
          {{0x03, 24, 0}, {0x03, 10, 24}}},
         {"key table of 170 keys on cable", kConnectionCable,
          [&](DeviceLink& l) {
-             l.SetBlockSize(510);
+             EXPECT_EQ(l.SetBlockSize(510), 1);
              return l.CmdReadKeyTable(out);
          },
          repeat(0x07, 510, 56, 0)},
         {"key table of 170 keys through receiver", kConnectionReceiver,
          [&](DeviceLink& l) {
-             l.SetBlockSize(510);
+             EXPECT_EQ(l.SetBlockSize(510), 1);
              return l.CmdWriteKeyTable(data.data(), 0);
          },
          repeat(0x09, 510, 24, 0)},
         {"key bytes", kConnectionCable,
          [&](DeviceLink& l) {
-             l.SetBlockSize(510);
+             EXPECT_EQ(l.SetBlockSize(510), 1);
              return l.CmdReadKeyBytes(out);
          },
          repeat(0x1B, 170, 56, 0)},
@@ -221,7 +218,7 @@ TEST_F(DeviceLinkTest, ResultCodes) {
     }
     bus_.SetWritesFail(true);
     EXPECT_EQ(link_.CmdBeginConfig(), kResultWriteFailed);
-    link_.SetOpen(false);
+    link_.CloseCommandInterfaces();
     bus_.ClearWritten();
     EXPECT_EQ(link_.CmdBeginConfig(), kResultFailed);
     EXPECT_TRUE(bus_.Written().empty());

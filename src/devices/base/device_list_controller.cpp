@@ -3,14 +3,9 @@
 #include <QAbstractButton>
 #include <QLayout>
 #include <QStackedWidget>
-#include <QThread>
-#include <chrono>
-#include <mutex>
-#include <thread>
 
 #include "core/diagnostics.h"
 #include "devices/base/device_option_ui.h"
-#include "devices/base/device_tables.h"
 #include "devices/base/mp_device_power_ui.h"
 #include "devices/base/orvane_usb_device.h"
 #include "devices/base/register_device_controls.h"
@@ -22,36 +17,6 @@
 namespace qx::devices {
 
 namespace {
-
-constexpr int kPresenceTries = 26;
-constexpr int kPresenceTryGapMs = 50;
-
-bool IsReceiverKind(uint16_t kind) {
-    return kind == static_cast<uint16_t>(DeviceKind::KeyboardWireless) ||
-           kind == static_cast<uint16_t>(DeviceKind::MouseWireless);
-}
-
-// Families whose entries are made at their first arrival (the others exist from the start).
-bool CreatedOnArrival(uint16_t kind) {
-    return kind == static_cast<uint16_t>(DeviceKind::MousePad) ||
-           kind == static_cast<uint16_t>(DeviceKind::Headset);
-}
-
-bool IsCommand(const SupportedDeviceRow& row) {
-    return row.role == static_cast<uint16_t>(InterfaceRole::Command);
-}
-
-// Slot records are the same device interface when every identity field is equal; the connected
-// flag and the partner fields do not count.
-bool SameRecord(const SupportedDeviceRow& a, const SupportedDeviceRow& b) {
-    return a.vendorId == b.vendorId && a.productId == b.productId &&
-           a.interfaceNumber == b.interfaceNumber && a.collectionNumber == b.collectionNumber &&
-           a.kind == b.kind && a.role == b.role && a.usagePage == b.usagePage && a.usage == b.usage;
-}
-
-bool SameProduct(const SupportedDeviceRow& a, const SupportedDeviceRow& b) {
-    return a.vendorId == b.vendorId && a.productId == b.productId && a.kind == b.kind;
-}
 
 // A skin tree whose root must be of class T; anything else is a skin error.
 template <class T>
@@ -68,25 +33,29 @@ T* BuildAs(ui::SkinLoader& loader, std::string_view file, QWidget* parent) {
     return nullptr;
 }
 
+QString ToQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 }  // namespace
 
 DeviceListController::DeviceListController(QWidget* window, ui::PaintManager& paintManager,
                                            ui::SkinLoader& loader, SlotTable& slotTable,
-                                           QObject* messageTarget)
+                                           QObject* messageTarget,
+                                           std::span<const DeviceFamilyRow> families)
     : window_(window),
       paintManager_(paintManager),
       loader_(loader),
       slots_(slotTable),
-      messageTarget_(messageTarget) {
+      messageTarget_(messageTarget),
+      families_(families) {
     RegisterDeviceControls();
 }
 
 DeviceListController::~DeviceListController() {
-    for (const QPointer<COrvaneUSBDevice>& device : devices_) {
-        if (!device) continue;
+    for (const std::unique_ptr<COrvaneUSBDevice>& device : devices_) {
         if (CDeviceOptionUI* entry = device->DeviceEntry()) paintManager_.KillTimers(entry);
-        device->StopNotificationThreads();
-        device->CloseCommandInterfaces();
+        device->Shutdown();
     }
 }
 
@@ -94,94 +63,84 @@ QWidget* DeviceListController::Container(const char* name) const {
     return paintManager_.FindControl(QString::fromLatin1(name));
 }
 
-std::vector<COrvaneUSBDevice*>* DeviceListController::ListOfKind(uint16_t kind) {
-    switch (static_cast<DeviceKind>(kind)) {
-        case DeviceKind::KeyboardWired:
-        case DeviceKind::KeyboardWireless:
-            return &keyboards_;
-        case DeviceKind::MouseWired:
-        case DeviceKind::MouseWireless:
-            return &mice_;
-        case DeviceKind::MousePad:
-            return &pads_;
-        case DeviceKind::Headset:
-            return &headsets_;
+std::vector<COrvaneUSBDevice*>& DeviceListController::ListOf(DeviceFamily family) {
+    switch (family) {
+        case DeviceFamily::Keyboard:
+            return keyboards_;
+        case DeviceFamily::Mouse:
+            return mice_;
+        case DeviceFamily::MousePad:
+            return pads_;
+        case DeviceFamily::Headset:
+            return headsets_;
     }
-    return nullptr;
+    return keyboards_;
+}
+
+std::vector<COrvaneUSBDevice*> DeviceListController::AllDevices() const {
+    std::vector<COrvaneUSBDevice*> all;
+    for (const auto& device : devices_) all.push_back(device.get());
+    return all;
 }
 
 void DeviceListController::CreatePlaceholderEntries() {
-    for (size_t row : {size_t{0}, size_t{1}}) {
-        const DeviceEntryRow& entryRow = kDeviceEntryTable[row];
-        std::vector<COrvaneUSBDevice*>* family = ListOfKind(entryRow.kindCode);
-        if (family == nullptr || !family->empty()) continue;
-        // The command slot of that family in the slot table.
+    for (const DeviceFamilyRow& family : families_) {
+        if (!family.placeholder || !ListOf(family.family).empty()) continue;
+        // The family's first command slot in the slot table.
         for (size_t i = 0; i < slots_.size(); ++i) {
             const DeviceSlot slot = slots_.Slot(i);
-            if (slot.row.kind == entryRow.kindCode && IsCommand(slot.row)) {
-                AddDeviceEntry(slot, 0);
+            if (slot.row.kind == family.kinds[0] && slot.row.IsCommand()) {
+                AddDeviceEntry(slot);
                 break;
             }
         }
     }
 }
 
-int DeviceListController::AddDeviceEntry(const DeviceSlot& slot, int role) {
+COrvaneUSBDevice* DeviceListController::AddDeviceEntry(const DeviceSlot& slot) {
     SupportedDeviceRow identity = slot.row;
-    if (slot.row.kind == static_cast<uint16_t>(DeviceKind::MouseWireless) && slot.row.hasPartner &&
+    if (slot.row.kind == DeviceKind::MouseWireless && slot.row.hasPartner &&
         slot.row.partnerRow < slots_.size()) {
-        identity = slots_.Slot(slot.row.partnerRow).row;
+        identity = slots_.Rows()[slot.row.partnerRow];
     }
-    const int row = FindDeviceEntryRow(identity.vendorId, identity.productId, identity.kind,
-                                       static_cast<uint16_t>(role));
-    if (row < 0) return 0;
-    const DeviceEntryRow& entryRow = kDeviceEntryTable[static_cast<size_t>(row)];
-    const DevicePageRow& pageRow = kDevicePageTable[static_cast<size_t>(row)];
+    const DeviceFamilyRow* family =
+        FindFamilyRow(families_, identity.vendorId, identity.productId, identity.kind);
+    if (family == nullptr) return nullptr;
     auto* powerSwitch = qobject_cast<QStackedWidget*>(Container("device_power_switch"));
     auto* pageSwitch = qobject_cast<QStackedWidget*>(Container("device_switch"));
     QWidget* list = Container("device_select_layout");
-    std::vector<COrvaneUSBDevice*>* family = ListOfKind(slot.row.kind);
-    if (powerSwitch == nullptr || pageSwitch == nullptr || list == nullptr || family == nullptr) {
+    if (powerSwitch == nullptr || pageSwitch == nullptr || list == nullptr) {
         DebugLine("AddDeviceEntry: the window lacks its device list containers");
-        return 0;
+        return nullptr;
     }
 
     auto* power = BuildAs<CMpDevicePowerUI>(loader_, kPowerControlFile, powerSwitch);
-    if (power == nullptr) return 0;
-    auto* device = BuildAs<COrvaneUSBDevice>(loader_, pageRow.pageFile, pageSwitch);
-    if (device == nullptr) {
+    if (power == nullptr) return nullptr;
+    auto* page = BuildAs<QWidget>(loader_, family->pageFile, pageSwitch);
+    if (page == nullptr) {
         delete power;
-        return 0;
+        return nullptr;
     }
-    auto* entry = BuildAs<CDeviceOptionUI>(loader_, entryRow.entryFile, list);
+    auto* entry = BuildAs<CDeviceOptionUI>(loader_, family->entryFile, list);
     if (entry == nullptr) {
         delete power;
-        delete device;
-        return 0;
+        delete page;
+        return nullptr;
     }
 
     const int powerIndex = powerSwitch->addWidget(power);
-    power->SetKind(static_cast<DeviceKind>(slot.row.kind), role);
-    records_.push_back({power, entry, row});
+    power->SetKind(slot.row.kind, 0);
+    records_.push_back({power, entry, family});
 
+    std::unique_ptr<COrvaneUSBDevice> made = family->create();
+    COrvaneUSBDevice* device = made.get();
+    devices_.push_back(std::move(made));
     device->SetPaintManager(&paintManager_);
-    device->SetPageFile(QString::fromUtf8(pageRow.pageFile.data(),
-                                          static_cast<qsizetype>(pageRow.pageFile.size())));
-    device->SetKeyCount(pageRow.keyCount);
-    device->SetLedCount(pageRow.ledCount);
-    device->SetDeviceListIndex(row);
-    device->SetBattery(pageRow.battery);
-    device->SetProfileId(QString());
-    device->SetDeviceFolderName(std::string(entryRow.folderName));
     device->SetPowerControl(power);
     device->AssignSlot(slot);
-    device->SetModelIndex(entryRow.modelIndex);
-    device->SetLightConfigName(std::string(pageRow.lightConfigName));
-    device->AttachPanel();
-
-    const int pageIndex = pageSwitch->addWidget(device);
-    family->push_back(device);
-    devices_.emplace_back(device);
+    const int pageIndex = pageSwitch->addWidget(page);
+    device->Setup(*family, page);
+    ListOf(family->family).push_back(device);
 
     if (list->layout() != nullptr) {
         list->layout()->addWidget(entry);
@@ -189,24 +148,20 @@ int DeviceListController::AddDeviceEntry(const DeviceSlot& slot, int role) {
         entry->setParent(list);
     }
     entry->SetSynchroVisible(false);
-    entry->SetGroup(QString::fromUtf8(entryRow.optionGroup.data(),
-                                      static_cast<qsizetype>(entryRow.optionGroup.size())));
+    entry->SetGroup(ToQString(family->optionGroup));
     entry->BindPage("device_switch", pageIndex);
-    entry->SetPowerPage(QString::fromUtf8(entryRow.powerLayout.data(),
-                                          static_cast<qsizetype>(entryRow.powerLayout.size())),
-                        powerIndex);
-    entry->SetKind(entryRow.kindCode, entryRow.iconVariant);
+    entry->SetPowerPage(ToQString(family->powerLayout), powerIndex);
+    entry->SetKind(static_cast<int>(family->entryKind), family->iconVariant);
     entry->ShowEntry(false);
-    entry->SetNameText(QString::fromUtf8(entryRow.folderName.data(),
-                                         static_cast<qsizetype>(entryRow.folderName.size())));
+    entry->SetNameText(ToQString(family->folderName));
     entry->SetDevice(device);
     entry->SetPaintManager(&paintManager_);
     entry->SetMessageTarget(messageTarget_);
 
     paintManager_.AttachControls(power);
-    paintManager_.AttachControls(device);
+    paintManager_.AttachControls(page);
     paintManager_.AttachControls(entry);
-    return 1;
+    return device;
 }
 
 std::vector<CDeviceOptionUI*> DeviceListController::Entries() const {
@@ -233,173 +188,147 @@ CDeviceOptionUI* DeviceListController::EntryOfListIndex(int listIndex) const {
     return nullptr;
 }
 
-int DeviceListController::ConnectedPartner(int slot) const {
-    const DeviceSlot self = slots_.Slot(static_cast<size_t>(slot));
-    if (!self.row.hasPartner || self.row.partnerRow >= slots_.size()) return -1;
-    const DeviceSlot partner = slots_.Slot(self.row.partnerRow);
-    if (partner.row.partnerRow != slot || !partner.Connected() || partner.path.empty()) return -1;
-    return self.row.partnerRow;
+std::optional<DeviceSlot> DeviceListController::ConnectedPartner(const DeviceSlot& slot) const {
+    if (!slot.row.hasPartner || slot.row.partnerRow >= slots_.size()) return std::nullopt;
+    DeviceSlot partner = slots_.Slot(slot.row.partnerRow);
+    if (partner.row.partnerRow != slot.index || !partner.Connected() || partner.path.empty())
+        return std::nullopt;
+    return partner;
 }
 
-COrvaneUSBDevice* DeviceListController::FindDevice(int slot) {
-    return FindDeviceMatching(slot, SameRecord);
+DeviceSlot DeviceListController::RecordOf(const DeviceSlot& slot) const {
+    if (IsReceiverKind(slot.row.kind) && slot.row.hasPartner && slot.row.partnerRow < slots_.size())
+        return slots_.Slot(slot.row.partnerRow);
+    return slot;
 }
 
-COrvaneUSBDevice* DeviceListController::FindNotificationDevice(int slot) {
-    return FindDeviceMatching(slot, SameProduct);
-}
-
-COrvaneUSBDevice* DeviceListController::FindDeviceMatching(
-    int slot, bool (*same)(const SupportedDeviceRow&, const SupportedDeviceRow&)) {
-    const DeviceSlot self = slots_.Slot(static_cast<size_t>(slot));
-    std::vector<COrvaneUSBDevice*>* family = ListOfKind(self.row.kind);
-    if (family == nullptr) return nullptr;
-    const bool partnered = self.row.hasPartner && self.row.partnerRow < slots_.size();
-    const SupportedDeviceRow partner = partnered ? slots_.Rows()[self.row.partnerRow] : self.row;
-    for (COrvaneUSBDevice* device : *family) {
-        if (same(device->Slot().row, self.row) || (partnered && same(device->Slot().row, partner)))
+COrvaneUSBDevice* DeviceListController::FindDevice(const DeviceSlot& slot) {
+    const bool partnered = slot.row.hasPartner && slot.row.partnerRow < slots_.size();
+    const SupportedDeviceRow partner = partnered ? slots_.Rows()[slot.row.partnerRow] : slot.row;
+    for (COrvaneUSBDevice* device : ListOf(FamilyOfKind(slot.row.kind))) {
+        const SupportedDeviceRow& known = device->Slot().row;
+        if (known.SameInterface(slot.row) || (partnered && known.SameInterface(partner)))
             return device;
     }
     return nullptr;
 }
 
-void DeviceListController::OnDeviceArrived(int slot) {
-    if (slot < 0 || static_cast<size_t>(slot) >= slots_.size()) return;
-    const DeviceSlot self = slots_.Slot(static_cast<size_t>(slot));
-    if (ListOfKind(self.row.kind) == nullptr) return;
-    const bool receiverKind = IsReceiverKind(self.row.kind);
+COrvaneUSBDevice* DeviceListController::FindNotificationDevice(const DeviceSlot& slot) {
+    const bool partnered = slot.row.hasPartner && slot.row.partnerRow < slots_.size();
+    const SupportedDeviceRow partner = partnered ? slots_.Rows()[slot.row.partnerRow] : slot.row;
+    for (COrvaneUSBDevice* device : ListOf(FamilyOfKind(slot.row.kind))) {
+        const SupportedDeviceRow& known = device->Slot().row;
+        if (known.SameProduct(slot.row) || (partnered && known.SameProduct(partner))) return device;
+    }
+    return nullptr;
+}
 
-    if (!IsCommand(self.row)) {
+void DeviceListController::OnDeviceArrived(int index) {
+    if (index < 0 || static_cast<size_t>(index) >= slots_.size()) return;
+    const DeviceSlot slot = slots_.Slot(static_cast<size_t>(index));
+    const DeviceFamily family = FamilyOfKind(slot.row.kind);
+    const bool createdOnArrival = !FamilyRow(family).placeholder;
+
+    if (!slot.row.IsCommand()) {
         COrvaneUSBDevice* device = FindNotificationDevice(slot);
-        if (device == nullptr && CreatedOnArrival(self.row.kind)) {
+        if (device == nullptr && createdOnArrival) {
             // The notification interface came first: the device's entry is made from its
             // command row, hidden until the command interface arrives.
             const int command =
-                FindSupportedRow(slots_.Rows(), self.row.vendorId, self.row.productId,
-                                 static_cast<DeviceKind>(self.row.kind), InterfaceRole::Command);
-            if (command >= 0 && AddDeviceEntry(slots_.Slot(static_cast<size_t>(command)), 0) == 1)
-                device = FindNotificationDevice(slot);
+                FindSupportedRow(slots_.Rows(), slot.row.vendorId, slot.row.productId,
+                                 slot.row.kind, InterfaceRole::Command);
+            if (command >= 0) device = AddDeviceEntry(slots_.Slot(static_cast<size_t>(command)));
         }
-        if (device != nullptr)
-            device->OpenNotificationInterface(self.path, static_cast<DeviceKind>(self.row.kind));
+        if (device != nullptr) device->OpenNotificationInterface(slot.path, slot.row.kind);
         return;
     }
 
-    if (ConnectedPartner(slot) >= 0 && !receiverKind) {
-        SwitchConnection(slot, self.row.role);
+    if (ConnectedPartner(slot) && !IsReceiverKind(slot.row.kind)) {
+        SwitchConnection(slot);
         return;
     }
     COrvaneUSBDevice* device = FindDevice(slot);
-    if (device == nullptr && CreatedOnArrival(self.row.kind)) {
-        if (AddDeviceEntry(self, 0) == 1) device = FindDevice(slot);
-    }
+    if (device == nullptr && createdOnArrival) device = AddDeviceEntry(slot);
     if (device == nullptr) return;
 
-    DeviceLink& link = device->CommandLink();
-    if (!link.IsOpen()) {
-        std::lock_guard lock(link.TransferLock());
-        HidDevice& iface = receiverKind ? link.ReceiverInterface() : link.CableInterface();
-        if (iface.Open(self.path, true, true, true, false) != 0) {
-            link.SetOpen(true);
-            link.SetConnectionMode(receiverKind ? kConnectionReceiver : kConnectionCable);
-            device->SetReceiver(receiverKind);
-            DeviceSlot record = self;
-            if (receiverKind && self.row.hasPartner && self.row.partnerRow < slots_.size())
-                record = slots_.Slot(self.row.partnerRow);
-            device->AssignSlot(record);
-        } else {
-            DebugLine("command interface did not open: " + iface.LastError());
-        }
+    // The interface opens on the device's worker; the entry shows once it is open.
+    const bool cable = !IsReceiverKind(slot.row.kind);
+    auto afterOpen = [this, device, cable](bool opened) {
+        if (!opened) return;
+        CDeviceOptionUI* entry = device->DeviceEntry();
+        if (entry == nullptr) return;
+        if (cable) ShowEntry(entry, true, OnlineCount() == 0);
+        entry->StartContact();
+    };
+    if (device->Online()) {
+        afterOpen(true);
+    } else {
+        device->OpenCommand(slot, RecordOf(slot), afterOpen);
     }
-
-    CDeviceOptionUI* entry = device->DeviceEntry();
-    if (entry == nullptr) return;
-    if (!receiverKind) ShowEntry(entry, true, OnlineCount() == 0);
-    entry->StartContact();
 }
 
-void DeviceListController::OnDeviceRemoved(int slot) {
-    if (slot < 0 || static_cast<size_t>(slot) >= slots_.size()) return;
-    const DeviceSlot self = slots_.Slot(static_cast<size_t>(slot));
-    if (ListOfKind(self.row.kind) == nullptr) return;
-    const bool receiverKind = IsReceiverKind(self.row.kind);
+void DeviceListController::OnDeviceRemoved(int index) {
+    if (index < 0 || static_cast<size_t>(index) >= slots_.size()) return;
+    const DeviceSlot slot = slots_.Slot(static_cast<size_t>(index));
+    const bool receiverKind = IsReceiverKind(slot.row.kind);
 
-    if (!IsCommand(self.row)) {
+    if (!slot.row.IsCommand()) {
         if (COrvaneUSBDevice* device = FindNotificationDevice(slot))
             device->CloseNotificationInterface(receiverKind);
         return;
     }
 
     COrvaneUSBDevice* device = FindDevice(slot);
-    if (ConnectedPartner(slot) >= 0) {
+    if (ConnectedPartner(slot)) {
         if (!receiverKind) {
-            SwitchConnection(slot, self.row.role);
+            SwitchConnection(slot);
             return;
         }
         // The receiver went while the cable is there: move to the cable when the receiver was
         // in use; otherwise the cable connection stays as it is.
         if (device != nullptr && device->Receiver()) {
-            SwitchConnection(slot, self.row.role);
+            SwitchConnection(slot);
         } else if (device != nullptr) {
-            std::lock_guard lock(device->CommandLink().TransferLock());
-            device->CommandLink().ReceiverInterface().Close();
+            device->Post(
+                [device] { device->CommandLink().CloseCommandInterface(LinkSide::Receiver); });
         }
         return;
     }
     if (device == nullptr) return;
-    const uint16_t kind = self.row.kind;
-    if (kind == static_cast<uint16_t>(DeviceKind::KeyboardWired) ||
-        kind == static_cast<uint16_t>(DeviceKind::KeyboardWireless)) {
-        DebugLine("键盘设备丢失");
-    } else if (kind == static_cast<uint16_t>(DeviceKind::MouseWired) ||
-               kind == static_cast<uint16_t>(DeviceKind::MouseWireless)) {
-        DebugLine("鼠标设备丢失");
+    switch (FamilyOfKind(slot.row.kind)) {
+        case DeviceFamily::Keyboard:
+            DebugLine("键盘设备丢失");
+            break;
+        case DeviceFamily::Mouse:
+            DebugLine("鼠标设备丢失");
+            break;
+        default:
+            break;
     }
-    device->CloseCommandInterfaces();
+    device->CloseCommand();
     if (CDeviceOptionUI* entry = device->DeviceEntry()) EntryLost(entry);
 }
 
-void DeviceListController::SwitchConnection(int slot, int) {
+void DeviceListController::SwitchConnection(const DeviceSlot& slot) {
     COrvaneUSBDevice* device = FindDevice(slot);
     if (device == nullptr) return;
-    const DeviceSlot self = slots_.Slot(static_cast<size_t>(slot));
-    const int partner = self.row.hasPartner ? self.row.partnerRow : slot;
-    const int cableSlot = IsReceiverKind(self.row.kind) ? partner : slot;
-    const int receiverSlot = IsReceiverKind(self.row.kind) ? slot : partner;
-    DeviceLink& link = device->CommandLink();
+    const int partner = slot.row.hasPartner ? slot.row.partnerRow : slot.index;
+    const int cableSlot = IsReceiverKind(slot.row.kind) ? partner : slot.index;
+    const int receiverSlot = IsReceiverKind(slot.row.kind) ? slot.index : partner;
     const bool toCable = device->Receiver();
-    bool opened = false;
-    {
-        std::lock_guard lock(link.TransferLock());
-        link.SetOpen(false);
-        HidDevice& iface = toCable ? link.CableInterface() : link.ReceiverInterface();
-        const std::string path =
-            slots_.Slot(static_cast<size_t>(toCable ? cableSlot : receiverSlot)).path;
-        iface.Close();
-        opened = !path.empty() && iface.Open(path, true, true, true, false) != 0;
-        if (opened) {
-            link.SetOpen(true);
-            device->SetReceiver(!toCable);
-            link.SetConnectionMode(toCable ? kConnectionCable : kConnectionReceiver);
+    const std::string path =
+        slots_.Slot(static_cast<size_t>(toCable ? cableSlot : receiverSlot)).path;
+    if (path.empty()) return;
+    device->SwitchConnection(path, [this, device, toCable](bool opened) {
+        if (!opened) return;
+        CDeviceOptionUI* entry = device->DeviceEntry();
+        if (!toCable) {
+            if (entry != nullptr) entry->StartPresencePolling(2000);
+            return;
         }
-    }
-    if (!opened) return;
-    CDeviceOptionUI* entry = device->DeviceEntry();
-    if (!toCable) {
-        if (device->HasBattery()) {
-            for (int i = 0; i < kPresenceTries && !link.CmdPresenceQuery(); ++i) {
-                DebugLine("获取2.4G模式失败");
-                std::this_thread::sleep_for(std::chrono::milliseconds(kPresenceTryGapMs));
-            }
-            DebugLine("获取2");
-            device->PowerQuery();
-        }
-        if (entry != nullptr) entry->StartPresencePolling(2000);
-    } else {
         if (entry != nullptr) entry->StartContact();
         ui::SendMessage(messageTarget_, msg::kEntryOnline, device->DeviceListIndex(), 1);
-        if (device->HasBattery()) device->PowerQuery();
-    }
+    });
 }
 
 void DeviceListController::OnEntryOnline(int listIndex, int online) {

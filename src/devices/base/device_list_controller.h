@@ -8,9 +8,13 @@
 #include <QPointer>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
+#include <span>
 #include <utility>
 #include <vector>
 
+#include "devices/base/device_families.h"
 #include "devices/slot_table.h"
 
 class QWidget;
@@ -31,9 +35,11 @@ class DeviceListController {
     // `window` holds the containers "device_select_layout", "device_switch",
     // "device_power_switch" and "No_device_Link"; `messageTarget` (the main window, a
     // ui::CustomMessageHandler) receives the entries' messages (kEntryOnline).
+    // `families` (tests give their own) says which object, page and entry each family gets.
     DeviceListController(QWidget* window, ui::PaintManager& paintManager, ui::SkinLoader& loader,
-                         SlotTable& slots, QObject* messageTarget);
-    ~DeviceListController();  // stops every device's threads and closes its interfaces
+                         SlotTable& slots, QObject* messageTarget,
+                         std::span<const DeviceFamilyRow> families = DeviceFamilies());
+    ~DeviceListController();  // stops every device's threads and worker, closes its interfaces
     DeviceListController(const DeviceListController&) = delete;
     DeviceListController& operator=(const DeviceListController&) = delete;
 
@@ -50,6 +56,8 @@ class DeviceListController {
 
     COrvaneUSBDevice* CurrentDevice() const;
     int OnlineCount() const;
+    // Every device made, in the order made.
+    std::vector<COrvaneUSBDevice*> AllDevices() const;
     // Keyboards, mice, mouse pads, headsets, in that order.
     void ForEachDevice(const std::function<void(COrvaneUSBDevice&)>& action) const;
     const std::vector<COrvaneUSBDevice*>& Keyboards() const { return keyboards_; }
@@ -70,29 +78,30 @@ class DeviceListController {
     }
 
   private:
-    // One list entry with its power control and its row of the device entry table.
+    // One list entry with its power control and its family.
     struct EntryRecord {
         QPointer<CMpDevicePowerUI> power;
         QPointer<CDeviceOptionUI> entry;
-        int row = -1;
+        const DeviceFamilyRow* family = nullptr;
     };
 
-    int AddDeviceEntry(const DeviceSlot& slot, int role);
-    std::vector<COrvaneUSBDevice*>* ListOfKind(uint16_t kind);
+    // The device object, page, entry and power control of the slot's family; nullptr when the
+    // slot's identity has no family or a skin file fails.
+    COrvaneUSBDevice* AddDeviceEntry(const DeviceSlot& slot);
+    std::vector<COrvaneUSBDevice*>& ListOf(DeviceFamily family);
     QWidget* Container(const char* name) const;
     // The entries in the order of the list.
     std::vector<CDeviceOptionUI*> Entries() const;
     CDeviceOptionUI* EntryOfListIndex(int listIndex) const;
     // The device whose command slot record is the slot's (or its partner's).
-    COrvaneUSBDevice* FindDevice(int slot);
+    COrvaneUSBDevice* FindDevice(const DeviceSlot& slot);
     // The device whose command slot has the notification slot's (or its partner's) product.
-    COrvaneUSBDevice* FindNotificationDevice(int slot);
-    // The device of the slot's family whose slot record (or its partner's) `same` accepts.
-    COrvaneUSBDevice* FindDeviceMatching(int slot, bool (*same)(const SupportedDeviceRow&,
-                                                                const SupportedDeviceRow&));
-    // The partner slot of `slot` when it holds the other path of the same device, else -1.
-    int ConnectedPartner(int slot) const;
-    void SwitchConnection(int slot, int role);
+    COrvaneUSBDevice* FindNotificationDevice(const DeviceSlot& slot);
+    // The partner slot when it holds the other path of the same device.
+    std::optional<DeviceSlot> ConnectedPartner(const DeviceSlot& slot) const;
+    // The slot record a device arriving through `slot` is known by.
+    DeviceSlot RecordOf(const DeviceSlot& slot) const;
+    void SwitchConnection(const DeviceSlot& slot);
     void ShowEntry(CDeviceOptionUI* entry, bool visible, bool select);
     void EntryLost(CDeviceOptionUI* entry);
     void SelectNeighbour(int step);
@@ -102,10 +111,11 @@ class DeviceListController {
     ui::SkinLoader& loader_;
     SlotTable& slots_;
     QPointer<QObject> messageTarget_;
+    std::span<const DeviceFamilyRow> families_;
     std::vector<COrvaneUSBDevice*> pads_, mice_, keyboards_, headsets_;
     std::vector<EntryRecord> records_;
-    // Every device made, watched: the window may destroy them before this controller.
-    std::vector<QPointer<COrvaneUSBDevice>> devices_;
+    // Every device made; a device lives until the window goes (a replug reuses it).
+    std::vector<std::unique_ptr<COrvaneUSBDevice>> devices_;
     std::function<void()> selectedEntryLost_;
 };
 

@@ -144,8 +144,12 @@ void CDeviceOptionUI::SetNameText(const QString& name) {
 }
 
 void CDeviceOptionUI::SetDevice(COrvaneUSBDevice* device) {
+    if (device_) disconnect(device_, nullptr, this, nullptr);
     device_ = device;
-    if (device != nullptr) device->SetDeviceEntry(this);
+    if (device == nullptr) return;
+    device->SetDeviceEntry(this);
+    connect(device, &COrvaneUSBDevice::FrameChanged, this, &CDeviceOptionUI::StartFrameTimer,
+            Qt::QueuedConnection);
 }
 
 COrvaneUSBDevice* CDeviceOptionUI::Device() const { return device_; }
@@ -173,7 +177,11 @@ void CDeviceOptionUI::KillTimer(int id) {
 void CDeviceOptionUI::StartContact() { SetTimer(kContactTimer, 500); }
 
 void CDeviceOptionUI::StartPresencePolling(int delayMs) {
-    if (device_ && device_->CommandLink().IsOpen()) SetTimer(kPresenceTimer, delayMs);
+    if (device_ && device_->Online()) SetTimer(kPresenceTimer, delayMs);
+}
+
+void CDeviceOptionUI::StartFrameTimer() {
+    if (device_ && device_->Online()) SetTimer(kFrameTimer, 5);
 }
 
 void CDeviceOptionUI::StartRefresh(int delayMs) { SetTimer(kRefreshTimer, delayMs); }
@@ -193,58 +201,78 @@ void CDeviceOptionUI::Notify(ui::TNotifyUI& msg) {
     OnTimer(static_cast<int>(msg.wParam));
 }
 
+// Every exchange a timer asks for runs on the device's worker; what it shows, and the re-arming of
+// the timer, come back here on the UI thread. A timer is re-armed only after its exchange is done,
+// so a silent device never piles up queries.
 void CDeviceOptionUI::OnTimer(int id) {
     KillTimer(id);
     if (!device_) return;
-    COrvaneUSBDevice& device = *device_;
-    const bool open = device.CommandLink().IsOpen();
+    COrvaneUSBDevice* device = device_;
+    QPointer<CDeviceOptionUI> self(this);
     switch (id) {
         case kFrameTimer:
             // The LED buttons whose light changed repaint themselves; the rest of the picture
-            // is left alone.
-            device.PushFrame();
-            if (device.CommandLink().IsOpen()) SetTimer(kFrameTimer, device.Receiver() ? 500 : 5);
+            // is left alone. While the frame stays the same the timer rests.
+            if (device->PushFrame() && device->Online())
+                SetTimer(kFrameTimer, device->Receiver() ? 500 : 5);
             break;
         case kContactTimer:
-            if (device.Receiver() && open) {
-                if (device.PresenceQuery() == 0) {
-                    presenceFailures_ = (presenceFailures_ + 1) % kFailuresWrapAt;
-                    if (shown_) SendOnline(0);
-                    SetTimer(kContactTimer, 3000);
-                    break;
+            device->Post([device, self] {
+                const bool behindReceiver = device->Receiver() && device->Online();
+                if (behindReceiver && device->PresenceQuery() == 0) {
+                    device->OnUiThread([self] {
+                        if (!self) return;
+                        self->presenceFailures_ = (self->presenceFailures_ + 1) % kFailuresWrapAt;
+                        if (self->shown_) self->SendOnline(0);
+                        self->SetTimer(kContactTimer, 3000);
+                    });
+                    return;
                 }
-                SendOnline(1);
-            }
-            device.FirstContact();
-            presenceFailures_ = 0;
-            SetTimer(kFrameTimer, 5);
-            if (device.HasBattery() && device.CommandLink().IsOpen()) SetTimer(kPowerTimer, 50);
-            if (device.Receiver()) StartPresencePolling(2000);
+                if (behindReceiver) {
+                    device->OnUiThread([self] {
+                        if (self) self->SendOnline(1);
+                    });
+                }
+                device->FirstContact();
+                device->OnUiThread([self, device] {
+                    if (!self) return;
+                    self->presenceFailures_ = 0;
+                    self->SetTimer(kFrameTimer, 5);
+                    if (device->HasBattery() && device->Online()) self->SetTimer(kPowerTimer, 50);
+                    if (device->Receiver()) self->StartPresencePolling(2000);
+                });
+            });
             break;
         case kRefreshTimer:
-            device.RefreshFromDevice();
+            device->Post([device] { device->RefreshFromDevice(); });
             break;
         case kSpareTimer1:
-            device.SpareOperation1();
-            break;
         case kSpareTimer2:
-            device.SpareOperation2();
+            // Reserved timers: no family uses them.
             break;
         case kPowerTimer:
-            device.PowerQuery();
-            if (device.HasBattery()) SetTimer(kPowerTimer, 5000);
+            device->Post([device, self] {
+                device->PowerQuery();
+                device->OnUiThread([self, device] {
+                    if (self && device->HasBattery()) self->SetTimer(kPowerTimer, 5000);
+                });
+            });
             break;
         case kPresenceTimer:
-            if (!device.Receiver()) break;
-            if (device.PresenceQuery() != 0) {
-                if (!shown_) {
-                    SendOnline(1);
-                    if (device.HasBattery()) device.PowerQuery();
-                }
-            } else if (shown_) {
-                SendOnline(0);
-            }
-            if (device.CommandLink().IsOpen()) SetTimer(kPresenceTimer, 3000);
+            if (!device->Receiver()) break;
+            device->Post([device, self] {
+                const bool present = device->PresenceQuery() != 0;
+                device->OnUiThread([self, device, present] {
+                    if (!self) return;
+                    if (present && !self->shown_) {
+                        self->SendOnline(1);
+                        if (device->HasBattery()) device->Post([device] { device->PowerQuery(); });
+                    } else if (!present && self->shown_) {
+                        self->SendOnline(0);
+                    }
+                    if (device->Online()) self->SetTimer(kPresenceTimer, 3000);
+                });
+            });
             break;
         default:
             break;

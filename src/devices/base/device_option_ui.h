@@ -62,6 +62,8 @@ class CDeviceOptionUI : public QWidget, public ui::INotifyUI {
     void StartContact();                     // timer 1001 after 500 ms
     void StartPresencePolling(int delayMs);  // timer 1007, only while the channel is open
     void StartRefresh(int delayMs);          // timer 1002
+    // Timer 1000 after 5 ms: the device wrote a frame while the frame timer rested.
+    void StartFrameTimer();
     void ShowEntry(bool shown);
     bool IsShown() const { return shown_; }
     int PresenceFailures() const { return presenceFailures_; }

@@ -1,8 +1,11 @@
 #include "devices/base/orvane_usb_device.h"
 
 #include <QMetaObject>
+#include <QPointer>
 #include <QStackedWidget>
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "core/diagnostics.h"
 #include "core/paths.h"
@@ -51,30 +54,50 @@ bool IsSkinClass(const QWidget* control, const char* skinClass) {
     return name.compare(wanted, Qt::CaseInsensitive) == 0;
 }
 
-COrvaneUSBDevice::COrvaneUSBDevice(QWidget* parent) : QWidget(parent) {
+COrvaneUSBDevice::COrvaneUSBDevice(DeviceKind kind)
+    : kind_(kind), worker_(std::string("device ") + std::to_string(static_cast<int>(kind))) {
     lighting_ = std::make_unique<lighting::DeviceLighting>(0);
-    slot_.row.kind = static_cast<uint16_t>(kind_);
+    slot_.row.kind = kind_;
 }
 
 COrvaneUSBDevice::~COrvaneUSBDevice() {
-    StopNotificationThreads();
-    CloseCommandInterfaces();
+    Shutdown();
     if (paintManager_) paintManager_->RemoveNotifier(this);
 }
 
-// --- virtual operations
+void COrvaneUSBDevice::Setup(const DeviceFamilyRow& family, QWidget* page) {
+    family_ = &family;
+    page_ = page;
+    folderName_ = std::string(family.folderName);
+    deviceListIndex_ = static_cast<int>(family.family);
+    modelIndex_ = family.modelIndex;
+    keyButtons_.assign(static_cast<size_t>(std::max(family.keyCount, 0)), nullptr);
+    ledButtons_.assign(static_cast<size_t>(std::max(family.ledCount, 0)), nullptr);
+    ResizeFrame(family.ledCount);
+    battery_ = family.battery;
+    if (power_) power_->ShowBattery(battery_);
+    if (page_) AttachPanel();
+}
+
+QString COrvaneUSBDevice::PageFile() const {
+    if (family_ == nullptr || !page_) return QString();
+    return QString::fromUtf8(family_->pageFile.data(),
+                             static_cast<qsizetype>(family_->pageFile.size()));
+}
+
+// --- the page
 
 void COrvaneUSBDevice::AttachPanel() {
     std::fill(keyButtons_.begin(), keyButtons_.end(), nullptr);
     std::fill(ledButtons_.begin(), ledButtons_.end(), nullptr);
-    if (pageFile_.isEmpty()) {
+    if (!page_) {
         keyButtons_.clear();
         ledButtons_.clear();
-        ResizeFrame();
+        ResizeFrame(0);
         return;
     }
     selectPanel_ = nullptr;
-    for (QWidget* child : findChildren<QWidget*>()) {
+    for (QWidget* child : page_->findChildren<QWidget*>()) {
         if (IsSkinClass(child, "SelectPanel")) {
             selectPanel_ = child;
             break;
@@ -93,137 +116,15 @@ void COrvaneUSBDevice::AttachPanel() {
     }
 }
 
-int COrvaneUSBDevice::ApplyLighting() { return 0; }
-
-void COrvaneUSBDevice::StepBreathing() {
-    RunLightingStep([](lighting::LightingEngine& e) { e.StepBreathing(); });
-}
-
-void COrvaneUSBDevice::StepFourColourBreathing() {
-    RunLightingStep([](lighting::LightingEngine& e) { e.StepFourColourBreathing(); });
-}
-
-void COrvaneUSBDevice::StepStatic() {
-    RunLightingStep([](lighting::LightingEngine& e) { e.StepStatic(); });
-}
-
-void COrvaneUSBDevice::StepColourCycle() {
-    RunLightingStep([](lighting::LightingEngine& e) { e.StepColourCycle(); });
-}
-
-void COrvaneUSBDevice::StepBlink() {
-    RunLightingStep([](lighting::LightingEngine& e) { e.StepBlink(); });
-}
-
-void COrvaneUSBDevice::StepFourColourBlink() {
-    RunLightingStep([](lighting::LightingEngine& e) { e.StepFourColourBlink(); });
-}
-
-void COrvaneUSBDevice::StepOff() {
-    RunLightingStep([](lighting::LightingEngine& e) { e.StepOff(); });
-}
-
-void COrvaneUSBDevice::PushFrame() {
-    if (pageFile_.isEmpty() || !frameWritten_.load() || !lighting_) return;
-    const lighting::LightFrame frame = Frame();
-    for (size_t i = 0; i < ledButtons_.size() && i < static_cast<size_t>(frame.size); ++i) {
-        if (!ledButtons_[i]) continue;
-        const lighting::LedRecord& led = frame.leds[i];
-        PaintLedButton(ledButtons_[i],
-                       static_cast<uint32_t>(led.red | led.green << 8 | led.blue << 16), led.level);
-    }
-}
-
-void COrvaneUSBDevice::SetLed(int index, uint32_t colour, uint32_t level) {
-    if (!lighting_) return;
-    lighting_->WithState([&](lighting::LightingEngine& e) {
-        lighting::LightFrame& frame = e.Frame();
-        if (index < 0 || index >= frame.size) return;
-        frameWritten_.store(true);
-        lighting::LedRecord& led = frame.leds[static_cast<size_t>(index)];
-        led.red = static_cast<uint8_t>(colour & 0xFF);
-        led.green = static_cast<uint8_t>(colour >> 8 & 0xFF);
-        led.blue = static_cast<uint8_t>(colour >> 16 & 0xFF);
-        led.level = static_cast<uint8_t>(std::min<uint32_t>(level, 255));
-    });
-}
-
-std::pair<uint32_t, uint32_t> COrvaneUSBDevice::GetLed(int index) const {
-    if (!lighting_) return {0, 0};
-    return lighting_->WithState([&](lighting::LightingEngine& e) -> std::pair<uint32_t, uint32_t> {
-        const lighting::LightFrame& frame = e.Frame();
-        if (index < 0 || index >= frame.size) return {0, 0};
-        const lighting::LedRecord& led = frame.leds[static_cast<size_t>(index)];
-        return {static_cast<uint32_t>(led.red | led.green << 8 | led.blue << 16), led.level};
-    });
-}
-
-lighting::LightFrame COrvaneUSBDevice::Frame() const {
-    if (!lighting_) return lighting::LightFrame{};
-    return lighting_->WithState([](lighting::LightingEngine& e) { return e.Frame(); });
-}
-
-std::array<uint8_t, COrvaneUSBDevice::kFadeCount> COrvaneUSBDevice::FadeCounters() const {
-    std::array<uint8_t, kFadeCount> fade{};
-    if (!lighting_) return fade;
-    lighting_->WithState([&](lighting::LightingEngine& e) {
-        std::copy_n(e.State().level.begin(), kFadeCount, fade.begin());
-    });
-    return fade;
-}
-
-std::array<uint8_t, COrvaneUSBDevice::kRingSize>& COrvaneUSBDevice::Ring() {
-    return lighting_->State().ring;
-}
-
-std::unique_ptr<lighting::LightingEngine> COrvaneUSBDevice::CreateLighting(int ledCount) const {
-    return std::make_unique<lighting::DeviceLighting>(ledCount);
-}
-
-void COrvaneUSBDevice::FirstContact() {}
-void COrvaneUSBDevice::RefreshFromDevice() {}
-void COrvaneUSBDevice::SpareOperation1() {}
-void COrvaneUSBDevice::SpareOperation2() {}
-void COrvaneUSBDevice::PowerQuery() {}
-int COrvaneUSBDevice::PresenceQuery() { return 1; }
-int COrvaneUSBDevice::LoadProfile() { return 0; }
+void COrvaneUSBDevice::BuildPanel() {}
 void COrvaneUSBDevice::RefreshPanel() {}
-void COrvaneUSBDevice::DropDanglingMacros() {}
-void COrvaneUSBDevice::ReloadProfile() {}
-std::vector<int> COrvaneUSBDevice::CollectMacros() { return {}; }
-int COrvaneUSBDevice::WriteKeyTable(int, const std::vector<KeyAssignRecord>&) { return 0; }
-int COrvaneUSBDevice::WriteKeyTableFromProfile() { return 0; }
-int COrvaneUSBDevice::UploadMacros(const std::vector<int>&) { return 0; }
-int COrvaneUSBDevice::WriteSystemBlock(int, int, int, int, int) { return 0; }
-void COrvaneUSBDevice::ReloadPanelLists() {}
-void COrvaneUSBDevice::SetKeyNameMap(const KeyNameMap& map) { keyNameMaps_[2] = map; }
-
-int COrvaneUSBDevice::StepDecay(int led, int mode) {
-    if (!lighting_) return 0;
-    return lighting_->WithState(
-        [&](lighting::LightingEngine& e) { return e.StepDecay(led, mode); });
-}
-
-void COrvaneUSBDevice::StartDecayGroup() {
-    if (lighting_) lighting_->WithState([](lighting::LightingEngine& e) { e.StartDecayGroup(); });
-}
-
-void COrvaneUSBDevice::RotateRing(int direction) {
-    if (!lighting_) return;
-    lighting_->WithState(
-        [&](lighting::LightingEngine& e) { e.RotateRing(direction != 0 ? 1 : 0); });
-}
-
-void COrvaneUSBDevice::ClearDecay() {
-    if (lighting_) lighting_->WithState([](lighting::LightingEngine& e) { e.ClearDecay(); });
-}
 
 void COrvaneUSBDevice::SetFunctionPage(int page) {
-    page_.store(page);
-    if (!switchesLookedUp_) {
-        functionSwitch_ = ui::PaintManager::FindSubControlByName(this, "device_function_switch");
+    page_number_.store(page);
+    if (!switchesLookedUp_ && page_) {
+        functionSwitch_ = ui::PaintManager::FindSubControlByName(page_, "device_function_switch");
         keyFunctionSwitch_ =
-            ui::PaintManager::FindSubControlByName(this, "device_key_function_switch");
+            ui::PaintManager::FindSubControlByName(page_, "device_key_function_switch");
         switchesLookedUp_ = true;
     }
     const bool mouseOrKeyboard =
@@ -257,39 +158,121 @@ void COrvaneUSBDevice::SetFunctionPage(int page) {
     }
 }
 
-int COrvaneUSBDevice::GetFunctionPage() const { return page_.load(); }
-void COrvaneUSBDevice::SetProfilePaths() {}
-QString COrvaneUSBDevice::GetProfileName() const { return QString(); }
-void COrvaneUSBDevice::SaveProfile() {}
-void COrvaneUSBDevice::SetModelIndex(int index) { modelIndex_ = index; }
-int COrvaneUSBDevice::GetModelIndex() const { return modelIndex_; }
+// --- exchanges
 
-void COrvaneUSBDevice::StoreLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {
-    lightWords_ = {w0, w1, w2, w3};
+void COrvaneUSBDevice::FirstContact() {}
+void COrvaneUSBDevice::RefreshFromDevice() {}
+void COrvaneUSBDevice::PowerQuery() {}
+int COrvaneUSBDevice::PresenceQuery() { return 1; }
+int COrvaneUSBDevice::ApplyLighting() { return 0; }
+
+void COrvaneUSBDevice::OnUiThread(std::function<void()> action) {
+    QMetaObject::invokeMethod(this, std::move(action), Qt::QueuedConnection);
 }
 
-void COrvaneUSBDevice::StoreAudioLightSettings(int a, int b, int c) { audioLight_ = {a, b, c}; }
-std::array<int, 3> COrvaneUSBDevice::GetAudioLightSettings() { return audioLight_; }
-void COrvaneUSBDevice::SelectButton(int index) { selectedKey_ = index; }
-void COrvaneUSBDevice::FeedAudioLevels(const uint8_t*, size_t) {}
-void COrvaneUSBDevice::FeedAudioBands(const uint8_t*, size_t) {}
-void COrvaneUSBDevice::BuildPanel() {}
-std::array<uint32_t, 4> COrvaneUSBDevice::GetLightSettings() const { return lightWords_; }
+// --- interfaces
 
-// --- non-virtual operations
+bool COrvaneUSBDevice::OpenSide(LinkSide side, const std::string& path) {
+    std::string error;
+    if (!commandLink_.OpenCommandInterface(side, path, &error)) {
+        DebugLine("command interface did not open: " + error);
+        return false;
+    }
+    receiver_.store(side == LinkSide::Receiver);
+    return true;
+}
+
+void COrvaneUSBDevice::OpenCommand(const DeviceSlot& slot, const DeviceSlot& record,
+                                   std::function<void(bool)> done) {
+    const LinkSide side = IsReceiverKind(slot.row.kind) ? LinkSide::Receiver : LinkSide::Cable;
+    Post([this, side, path = slot.path, record, done = std::move(done)] {
+        const bool opened = OpenSide(side, path);
+        OnUiThread([this, opened, record, done] {
+            if (opened) AssignSlot(record);
+            if (done) done(opened);
+        });
+    });
+}
+
+void COrvaneUSBDevice::CloseCommand() {
+    // The exchange running now gives way at once instead of waiting for its time-out.
+    worker_.DropPending();
+    commandLink_.Abort();
+    Post([this] { commandLink_.CloseCommandInterfaces(); });
+}
+
+void COrvaneUSBDevice::SwitchConnection(const std::string& path, std::function<void(bool)> done) {
+    Post([this, path, done = std::move(done)] {
+        const bool toReceiver = !receiver_.load();
+        const bool opened = OpenSide(toReceiver ? LinkSide::Receiver : LinkSide::Cable, path);
+        if (opened && toReceiver && battery_) {
+            // The receiver needs a moment before the device behind it answers.
+            constexpr int kPresenceTries = 26;
+            for (int i = 0; i < kPresenceTries; ++i) {
+                if (commandLink_.CmdPresenceQuery()) break;
+                DebugLine("获取2.4G模式失败");
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+            DebugLine("获取2");
+        }
+        if (opened && battery_) PowerQuery();
+        OnUiThread([opened, done] {
+            if (done) done(opened);
+        });
+    });
+}
+
+bool COrvaneUSBDevice::OpenNotificationInterface(const std::string& path, DeviceKind kind) {
+    const bool receiver = IsReceiverKind(kind);
+    const LinkSide side = receiver ? LinkSide::Receiver : LinkSide::Cable;
+    NotificationThread& thread = receiver ? receiverThread_ : cableThread_;
+    thread.Stop();
+    std::string error;
+    if (!notificationLink_.OpenNotificationInterface(side, path, &error)) {
+        DebugLine("notification interface did not open: " + error);
+        return false;
+    }
+    thread.Start(
+        notificationLink_.Interface(side),
+        [this, receiver](uint16_t code) { OnNotificationCode(code, receiver); },
+        NotificationExitLine());
+    return true;
+}
+
+void COrvaneUSBDevice::CloseNotificationInterface(bool receiver) {
+    (receiver ? receiverThread_ : cableThread_).Stop();
+    notificationLink_.CloseNotificationInterface(receiver ? LinkSide::Receiver : LinkSide::Cable);
+}
+
+bool COrvaneUSBDevice::NotificationOpen(bool receiver) const {
+    return notificationLink_.NotificationOpen(receiver ? LinkSide::Receiver : LinkSide::Cable);
+}
+
+void COrvaneUSBDevice::Shutdown() {
+    CloseNotificationInterface(false);
+    CloseNotificationInterface(true);
+    commandLink_.Abort();
+    worker_.Stop();
+    commandLink_.CloseCommandInterfaces();
+}
+
+// --- state
 
 void COrvaneUSBDevice::AssignSlot(const DeviceSlot& slot) {
     slot_ = slot;
-    kind_ = static_cast<DeviceKind>(slot.row.kind);
-    role_ = static_cast<InterfaceRole>(slot.row.role);
+    kind_ = slot.row.kind;
+    role_ = slot.row.role;
 }
 
 void COrvaneUSBDevice::SetLightingControl(bool on) {
     lightingControl_.store(on);
     // Only a keyboard on its own cable gets the resume; through the receiver it is not sent.
-    if (on && kind_ == DeviceKind::KeyboardWired && !receiver_.load() && commandLink_.IsOpen()) {
-        commandLink_.CmdLightingResume();
-    }
+    if (!on || kind_ != DeviceKind::KeyboardWired) return;
+    Post([this] {
+        if (receiver_.load() || !commandLink_.IsOpen()) return;
+        if (commandLink_.CmdLightingResume() != kResultSuccess)
+            DebugLine("lighting resume was not taken");
+    });
 }
 
 void COrvaneUSBDevice::SetDeviceEntry(CDeviceOptionUI* entry) { entry_ = entry; }
@@ -314,28 +297,6 @@ void COrvaneUSBDevice::SetPaintManager(ui::PaintManager* paintManager) {
     if (paintManager_) paintManager_->AddNotifier(this);
 }
 
-void COrvaneUSBDevice::SetKeyCount(int count) {
-    keyButtons_.assign(static_cast<size_t>(std::max(count, 0)), nullptr);
-    ResizeFrame();
-}
-
-void COrvaneUSBDevice::SetLedCount(int count) {
-    ledButtons_.assign(static_cast<size_t>(std::max(count, 0)), nullptr);
-    ResizeFrame();
-}
-
-void COrvaneUSBDevice::ResizeFrame() {
-    // A new engine: the frame, the fades and the ring start cleared.
-    const int ledCount = std::min(static_cast<int>(ledButtons_.size()), lighting::kMaxLeds);
-    lighting_ = CreateLighting(ledCount);
-    frameWritten_.store(false);
-}
-
-void COrvaneUSBDevice::SetBattery(bool battery) {
-    battery_ = battery;
-    if (power_) power_->ShowBattery(battery);
-}
-
 std::filesystem::path COrvaneUSBDevice::UserDeviceFolder() const {
     return qx::UserDeviceFolder(folderName_);
 }
@@ -346,56 +307,120 @@ std::filesystem::path COrvaneUSBDevice::DefaultProfilePath() const {
     return qx::DefaultProfilePath(folderName_);
 }
 
-bool COrvaneUSBDevice::OpenNotificationInterface(const std::string& path, DeviceKind kind) {
-    const bool receiver = kind == DeviceKind::KeyboardWireless || kind == DeviceKind::MouseWireless;
-    NotificationThread& thread = receiver ? receiverThread_ : cableThread_;
-    HidDevice& device =
-        receiver ? notificationLink_.ReceiverInterface() : notificationLink_.CableInterface();
-    std::atomic<bool>& open = receiver ? notificationReceiverOpen_ : notificationCableOpen_;
-    thread.Stop();
-    {
-        std::lock_guard lock(receiver ? notificationLink_.SecondLock()
-                                      : notificationLink_.TransferLock());
-        if (device.IsOpen()) device.Close();
-        open.store(device.Open(path, true, true, true, false) != 0);
-        if (!open.load()) {
-            DebugLine("notification interface did not open: " + device.LastError());
-            return false;
-        }
+// --- lighting
+
+void COrvaneUSBDevice::ResizeFrame(int ledCount) {
+    // A new engine: the frame, the fades and the ring start cleared.
+    lighting_ = CreateLighting(std::clamp(ledCount, 0, lighting::kMaxLeds));
+    frameWritten_.store(false);
+}
+
+void COrvaneUSBDevice::NoteFrameWritten() {
+    frameWritten_.store(true);
+    frameGeneration_.fetch_add(1);
+    if (frameTimerResting_.exchange(false)) emit FrameChanged();
+}
+
+void COrvaneUSBDevice::RunLightingStep(const std::function<void(lighting::LightingEngine&)>& step) {
+    if (!lighting_) return;
+    lighting_->ApplySettings(light_);
+    lighting_->WithState(step);
+    NoteFrameWritten();
+}
+
+void COrvaneUSBDevice::SetLed(int index, uint32_t colour, uint32_t level) {
+    if (!lighting_) return;
+    const bool written = lighting_->WithState([&](lighting::LightingEngine& e) {
+        lighting::LightFrame& frame = e.Frame();
+        if (index < 0 || index >= frame.size) return false;
+        lighting::LedRecord& led = frame.leds[static_cast<size_t>(index)];
+        led.red = static_cast<uint8_t>(colour & 0xFF);
+        led.green = static_cast<uint8_t>(colour >> 8 & 0xFF);
+        led.blue = static_cast<uint8_t>(colour >> 16 & 0xFF);
+        led.level = static_cast<uint8_t>(std::min<uint32_t>(level, 255));
+        return true;
+    });
+    if (written) NoteFrameWritten();
+}
+
+std::pair<uint32_t, uint32_t> COrvaneUSBDevice::GetLed(int index) const {
+    if (!lighting_) return {0, 0};
+    return lighting_->WithState([&](lighting::LightingEngine& e) -> std::pair<uint32_t, uint32_t> {
+        const lighting::LightFrame& frame = e.Frame();
+        if (index < 0 || index >= frame.size) return {0, 0};
+        const lighting::LedRecord& led = frame.leds[static_cast<size_t>(index)];
+        return {static_cast<uint32_t>(led.red | led.green << 8 | led.blue << 16), led.level};
+    });
+}
+
+bool COrvaneUSBDevice::PushFrame() {
+    const uint64_t generation = frameGeneration_.load();
+    if (generation == pushedGeneration_) {
+        // Nothing new: the timer rests until NoteFrameWritten wakes it.
+        frameTimerResting_.store(true);
+        // A frame written between the load above and the store is not lost.
+        if (frameGeneration_.load() == generation) return false;
+        frameTimerResting_.store(false);
     }
-    thread.Start(
-        device, [this, receiver](uint16_t code) { OnNotificationCode(code, receiver); },
-        NotificationExitLine());
+    pushedGeneration_ = frameGeneration_.load();
+    if (!page_ || !frameWritten_.load() || !lighting_) return true;
+    const lighting::LightFrame frame = Frame();
+    for (size_t i = 0; i < ledButtons_.size() && i < static_cast<size_t>(frame.size); ++i) {
+        if (!ledButtons_[i]) continue;
+        const lighting::LedRecord& led = frame.leds[i];
+        PaintLedButton(ledButtons_[i],
+                       static_cast<uint32_t>(led.red | led.green << 8 | led.blue << 16), led.level);
+    }
     return true;
 }
 
-void COrvaneUSBDevice::CloseNotificationInterface(bool receiver) {
-    (receiver ? receiverThread_ : cableThread_).Stop();
-    std::lock_guard lock(receiver ? notificationLink_.SecondLock()
-                                  : notificationLink_.TransferLock());
-    (receiver ? notificationReceiverOpen_ : notificationCableOpen_).store(false);
-    (receiver ? notificationLink_.ReceiverInterface() : notificationLink_.CableInterface()).Close();
+lighting::LightFrame COrvaneUSBDevice::Frame() const {
+    if (!lighting_) return lighting::LightFrame{};
+    return lighting_->WithState([](lighting::LightingEngine& e) { return e.Frame(); });
 }
 
-bool COrvaneUSBDevice::NotificationOpen(bool receiver) const {
-    return (receiver ? notificationReceiverOpen_ : notificationCableOpen_).load();
+std::array<uint8_t, COrvaneUSBDevice::kFadeCount> COrvaneUSBDevice::FadeCounters() const {
+    std::array<uint8_t, kFadeCount> fade{};
+    if (!lighting_) return fade;
+    lighting_->WithState([&](lighting::LightingEngine& e) {
+        std::copy_n(e.State().level.begin(), kFadeCount, fade.begin());
+    });
+    return fade;
 }
 
-void COrvaneUSBDevice::StopNotificationThreads() {
-    CloseNotificationInterface(false);
-    CloseNotificationInterface(true);
+std::unique_ptr<lighting::LightingEngine> COrvaneUSBDevice::CreateLighting(int ledCount) const {
+    return std::make_unique<lighting::DeviceLighting>(ledCount);
 }
 
-void COrvaneUSBDevice::CloseCommandInterfaces() {
-    std::lock_guard lock(commandLink_.TransferLock());
-    commandLink_.SetOpen(false);
-    commandLink_.CableInterface().Close();
-    commandLink_.ReceiverInterface().Close();
+int COrvaneUSBDevice::StepDecay(int led, int mode) {
+    if (!lighting_) return 0;
+    return lighting_->WithState(
+        [&](lighting::LightingEngine& e) { return e.StepDecay(led, mode); });
 }
+
+void COrvaneUSBDevice::StartDecayGroup() {
+    if (lighting_) lighting_->WithState([](lighting::LightingEngine& e) { e.StartDecayGroup(); });
+}
+
+void COrvaneUSBDevice::RotateRing(int direction) {
+    if (!lighting_) return;
+    lighting_->WithState(
+        [&](lighting::LightingEngine& e) { e.RotateRing(direction != 0 ? 1 : 0); });
+}
+
+void COrvaneUSBDevice::ClearDecay() {
+    if (lighting_) lighting_->WithState([](lighting::LightingEngine& e) { e.ClearDecay(); });
+}
+
+void COrvaneUSBDevice::StoreLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {
+    lightWords_ = {w0, w1, w2, w3};
+}
+
+// --- notifications
 
 void COrvaneUSBDevice::Notify(ui::TNotifyUI& msg) {
-    if (msg.sender == nullptr || msg.senderName.isEmpty()) return;
-    if (ui::PaintManager::FindSubControlByName(this, msg.senderName) != msg.sender) return;
+    if (msg.sender == nullptr || msg.senderName.isEmpty() || !page_) return;
+    if (ui::PaintManager::FindSubControlByName(page_, msg.senderName) != msg.sender) return;
     DebugLine("测试成功   、n");
     HandleNotify(msg);
 }
@@ -406,26 +431,23 @@ std::string COrvaneUSBDevice::NotificationExitLine() const { return "设备同�
 
 void COrvaneUSBDevice::RequestRefresh(int delayMs) {
     // The entry's timers live on the UI thread: the request is queued there.
-    QMetaObject::invokeMethod(
-        this,
-        [this, delayMs] {
-            if (entry_) entry_->StartRefresh(delayMs);
-        },
-        Qt::QueuedConnection);
+    OnUiThread([this, delayMs] {
+        if (entry_) entry_->StartRefresh(delayMs);
+    });
 }
 
 void COrvaneUSBDevice::RequestPanelRefresh() {
-    QMetaObject::invokeMethod(
-        this, [this] { RefreshPanel(); }, Qt::QueuedConnection);
+    OnUiThread([this] { RefreshPanel(); });
 }
 
-int COrvaneUSBDevice::ReadIdentity() {
-    if (!commandLink_.IsOpen()) return 0;
-    commandLink_.CmdBeginConfig();
+Result COrvaneUSBDevice::ReadIdentity() {
+    if (!commandLink_.IsOpen()) return kResultFailed;
+    if (commandLink_.CmdBeginConfig() != kResultSuccess) DebugLine("begin of configuration failed");
     std::array<uint8_t, kIdentitySize> identity{};
-    const int result = commandLink_.CmdReadIdentity(identity.data());
-    if (result == 1) identity_ = identity;
-    commandLink_.CmdEndConfig();
+    const Result result = commandLink_.CmdReadIdentity(identity.data());
+    if (result == kResultSuccess) identity_ = identity;
+    // The configuration sequence is closed whatever happened inside it.
+    if (commandLink_.CmdEndConfig() != kResultSuccess) DebugLine("end of configuration failed");
     return result;
 }
 
@@ -443,13 +465,11 @@ int COrvaneUSBDevice::ReceiverPresenceQuery() {
 void COrvaneUSBDevice::ReadAndShowPowerRecord() {
     if (!commandLink_.IsOpen()) return;
     std::array<uint8_t, CMpDevicePowerUI::kRecordSize> record{};
-    if (commandLink_.CmdReadStatus(record.data(), record.size(), 0) != 1) return;
+    if (commandLink_.CmdReadStatus(record.data(), record.size(), 0) != kResultSuccess) return;
     record[3] = receiver_.load() ? 1 : 0;
-    ShowPowerRecord(record.data(), record.size());
-}
-
-void COrvaneUSBDevice::ShowPowerRecord(const uint8_t* record, size_t length) {
-    if (power_) power_->ShowPowerRecord(record, length);
+    OnUiThread([this, record] {
+        if (power_) power_->ShowPowerRecord(record.data(), record.size());
+    });
 }
 
 }  // namespace qx::devices

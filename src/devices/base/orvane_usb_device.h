@@ -1,9 +1,14 @@
-// The base of every device object: the device's page in the main window (a container built from
-// the family's page skin) and the owner of everything that belongs to one physical device: its
-// command and notification interfaces, identity, lighting frame, notification threads. The
-// protocol side works without a display; widgets are touched on the UI thread only.
+// The base of every device object: the owner of everything that belongs to one physical device
+// (its command and notification interfaces, its worker, identity, lighting engine, notification
+// threads) and the holder of the device's page in the main window, which the skin loader built.
+// It is not a widget: the device logic runs without a display, and its page may be gone.
+//
+// Threads: the UI thread calls the public operations; every exchange with the device runs on
+// the device's worker (Post), whose results come back to the UI thread (OnUiThread). The
+// notification threads read the notification interfaces and hand their codes to the family.
 #pragma once
 
+#include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -11,21 +16,23 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "core/device_kind.h"
+#include "devices/base/device_capabilities.h"
+#include "devices/base/device_families.h"
+#include "devices/base/device_worker.h"
 #include "devices/base/notification_thread.h"
 #include "devices/slot_table.h"
 #include "hid/device_link.h"
 #include "lighting/light_frame.h"
 #include "lighting/light_settings.h"
 #include "lighting/lighting_engine.h"
-#include "profiles/profile_records.h"
 #include "ui/notify.h"
 
 namespace qx::ui {
@@ -37,7 +44,7 @@ namespace qx::devices {
 class CDeviceOptionUI;
 class CMpDevicePowerUI;
 
-class COrvaneUSBDevice : public QWidget, public ui::INotifyUI {
+class COrvaneUSBDevice : public QObject, public ui::INotifyUI {
     Q_OBJECT
   public:
     using KeyNameMap = std::map<int, std::string>;
@@ -45,68 +52,74 @@ class COrvaneUSBDevice : public QWidget, public ui::INotifyUI {
     static constexpr size_t kRingSize = 23;
     static constexpr size_t kFadeCount = 170;
 
-    explicit COrvaneUSBDevice(QWidget* parent = nullptr);
+    explicit COrvaneUSBDevice(DeviceKind kind = DeviceKind::KeyboardWired);
     ~COrvaneUSBDevice() override;
 
-    // --- virtual operations, in their fixed order
+    // --- the page
+    // Takes the page the skin loader built for this device (nullptr: no page) and its family's
+    // row: counts, names, battery flag, model index; then AttachPanel when there is a page.
+    void Setup(const DeviceFamilyRow& family, QWidget* page);
+    QWidget* Page() const { return page_; }
+    const DeviceFamilyRow* Family() const { return family_; }
+    // Binds the page's picture: key and LED buttons of its "SelectPanel".
     virtual void AttachPanel();
-    virtual int ApplyLighting();
-    virtual void StepBreathing();
-    virtual void StepFourColourBreathing();
-    virtual void StepStatic();
-    virtual void StepColourCycle();
-    virtual void StepBlink();
-    virtual void StepFourColourBlink();
-    virtual void StepOff();
-    virtual void PushFrame();
-    // colour word: red | green << 8 | blue << 16; level word: the level (0-255).
-    virtual void SetLed(int index, uint32_t colour, uint32_t level);
-    virtual std::pair<uint32_t, uint32_t> GetLed(int index) const;
+    // The family's panels (called by its AttachPanel).
+    virtual void BuildPanel();
+    // Shows what the device and its profile hold now (UI thread).
+    virtual void RefreshPanel();
+    virtual void SetFunctionPage(int page);
+    int GetFunctionPage() const { return page_number_.load(); }
+    void SelectButton(int index) { selectedKey_ = index; }
+    int SelectedKey() const { return selectedKey_; }
+    void SetKeyNameMap(const KeyNameMap& map) { keyNameMaps_[2] = map; }
+
+    // --- exchanges (worker thread)
     virtual void FirstContact();
     virtual void RefreshFromDevice();
-    virtual void SpareOperation1();
-    virtual void SpareOperation2();
     virtual void PowerQuery();
-    virtual int PresenceQuery();
-    virtual int LoadProfile();
-    virtual void RefreshPanel();
-    virtual void DropDanglingMacros();
-    virtual void ReloadProfile();
-    virtual std::vector<int> CollectMacros();
-    virtual int WriteKeyTable(int profile, const std::vector<KeyAssignRecord>& keyList);
-    virtual int WriteKeyTableFromProfile();
-    virtual int UploadMacros(const std::vector<int>& macros);
-    virtual int WriteSystemBlock(int profile, int a, int b, int c, int d);
-    virtual void ReloadPanelLists();
-    virtual void SetKeyNameMap(const KeyNameMap& map);
-    virtual int StepDecay(int led, int mode);
-    virtual void StartDecayGroup();
-    virtual void RotateRing(int direction);
-    virtual void ClearDecay();
-    virtual void SetFunctionPage(int page);
-    virtual int GetFunctionPage() const;
-    virtual void SetProfilePaths();
-    virtual QString GetProfileName() const;
-    virtual void SaveProfile();
-    virtual void SetModelIndex(int index);
-    virtual int GetModelIndex() const;
-    virtual void StoreLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3);
-    virtual void StoreAudioLightSettings(int a, int b, int c);
-    virtual std::array<int, 3> GetAudioLightSettings();
-    virtual void SelectButton(int index);
-    virtual void FeedAudioLevels(const uint8_t* levels, size_t count);
-    virtual void FeedAudioBands(const uint8_t* bands, size_t count);
-    // Added by every family after the operations above.
-    virtual void BuildPanel();
-    virtual std::array<uint32_t, 4> GetLightSettings() const;
+    virtual int PresenceQuery();  // 1 reachable (the base is always reachable)
+    virtual int ApplyLighting();
 
-    // --- non-virtual operations
-    // Keeps the slot record of the command interface; kind and role follow it.
+    // --- capabilities (nullptr when the family has none)
+    virtual ProfileCapability* Profiles() { return nullptr; }
+    virtual KeyTableCapability* KeyTable() { return nullptr; }
+    virtual AudioLightCapability* AudioLight() { return nullptr; }
+
+    // --- the worker
+    // Queues an exchange; false once the device is being torn down.
+    bool Post(DeviceWorker::Job job) { return worker_.Post(std::move(job)); }
+    DeviceWorker& Worker() { return worker_; }
+    // Runs `action` on the UI thread, later (from any thread); dropped when the device is gone.
+    void OnUiThread(std::function<void()> action);
+
+    // --- interfaces, all opened and closed on the worker
+    // Opens the command interface of the slot's side and takes its slot record (`record` is
+    // the record the device is known by: for a receiver with a partner, the partner's). `done`
+    // gets the result on the UI thread.
+    void OpenCommand(const DeviceSlot& slot, const DeviceSlot& record,
+                     std::function<void(bool opened)> done);
+    // Cuts a running exchange short, drops pending ones and closes both command interfaces.
+    void CloseCommand();
+    // Moves the device to its other path (cable <-> receiver) at `path`; `done` gets the result
+    // on the UI thread, after the presence and power queries of the new side.
+    void SwitchConnection(const std::string& path, std::function<void(bool opened)> done);
+    // Opens a notification interface (the receiver's for kinds 6 and 9, else the cable's) and
+    // starts its thread. False when the interface does not open.
+    bool OpenNotificationInterface(const std::string& path, DeviceKind kind);
+    // Stops that interface's thread, then closes it.
+    void CloseNotificationInterface(bool receiver);
+    bool NotificationOpen(bool receiver) const;
+    // Stops both notification threads, the worker (cutting its exchange short) and closes
+    // every interface: removal from the window and exit.
+    void Shutdown();
+
+    // --- state
     void AssignSlot(const DeviceSlot& slot);
     const DeviceSlot& Slot() const { return slot_; }
     DeviceKind Kind() const { return kind_; }
-    void SetKind(DeviceKind kind) { kind_ = kind; }
     InterfaceRole Role() const { return role_; }
+    bool Online() const { return commandLink_.IsOpen(); }
+    bool Receiver() const { return receiver_.load(); }
 
     // Host lighting control; switching on resumes the lighting of a keyboard on its own cable.
     void SetLightingControl(bool on);
@@ -116,7 +129,6 @@ class COrvaneUSBDevice : public QWidget, public ui::INotifyUI {
     // A hidden device (window in the tray) skips its power queries.
     void SetHidden(bool hidden) { hidden_.store(hidden); }
     bool Hidden() const { return hidden_.load(); }
-
     // Whether more than one device is on-line (synchronised lighting is offered then), and
     // whether this device takes part in synchronised lighting.
     void SetSeveralOnline(bool several) { severalOnline_.store(several); }
@@ -130,31 +142,18 @@ class COrvaneUSBDevice : public QWidget, public ui::INotifyUI {
     CMpDevicePowerUI* PowerControl() const;
     void SetProfileListIndex(int index);
     int ProfileListIndex() const { return profileListIndex_; }
-    // Receives the window's notifications (registers with its paint manager).
+    // Receives the notifications of the controls of its own page.
     void SetPaintManager(ui::PaintManager* paintManager);
 
-    void SetPageFile(const QString& file) { pageFile_ = file; }
-    const QString& PageFile() const { return pageFile_; }
+    QString PageFile() const;
     void SetProfileId(const QString& id) { profileId_ = id; }
     const QString& ProfileId() const { return profileId_; }
-    void SetDeviceFolderName(const std::string& name) { folderName_ = name; }
     const std::string& DeviceFolderName() const { return folderName_; }
-    void SetLightConfigName(const std::string& name) { lightConfigName_ = name; }
-    const std::string& LightConfigName() const { return lightConfigName_; }
-    // Both resize and clear the button lists, the frame and the fade counters.
-    void SetKeyCount(int count);
-    void SetLedCount(int count);
     int KeyCount() const { return static_cast<int>(keyButtons_.size()); }
     int LedCount() const { return static_cast<int>(ledButtons_.size()); }
-    void SetBattery(bool battery);
     bool HasBattery() const { return battery_; }
-    void SetDeviceListIndex(int index) { deviceListIndex_ = index; }
     int DeviceListIndex() const { return deviceListIndex_; }
-    int SelectedKey() const { return selectedKey_; }
-
-    // Receiver flag: the device is reached through its 2.4 GHz receiver.
-    void SetReceiver(bool receiver) { receiver_.store(receiver); }
-    bool Receiver() const { return receiver_.load(); }
+    int GetModelIndex() const { return modelIndex_; }
 
     DeviceLink& CommandLink() { return commandLink_; }
     DeviceLink& NotificationLink() { return notificationLink_; }
@@ -165,30 +164,38 @@ class COrvaneUSBDevice : public QWidget, public ui::INotifyUI {
     static std::filesystem::path DefaultDataFolder();
     std::filesystem::path DefaultProfilePath() const;
 
-    // Opens a notification interface (the receiver's for kinds 6 and 9, else the cable's) and
-    // starts its thread. False when the interface does not open.
-    bool OpenNotificationInterface(const std::string& path, DeviceKind kind);
-    // Stops that interface's thread, then closes it.
-    void CloseNotificationInterface(bool receiver);
-    bool NotificationOpen(bool receiver) const;
-    void StopNotificationThreads();
-    // Closes both command interfaces and clears the open flag.
-    void CloseCommandInterfaces();
-
     const std::vector<QPointer<QWidget>>& KeyButtons() const { return keyButtons_; }
     const std::vector<QPointer<QWidget>>& LedButtons() const { return ledButtons_; }
     QWidget* SelectPanel() const { return selectPanel_; }
-    // A copy of the frame as the effects left it.
-    lighting::LightFrame Frame() const;
-    // The fade counters (the effect state's levels) and the 23-byte ring of the lighting.
-    std::array<uint8_t, kFadeCount> FadeCounters() const;
-    std::array<uint8_t, kRingSize>& Ring();
-    lighting::LightSettings& Light() { return light_; }
+
+    // --- lighting
     // The device's lighting engine (the kind's effects; created with the LED count).
     lighting::LightingEngine* Lighting() const { return lighting_.get(); }
+    // Runs one step of the engine under its lock with the device's light settings.
+    void RunLightingStep(const std::function<void(lighting::LightingEngine&)>& step);
+    // colour word: red | green << 8 | blue << 16; level word: the level (0-255).
+    void SetLed(int index, uint32_t colour, uint32_t level);
+    std::pair<uint32_t, uint32_t> GetLed(int index) const;
+    int StepDecay(int led, int mode);
+    void StartDecayGroup();
+    void RotateRing(int direction);
+    void ClearDecay();
+    // Paints the LED buttons from the frame. False when the frame did not change since the
+    // last push (the frame timer then rests until the next change).
+    bool PushFrame();
+    // A copy of the frame as the effects left it.
+    lighting::LightFrame Frame() const;
+    std::array<uint8_t, kFadeCount> FadeCounters() const;
+    lighting::LightSettings& Light() { return light_; }
+    void StoreLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3);
+    std::array<uint32_t, 4> GetLightSettings() const { return lightWords_; }
 
-    // INotifyUI: only notifications of this device's own controls are handled.
+    // ui::INotifyUI: notifications of this device's own page.
     void Notify(ui::TNotifyUI& msg) override;
+
+  signals:
+    // The frame changed while the frame timer rested (any thread; delivered on the UI thread).
+    void FrameChanged();
 
   protected:
     // The family's reaction to a notification code; runs on the notification thread.
@@ -197,51 +204,40 @@ class COrvaneUSBDevice : public QWidget, public ui::INotifyUI {
     virtual void HandleNotify(ui::TNotifyUI& msg);
     // The diagnostic line a notification thread writes when it ends.
     virtual std::string NotificationExitLine() const;
-    // Asks the device's list entry to run RefreshFromDevice after `delayMs` (any thread: the
-    // request is handed to the UI thread).
+    // The kind's lighting engine: base steps, fades and ring of every kind, and its effects.
+    virtual std::unique_ptr<lighting::LightingEngine> CreateLighting(int ledCount) const;
+
+    // Asks the device's list entry to run RefreshFromDevice after `delayMs` (any thread).
     void RequestRefresh(int delayMs);
     // Runs `RefreshPanel` on the UI thread (from any thread).
     void RequestPanelRefresh();
-    // Begin, identity, end, while the command channel is open. The command result.
-    int ReadIdentity();
+    // Begin, identity, end, while the command channel is open (worker). The identity result.
+    Result ReadIdentity();
     // The shared keyboard and mouse queries: only behind the receiver, on-line and not hidden.
     void ReceiverPowerQuery();
     int ReceiverPresenceQuery();
     // Reads the power record (no presence gate) and hands it to the power control.
     void ReadAndShowPowerRecord();
-    void ShowPowerRecord(const uint8_t* record, size_t length);
-
-    // The kind's lighting engine: base steps, fades and ring of every kind, and the kind's own
-    // effects. The keyboard's engine is the keyboard lighting, the mouse's the mouse preview...
-    virtual std::unique_ptr<lighting::LightingEngine> CreateLighting(int ledCount) const;
-    // Runs `step` on the engine under its lock, with the device's light settings.
-    template <class Step>
-    void RunLightingStep(Step&& step) {
-        if (!lighting_) return;
-        lighting_->ApplySettings(light_);
-        lighting_->WithState(step);
-        frameWritten_.store(true);
-    }
+    // Marks the frame written and wakes the frame timer when it rests.
+    void NoteFrameWritten();
 
     std::unique_ptr<lighting::LightingEngine> lighting_;
-    // Set once an effect wrote the frame: until then the picture keeps the lights AttachPanel
-    // gave it instead of showing the cleared frame.
-    std::atomic<bool> frameWritten_{false};
-    // The LED effect list and the timed effects live in the engine, under its own two locks.
     lighting::LightSettings light_;
 
   private:
-    void ResizeFrame();
+    void ResizeFrame(int ledCount);
+    // The worker's part of OpenCommand and SwitchConnection.
+    bool OpenSide(LinkSide side, const std::string& path);
 
     DeviceLink commandLink_;
     DeviceLink notificationLink_;
-    std::atomic<bool> receiver_{false};
-    std::atomic<bool> notificationCableOpen_{false};
-    std::atomic<bool> notificationReceiverOpen_{false};
     NotificationThread cableThread_;
     NotificationThread receiverThread_;
+    std::atomic<bool> receiver_{false};
     std::array<uint8_t, kIdentitySize> identity_{};
 
+    const DeviceFamilyRow* family_ = nullptr;
+    QPointer<QWidget> page_;
     QPointer<ui::PaintManager> paintManager_;
     QPointer<CDeviceOptionUI> entry_;
     QPointer<CMpDevicePowerUI> power_;
@@ -250,34 +246,36 @@ class COrvaneUSBDevice : public QWidget, public ui::INotifyUI {
     QPointer<QWidget> keyFunctionSwitch_;
     bool switchesLookedUp_ = false;
 
-    QString pageFile_;
     QString profileId_;
-    QString secondProfileString_;
     std::string folderName_;
-    std::string lightConfigName_;
-    DeviceKind kind_ = DeviceKind::KeyboardWired;
+    DeviceKind kind_;
     InterfaceRole role_ = InterfaceRole::Command;
     DeviceSlot slot_;
     int modelIndex_ = 0;
-    std::atomic<int> page_{1};
+    std::atomic<int> page_number_{1};
     int selectedKey_ = -1;
     int deviceListIndex_ = -1;
     int profileListIndex_ = 0;
-    int refreshValue_ = 0;
     bool battery_ = false;
-    bool showPicture_ = true;
-    bool secondDisplayFlag_ = true;
 
     std::vector<QPointer<QWidget>> keyButtons_;
     std::vector<QPointer<QWidget>> ledButtons_;
     std::array<KeyNameMap, 3> keyNameMaps_;
     std::array<uint32_t, 4> lightWords_{};
-    std::array<int, 3> audioLight_{};
+    // Set once an effect wrote the frame: until then the picture keeps the lights AttachPanel
+    // gave it instead of showing the cleared frame.
+    std::atomic<bool> frameWritten_{false};
+    // Frames written since the last push; the frame timer rests while it stays unchanged.
+    std::atomic<uint64_t> frameGeneration_{0};
+    uint64_t pushedGeneration_ = 0;
+    std::atomic<bool> frameTimerResting_{true};
     std::atomic<bool> lightingControl_{false};
     std::atomic<bool> windowActive_{false};
     std::atomic<bool> hidden_{false};
     std::atomic<bool> severalOnline_{false};
     std::atomic<bool> synchronisedLighting_{false};
+
+    DeviceWorker worker_;
 };
 
 // Whether a control is of a skin class ("SelectPanel", "DeviceKeyButton", ...), whatever the

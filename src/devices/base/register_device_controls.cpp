@@ -1,11 +1,8 @@
 #include "devices/base/register_device_controls.h"
 
+#include "devices/base/device_families.h"
 #include "devices/base/device_option_ui.h"
 #include "devices/base/mp_device_power_ui.h"
-#include "devices/headset/orvane_hs6533_device.h"
-#include "devices/keyboard/orvane_keyboard_device.h"
-#include "devices/mouse/orvane_mouse_device.h"
-#include "devices/pad/orvane_mouse_pad_device.h"
 #include "ui/control_factory.h"
 
 namespace qx::devices {
@@ -19,10 +16,17 @@ ui::ControlFactory::Creator Make() {
 
 void RegisterDeviceControls() {
     ui::ControlFactory& factory = ui::ControlFactory::GetInstance();
-    factory.RegistControl("OrvaneKeyboardDevice", Make<COrvaneKeyboardDevice>());
-    factory.RegistControl("OrvaneMouseDevice", Make<COrvaneMouseDevice>());
-    factory.RegistControl("OrvaneMousePadDevice", Make<COrvaneMousePadDevice>());
-    factory.RegistControl("OrvaneHS6533Device", Make<COrvaneHS6533Device>());
+    // A page's root class names its family; the page itself is a plain container that its
+    // device object holds.
+    for (const DeviceFamilyRow& family : DeviceFamilies()) {
+        const QString pageClass = QString::fromUtf8(
+            family.pageClass.data(), static_cast<qsizetype>(family.pageClass.size()));
+        factory.RegistControl(pageClass, [pageClass](QWidget* parent) -> QWidget* {
+            auto* page = new QWidget(parent);
+            page->setProperty("skinclass", pageClass);
+            return page;
+        });
+    }
     factory.RegistControl("DeviceOption", Make<CDeviceOptionUI>());
     factory.RegistControl("MpDevicePower", Make<CMpDevicePowerUI>());
 }

@@ -4,11 +4,9 @@
 
 namespace qx::devices {
 
-COrvaneHS6533Device::COrvaneHS6533Device(QWidget* parent) : COrvaneUSBDevice(parent) {
-    SetKind(DeviceKind::Headset);
-}
+COrvaneHS6533Device::COrvaneHS6533Device() : COrvaneUSBDevice(DeviceKind::Headset) {}
 
-COrvaneHS6533Device::~COrvaneHS6533Device() { StopNotificationThreads(); }
+COrvaneHS6533Device::~COrvaneHS6533Device() { Shutdown(); }
 
 void COrvaneHS6533Device::PowerQuery() { ReadAndShowPowerRecord(); }
 

@@ -9,7 +9,7 @@ namespace qx::devices {
 class COrvaneHS6533Device : public COrvaneUSBDevice {
     Q_OBJECT
   public:
-    explicit COrvaneHS6533Device(QWidget* parent = nullptr);
+    COrvaneHS6533Device();
     ~COrvaneHS6533Device() override;
 
     // Reads the power record whenever the channel is open (no presence gate).

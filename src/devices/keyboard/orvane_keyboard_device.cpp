@@ -5,13 +5,11 @@
 
 namespace qx::devices {
 
-COrvaneKeyboardDevice::COrvaneKeyboardDevice(QWidget* parent) : COrvaneUSBDevice(parent) {
-    SetKind(DeviceKind::KeyboardWired);
-}
+COrvaneKeyboardDevice::COrvaneKeyboardDevice() : COrvaneUSBDevice(DeviceKind::KeyboardWired) {}
 
 COrvaneKeyboardDevice::~COrvaneKeyboardDevice() {
     // The threads call into this class: they end before it goes.
-    StopNotificationThreads();
+    Shutdown();
 }
 
 void COrvaneKeyboardDevice::AttachPanel() {
@@ -19,11 +17,15 @@ void COrvaneKeyboardDevice::AttachPanel() {
     BuildPanel();
 }
 
-void COrvaneKeyboardDevice::FirstContact() { ReadIdentity(); }
+void COrvaneKeyboardDevice::FirstContact() {
+    if (ReadIdentity() != kResultSuccess) DebugLine("identity was not read");
+}
 
 void COrvaneKeyboardDevice::RefreshFromDevice() {
-    if (lastCode_.load() == 0x402) LoadProfile();
-    RefreshPanel();
+    if (lastCode_.load() == 0x402) {
+        if (ProfileCapability* profiles = Profiles()) profiles->LoadProfile();
+    }
+    RequestPanelRefresh();
 }
 
 void COrvaneKeyboardDevice::PowerQuery() { ReceiverPowerQuery(); }
@@ -51,6 +53,7 @@ void COrvaneKeyboardDevice::OnNotificationCode(uint16_t code, bool) {
     if (high == 0x05 || high == 0x06) {
         if (auto* keyboard = dynamic_cast<lighting::KeyboardLighting*>(Lighting())) {
             keyboard->OnKeyEvent(static_cast<uint8_t>(code & 0xFF), high == 0x05 ? 1 : 2);
+            NoteFrameWritten();
         }
         return;
     }

@@ -15,7 +15,7 @@ class COrvaneKeyboardDevice : public COrvaneUSBDevice {
   public:
     static constexpr int kFunctionKey = 110;
 
-    explicit COrvaneKeyboardDevice(QWidget* parent = nullptr);
+    COrvaneKeyboardDevice();
     ~COrvaneKeyboardDevice() override;
 
     void AttachPanel() override;

@@ -4,11 +4,9 @@
 
 namespace qx::devices {
 
-COrvaneMouseDevice::COrvaneMouseDevice(QWidget* parent) : COrvaneUSBDevice(parent) {
-    SetKind(DeviceKind::MouseWired);
-}
+COrvaneMouseDevice::COrvaneMouseDevice() : COrvaneUSBDevice(DeviceKind::MouseWired) {}
 
-COrvaneMouseDevice::~COrvaneMouseDevice() { StopNotificationThreads(); }
+COrvaneMouseDevice::~COrvaneMouseDevice() { Shutdown(); }
 
 void COrvaneMouseDevice::PowerQuery() { ReceiverPowerQuery(); }
 

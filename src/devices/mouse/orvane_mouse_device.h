@@ -12,7 +12,7 @@ namespace qx::devices {
 class COrvaneMouseDevice : public COrvaneUSBDevice {
     Q_OBJECT
   public:
-    explicit COrvaneMouseDevice(QWidget* parent = nullptr);
+    COrvaneMouseDevice();
     ~COrvaneMouseDevice() override;
 
     void PowerQuery() override;

@@ -1,16 +1,17 @@
 #include "devices/pad/orvane_mouse_pad_device.h"
 
+#include "core/diagnostics.h"
 #include "lighting/preview_lighting.h"
 
 namespace qx::devices {
 
-COrvaneMousePadDevice::COrvaneMousePadDevice(QWidget* parent) : COrvaneUSBDevice(parent) {
-    SetKind(DeviceKind::MousePad);
+COrvaneMousePadDevice::COrvaneMousePadDevice() : COrvaneUSBDevice(DeviceKind::MousePad) {}
+
+COrvaneMousePadDevice::~COrvaneMousePadDevice() { Shutdown(); }
+
+void COrvaneMousePadDevice::FirstContact() {
+    if (ReadIdentity() != kResultSuccess) DebugLine("identity was not read");
 }
-
-COrvaneMousePadDevice::~COrvaneMousePadDevice() { StopNotificationThreads(); }
-
-void COrvaneMousePadDevice::FirstContact() { ReadIdentity(); }
 
 void COrvaneMousePadDevice::PowerQuery() { ReadAndShowPowerRecord(); }
 

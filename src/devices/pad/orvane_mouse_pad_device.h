@@ -9,7 +9,7 @@ namespace qx::devices {
 class COrvaneMousePadDevice : public COrvaneUSBDevice {
     Q_OBJECT
   public:
-    explicit COrvaneMousePadDevice(QWidget* parent = nullptr);
+    COrvaneMousePadDevice();
     ~COrvaneMousePadDevice() override;
 
     void FirstContact() override;
