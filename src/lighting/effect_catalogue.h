@@ -85,7 +85,7 @@ std::span<const EffectInfo> Effects(EffectFamily family);
 // The family's row of an effect id; null when the family has no such effect.
 const EffectInfo* FindEffect(EffectFamily family, int id);
 // The row an engine of the family runs for an id: its own, or for an id the family does not
-// know, the effect-list player (which shows every LED off while the list is empty).
+// know, the family's effect-list player row (id -1; every LED off while the list is empty).
 const EffectInfo& EffectOrPlayer(EffectFamily family, int id);
 
 // Ticks between two steps at a speed index (clamped to 0-4); -1 for an effect that runs on

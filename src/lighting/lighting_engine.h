@@ -63,7 +63,8 @@ class LightingEngine {
 
     // The family whose effect catalogue the engine runs.
     virtual EffectFamily Family() const = 0;
-    // The catalogue row of the current effect (the effect-list player for an unknown id).
+    // The catalogue row of the current effect (the effect-list player for an unknown id). Reads
+    // the settings: call it with the state lock held, or from the thread that applies them.
     const EffectInfo& CurrentEffect() const { return EffectOrPlayer(Family(), settings_.effectId); }
 
     // Ticks between two steps of the current effect; -1 when the effect has no step of its own
