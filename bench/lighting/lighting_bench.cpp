@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "counting_allocator.h"
+#include "lighting/effect_catalogue.h"
 #include "lighting/keyboard_lighting.h"
 #include "lighting/preview_lighting.h"
 
@@ -21,7 +22,7 @@ struct Bench {
 // Keeps the effect alive: keys for the key effects, levels for the sound styles.
 void Feed(KeyboardLighting& engine, long i) {
     if (i % 8 == 0) engine.OnLedKeyEvent(51, (i / 8) % 2 == 0 ? kKeyDown : kKeyUp);
-    if (engine.Settings().effectId == 29) {
+    if (engine.CurrentEffect().feed == EffectFeed::SoundLevels) {
         std::int32_t levels[kSoundLevelCount];
         for (int j = 0; j < kSoundLevelCount; ++j)
             levels[j] = static_cast<std::int32_t>((i * 37 + j * 91) % 2400);
@@ -61,12 +62,12 @@ void KeyboardStep(benchmark::State& state) {
     ReportAllocations(state, before);
 }
 
+// Every effect of the keyboard's catalogue; the sound effect once per sound style.
 void KeyboardStepArgs(benchmark::internal::Benchmark* bench) {
-    for (const int id : {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 13, 14, 15, 16, 17, 18,
-                         19, 20, 21, 22, 23, 24, 26, 27, 28, 30, 40, 41, 42, 43, 44, 45}) {
-        bench->Args({id, 0});
+    for (const EffectInfo& e : Effects(EffectFamily::Keyboard)) {
+        const int styles = e.feed == EffectFeed::SoundLevels ? 7 : 1;
+        for (int style = 0; style < styles; ++style) bench->Args({e.id, style});
     }
-    for (int style = 0; style < 7; ++style) bench->Args({29, style});
 }
 BENCHMARK(KeyboardStep)->Apply(KeyboardStepArgs)->ArgNames({"effect", "style"});
 
@@ -86,8 +87,16 @@ void PreviewStep(benchmark::State& state) {
     }
     ReportAllocations(state, before);
 }
-BENCHMARK_TEMPLATE(PreviewStep, MouseLighting)->DenseRange(0, 9)->ArgName("effect");
-BENCHMARK_TEMPLATE(PreviewStep, PadLighting)->DenseRange(0, 8)->ArgName("effect");
+template <EffectFamily Family>
+void PreviewStepArgs(benchmark::internal::Benchmark* bench) {
+    for (const EffectInfo& e : Effects(Family)) bench->Arg(e.id);
+}
+BENCHMARK_TEMPLATE(PreviewStep, MouseLighting)
+    ->Apply(PreviewStepArgs<EffectFamily::Mouse>)
+    ->ArgName("effect");
+BENCHMARK_TEMPLATE(PreviewStep, PadLighting)
+    ->Apply(PreviewStepArgs<EffectFamily::Pad>)
+    ->ArgName("effect");
 
 void OverlayPass(benchmark::State& state) {
     Bench b;

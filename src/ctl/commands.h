@@ -23,7 +23,7 @@ inline constexpr int kExitUsage = 2;
 int RunHidCommand(Context& context, Args args);      // hid list | hid decode
 int RunHidDecode(Context& context, Args args);       // hid decode FILE [--json]
 int RunDeviceCommand(Context& context, Args args);   // device info
-int RunEffectCommand(Context& context, Args args);   // effect render | effect frames
+int RunEffectCommand(Context& context, Args args);   // effect render | frames | list
 int RunProfileCommand(Context& context, Args args);  // profile --device D <action>
 int RunSimCommand(Context& context, Args args);      // sim plug|unplug|online|offline DEVICE
 

@@ -1,11 +1,13 @@
-// qx580ctl effect render|frames: runs lighting effects on a manual clock and a seeded generator
-// and draws their frames as a contact sheet (one row per drawn step, one column per effect) or
-// writes them as JSON.
+// qx580ctl effect render|frames|list: runs lighting effects on a manual clock and a seeded
+// generator and draws their frames as a contact sheet (one row per drawn step, one column per
+// effect) or writes them as JSON; lists the effect catalogue of each device family.
 #include <json/json.h>
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -14,7 +16,9 @@
 #include <vector>
 
 #include "ctl/commands.h"
+#include "ctl/json_output.h"
 #include "ctl/png_writer.h"
+#include "lighting/effect_catalogue.h"
 #include "lighting/keyboard_lighting.h"
 #include "lighting/preview_lighting.h"
 
@@ -26,6 +30,7 @@ using namespace qx::lighting;
 constexpr const char* kEffectUsage =
     "usage: qx580ctl effect render --id N[,N...] --out FILE.png [options]\n"
     "       qx580ctl effect frames --id N[,N...] --json [options]\n"
+    "       qx580ctl effect list [--device D] [--json]   the effects of a family (all families)\n"
     "options:\n"
     "  --device keyboard|mouse|pad|headset   (keyboard)\n"
     "  --steps K        drawn steps (24)       --every M      draw every M-th step (1)\n"
@@ -34,15 +39,13 @@ constexpr const char* kEffectUsage =
     "  --colour R,G,B   single / foreground colour (255,255,255)\n"
     "  --background R,G,B  sound styles' background (0,0,0)\n"
     "  --preset P       colour choice of effect 45 (0)\n"
-    "  --style S[,S...] sound styles 0-6 for effect 29, one run each (0)\n"
+    "  --style S[,S...] sound styles 0-6 for the sound effect, one run each (0)\n"
     "  --levels FILE    sound levels, 25 numbers per line, one line per step (else a test signal)\n"
     "  --keys STEP:LED:down|up,...  key events (else a fixed script for the key effects)\n"
     "  --seed X         random seed (1)\n";
 
 constexpr int kMaxSteps = 2000;
 constexpr int kMaxEvery = 1000;
-
-enum class Device { Keyboard, Mouse, Pad, Headset };
 
 struct KeyScriptEvent {
     int step = 0;
@@ -52,8 +55,8 @@ struct KeyScriptEvent {
 
 struct Options {
     std::vector<int> ids;
-    std::vector<int> styles;  // sound styles; each id is run once per style
-    Device device = Device::Keyboard;
+    std::vector<int> styles;  // sound styles; each sound effect is run once per style
+    EffectFamily device = EffectFamily::Keyboard;
     int steps = 24;
     int every = 1;
     LightSettings settings;
@@ -168,16 +171,9 @@ std::string ParseOptions(Args args, Options& o) {
                 o.ids.push_back(static_cast<int>(n));
             }
         } else if (arg == "--device") {
-            if (v == "keyboard")
-                o.device = Device::Keyboard;
-            else if (v == "mouse")
-                o.device = Device::Mouse;
-            else if (v == "pad")
-                o.device = Device::Pad;
-            else if (v == "headset")
-                o.device = Device::Headset;
-            else
-                return "--device takes keyboard, mouse, pad or headset";
+            const auto family = FamilyFromName(v);
+            if (!family) return "--device takes keyboard, mouse, pad or headset";
+            o.device = *family;
         } else if (arg == "--steps") {
             if (!ParseInt(v, 1, kMaxSteps, n)) return "--steps takes 1-2000";
             o.steps = static_cast<int>(n);
@@ -221,8 +217,26 @@ std::string ParseOptions(Args args, Options& o) {
     }
     if (o.ids.empty()) return "--id is required";
     if (o.styles.empty()) o.styles.push_back(0);
-    if (o.ids.size() * o.styles.size() > 16) return "at most 16 effects per sheet";
+    std::size_t runs = 0;
+    for (const int id : o.ids) {
+        const EffectInfo* effect = FindEffect(o.device, id);
+        if (effect == nullptr) {
+            std::string known;
+            for (const EffectInfo& e : Effects(o.device))
+                known += (known.empty() ? "" : ",") + std::to_string(e.id);
+            return "effect " + std::to_string(id) + " is not a " +
+                   std::string(FamilyName(o.device)) + " effect (its effects: " + known + ")";
+        }
+        runs += effect->feed == EffectFeed::SoundLevels ? o.styles.size() : 1;
+    }
+    if (runs > 16) return "at most 16 effects per sheet";
     return {};
+}
+
+// The sound styles an effect is run with: each given style for the sound effect, else one run.
+std::vector<int> StylesOf(const Options& o, const EffectInfo& effect) {
+    if (effect.feed == EffectFeed::SoundLevels) return o.styles;
+    return {o.styles.front()};
 }
 
 // The built-in test signal: each band rises and falls between 0 and 2400, the bands out of step.
@@ -245,13 +259,13 @@ void ScriptedKeys(KeyboardLighting& engine, int step) {
     }
 }
 
-std::unique_ptr<LightingEngine> MakeEngine(Device device, EngineSources sources) {
+std::unique_ptr<LightingEngine> MakeEngine(EffectFamily device, EngineSources sources) {
     switch (device) {
-        case Device::Mouse:
+        case EffectFamily::Mouse:
             return std::make_unique<MouseLighting>(kMouseLedCount, sources);
-        case Device::Pad:
+        case EffectFamily::Pad:
             return std::make_unique<PadLighting>(kPadLedCount, sources);
-        case Device::Headset:
+        case EffectFamily::Headset:
             return std::make_unique<HeadsetLighting>(sources);
         default:
             return std::make_unique<KeyboardLighting>(sources);
@@ -260,7 +274,7 @@ std::unique_ptr<LightingEngine> MakeEngine(Device device, EngineSources sources)
 
 // Runs one effect and returns the frame after every M-th step, K of them. Each pass of the
 // simulated light thread moves the clock by one tick, so timed effects keep their pace.
-std::vector<LightFrame> RenderFrames(const Options& o, int id, int style) {
+std::vector<LightFrame> RenderFrames(const Options& o, const EffectInfo& effect, int style) {
     ManualTickSource clock(0);
     SeededRandSource random(o.seed);
     LightingModuleState module;
@@ -268,7 +282,7 @@ std::vector<LightFrame> RenderFrames(const Options& o, int id, int style) {
     auto* keyboard = dynamic_cast<KeyboardLighting*>(engine.get());
     auto* mouse = dynamic_cast<MouseLighting*>(engine.get());
     LightSettings settings = o.settings;
-    settings.effectId = static_cast<std::uint8_t>(id);
+    settings.effectId = static_cast<std::uint8_t>(effect.id);
     if (keyboard != nullptr) {
         AudioLightSettings audio = o.audio;
         audio.style = static_cast<std::uint8_t>(style);
@@ -286,7 +300,7 @@ std::vector<LightFrame> RenderFrames(const Options& o, int id, int style) {
         ticker.Count(clock.NowMs());
         const int threshold = engine->StepThreshold();
         if (threshold >= 0 && !ticker.Due(threshold)) continue;
-        if (keyboard != nullptr) {
+        if (keyboard != nullptr && effect.keys != KeyReaction::None) {
             if (o.keys) {
                 for (const KeyScriptEvent& e : *o.keys) {
                     if (e.step == step) keyboard->OnLedKeyEvent(e.led, e.kind);
@@ -294,13 +308,15 @@ std::vector<LightFrame> RenderFrames(const Options& o, int id, int style) {
             } else {
                 ScriptedKeys(*keyboard, step);
             }
-            if (id == 29) {
-                const auto levels =
-                    o.levels.empty() ? TestSignal(step) : o.levels[step % o.levels.size()];
-                keyboard->FeedAudioLevels(levels);
-            }
         }
-        if (mouse != nullptr && step % 12 == 0) mouse->OnPress();
+        if (keyboard != nullptr && effect.feed == EffectFeed::SoundLevels) {
+            const auto levels =
+                o.levels.empty() ? TestSignal(step) : o.levels[step % o.levels.size()];
+            keyboard->FeedAudioLevels(levels);
+        }
+        if (mouse != nullptr && effect.keys == KeyReaction::Press && step % 12 == 0) {
+            mouse->OnPress();
+        }
         engine->Step();
         ++step;
         if (step % o.every == 0) frames.push_back(engine->Frame());
@@ -332,8 +348,8 @@ struct Sheet {
     }
 };
 
-void DrawFrame(Sheet& sheet, int x0, int y0, const LightFrame& frame, Device device) {
-    if (device == Device::Keyboard) {
+void DrawFrame(Sheet& sheet, int x0, int y0, const LightFrame& frame, EffectFamily device) {
+    if (device == EffectFamily::Keyboard) {
         for (int c = 0; c < kGridColumns; ++c) {
             for (int r = 0; r < kGridRows; ++r) {
                 const int led = kKeyGrid[c][r];
@@ -356,9 +372,10 @@ int Render(Context& context, const Options& o) {
     }
     std::vector<std::vector<LightFrame>> runs;
     for (const int id : o.ids) {
-        for (const int style : o.styles) runs.push_back(RenderFrames(o, id, style));
+        const EffectInfo& effect = *FindEffect(o.device, id);
+        for (const int style : StylesOf(o, effect)) runs.push_back(RenderFrames(o, effect, style));
     }
-    const bool keyboard = o.device == Device::Keyboard;
+    const bool keyboard = o.device == EffectFamily::Keyboard;
     const int ledCount = runs.front().empty() ? 0 : runs.front().front().size;
     const int cellW = (keyboard ? kGridColumns : std::max(ledCount, 1)) * kPitch;
     const int cellH = (keyboard ? kGridRows : 1) * kPitch;
@@ -404,12 +421,13 @@ Json::Value FramesJson(const std::vector<LightFrame>& frames) {
 int Frames(Context& context, const Options& o) {
     Json::Value effects(Json::arrayValue);
     for (const int id : o.ids) {
-        for (const int style : o.styles) {
+        const EffectInfo& effect = *FindEffect(o.device, id);
+        for (const int style : StylesOf(o, effect)) {
             Json::Value entry(Json::objectValue);
             entry["Id"] = id;
-            if (id == 29) entry["Style"] = style;
+            if (effect.feed == EffectFeed::SoundLevels) entry["Style"] = style;
             entry["Every"] = o.every;
-            entry["Frames"] = FramesJson(RenderFrames(o, id, style));
+            entry["Frames"] = FramesJson(RenderFrames(o, effect, style));
             effects.append(entry);
         }
     }
@@ -419,9 +437,146 @@ int Frames(Context& context, const Options& o) {
     return kExitOk;
 }
 
+// --- the catalogue
+
+const char* PaceName(StepPace pace) {
+    switch (pace) {
+        case StepPace::SpeedTable:
+            return "speed-table";
+        case StepPace::Fixed:
+            return "fixed";
+        case StepPace::Preview:
+            return "preview";
+        case StepPace::MouseSweep:
+            return "mouse-sweep";
+        case StepPace::EveryPass:
+            break;
+    }
+    return "every-pass";
+}
+
+const char* StartUpName(StartUp startUp) {
+    switch (startUp) {
+        case StartUp::SpacedColours:
+            return "spaced-colours";
+        case StartUp::ScriptedShow:
+            return "scripted-show";
+        case StartUp::SeedColumn9:
+            return "seed-column-9";
+        case StartUp::ColumnStart:
+            return "column-start";
+        case StartUp::StaggeredPhases:
+            return "staggered-phases";
+        case StartUp::StaggeredTimers:
+            return "staggered-timers";
+        case StartUp::CustomColours:
+            return "custom-colours";
+        case StartUp::SeedColumn1:
+            return "seed-column-1";
+        case StartUp::FadeRestart:
+            return "fade-restart";
+        case StartUp::None:
+            break;
+    }
+    return "none";
+}
+
+const char* KeysName(KeyReaction keys) {
+    switch (keys) {
+        case KeyReaction::Glow:
+            return "glow";
+        case KeyReaction::Flash:
+            return "flash";
+        case KeyReaction::Seed:
+            return "seed";
+        case KeyReaction::Press:
+            return "press";
+        case KeyReaction::None:
+            break;
+    }
+    return "none";
+}
+
+const char* FeedName(EffectFeed feed) {
+    switch (feed) {
+        case EffectFeed::SoundLevels:
+            return "sound-levels";
+        case EffectFeed::HostColour:
+            return "host-colour";
+        case EffectFeed::None:
+            break;
+    }
+    return "none";
+}
+
+int List(Context& context, Args args) {
+    std::vector<EffectFamily> families(std::begin(kEffectFamilies), std::end(kEffectFamilies));
+    bool json = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--json") {
+            json = true;
+        } else if (args[i] == "--device" && i + 1 < args.size()) {
+            const auto family = FamilyFromName(args[++i]);
+            if (!family) {
+                context.err << "qx580ctl: --device takes keyboard, mouse, pad or headset\n";
+                return kExitUsage;
+            }
+            families = {*family};
+        } else {
+            context.err << "qx580ctl: "
+                        << (args[i] == "--device" ? "--device needs a value"
+                                                  : "unknown option " + args[i])
+                        << "\n"
+                        << kEffectUsage;
+            return kExitUsage;
+        }
+    }
+    Json::Value rows(Json::arrayValue);
+    std::ostringstream text;
+    text << "device    id  name                                pace         ticks(0-4)      "
+            "start-up          keys   feed\n";
+    for (const EffectFamily family : families) {
+        for (const EffectInfo& e : Effects(family)) {
+            Json::Value row(Json::objectValue);
+            row["Device"] = std::string(FamilyName(family));
+            row["Id"] = e.id;
+            row["Name"] = std::string(e.nameKey);
+            row["Pace"] = PaceName(e.pace);
+            row["SpeedRow"] = e.speedRow >= 0 ? Json::Value(e.speedRow) : Json::Value();
+            Json::Value ticks(Json::arrayValue);
+            std::string tickText;
+            for (int speed = 0; speed < 5; ++speed) {
+                const int t = StepThresholdOf(e, speed);
+                ticks.append(t);
+                tickText += (speed == 0 ? "" : ",") + std::to_string(t);
+            }
+            row["Ticks"] = ticks;
+            row["StartUp"] = StartUpName(e.startUp);
+            row["RestartOnApply"] = e.restartOnApply;
+            row["Keys"] = KeysName(e.keys);
+            row["Feed"] = FeedName(e.feed);
+            rows.append(row);
+
+            char line[200];
+            std::snprintf(line, sizeof line, "%-8s %3d  %-35s %-12s %-15s %-17s %-6s %s\n",
+                          std::string(FamilyName(family)).c_str(), e.id,
+                          std::string(e.nameKey).c_str(), PaceName(e.pace), tickText.c_str(),
+                          StartUpName(e.startUp), KeysName(e.keys), FeedName(e.feed));
+            text << line;
+        }
+    }
+    if (json) {
+        WriteJson(context.out, rows);
+    } else {
+        context.out << text.str();
+    }
+    return kExitOk;
+}
+
 }  // namespace
 
 int RunEffectCommand(Context& context, Args args) {
+    if (!args.empty() && args[0] == "list") return List(context, args.subspan(1));
     if (args.empty() || (args[0] != "render" && args[0] != "frames")) {
         context.err << kEffectUsage;
         return kExitUsage;

@@ -20,6 +20,7 @@ constexpr const char* kUsage =
     "  device info [--json]              read the identity of every attached device\n"
     "  effect render --id N ... --out F  draw steps of a lighting effect as a PNG picture\n"
     "  effect frames --id N ... --json   the frames of a lighting effect as JSON\n"
+    "  effect list [--device D] [--json] the lighting effects of each device family\n"
     "  profile --device D <action>       list, new, copy, rename, delete, select, export,\n"
     "                                    import, reset the profiles of a device family\n"
     "  sim plug|unplug|online|offline D  hot-plug a simulated device of the running program\n"

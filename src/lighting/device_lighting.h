@@ -11,12 +11,8 @@ class DeviceLighting final : public LightingEngine {
     explicit DeviceLighting(int ledCount, EngineSources sources = {})
         : LightingEngine(ledCount, sources) {}
 
-    // No effect of its own: the effect-list player runs on every pass.
-    int StepThreshold() const override { return -1; }
-
-  protected:
-    void RunCurrentStep() override { PlayEffectList(); }
-    void OnSettingsApplied(const LightSettings&) override {}
+    // No effect of its own: every id plays the effect list on every pass.
+    EffectFamily Family() const override { return EffectFamily::Other; }
 };
 
 }  // namespace qx::lighting

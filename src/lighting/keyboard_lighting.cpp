@@ -59,140 +59,18 @@ std::optional<KeyEvent> KeyEventFromNotification(std::uint16_t code) {
 }
 
 bool KeyboardEffectHasStep(int id) {
-    return (id >= 1 && id <= 10) || (id >= 13 && id <= 24) || (id >= 26 && id <= 30) ||
-           (id >= 40 && id <= 45);
+    const EffectInfo* effect = FindEffect(EffectFamily::Keyboard, id);
+    return effect != nullptr && effect->pace != StepPace::EveryPass;
 }
 
 int KeyboardStepThreshold(int id, int speedIndex) {
-    if (!KeyboardEffectHasStep(id)) return -1;
-    const int speed = std::clamp(speedIndex, 0, 4);
-    if (id == 29) return 2;
-    int row = id;
-    if (id == 26) row = 6;
-    if (id == 27) row = 23;
-    return kSpeedTable[row][speed];
+    return StepThresholdOf(EffectOrPlayer(EffectFamily::Keyboard, id), speedIndex);
 }
 
 KeyboardLighting::KeyboardLighting(EngineSources sources, int ledCount)
     : LightingEngine(ledCount, sources) {
     keyToLed_.fill(255);
     for (int k = 0; k < kMaxLeds; ++k) keyToLed_[k] = Byte(k);
-}
-
-int KeyboardLighting::StepThreshold() const {
-    return KeyboardStepThreshold(settings_.effectId, settings_.speed);
-}
-
-void KeyboardLighting::RunCurrentStep() {
-    switch (settings_.effectId) {
-        case 1:
-            StepColumnWave();
-            break;
-        case 2:
-            StepColumnPulse();
-            break;
-        case 3:
-            StepRingsPulse();
-            break;
-        case 4:
-            StepSnakeWave();
-            break;
-        case 5:
-            StepStatic();
-            break;
-        case 6:
-            StepBreathing();
-            break;
-        case 7:
-            StepColumnFade();
-            break;
-        case 8:
-            StepNeighbourhoodGlow();
-            break;
-        case 9:
-        case 16:
-            StepRipple();
-            break;
-        case 10:
-            StepSingleKeyFlash();
-            break;
-        case 13:
-            StepScriptedShow();
-            break;
-        case 14:
-            StepRisingRipple();
-            break;
-        case 15:
-            StepTwinkle();
-            break;
-        case 17:
-            StepRain();
-            break;
-        case 18:
-            StepStaggeredPulse();
-            break;
-        case 19:
-            StepRowFadeWave();
-            break;
-        case 20:
-            StepSparkField();
-            break;
-        case 21:
-            StepCustomColours();
-            break;
-        case 22:
-            StepEdgeRipple();
-            break;
-        case 23:
-            StepBlink();
-            break;
-        case 24:
-            StepFill();
-            break;
-        case 26:
-            StepFourColourBreathing();
-            break;
-        case 27:
-            StepFourColourBlink();
-            break;
-        case 28:
-            StepOff();
-            break;
-        case 29:
-            StepSound();
-            break;
-        case 30:
-            StepExternalColour();
-            break;
-        case 40:
-            StepColourCycle();
-            break;
-        case 41:
-            StepRowWave();
-            break;
-        case 42:
-            StepColourDrift();
-            break;
-        case 43:
-            StepScriptedSweep();
-            break;
-        case 44:
-            StepLineRipple();
-            break;
-        case 45:
-            StepPresetColour();
-            break;
-        default:
-            PlayEffectList();
-            break;
-    }
-}
-
-void KeyboardLighting::OnSettingsApplied(const LightSettings& before) {
-    if (settings_.effectId != before.effectId || settings_.effectId == 21) {
-        ResetEffectState();
-        RunStartUp(settings_.effectId);
-    }
 }
 
 void KeyboardLighting::ResetEffectState() {
@@ -207,33 +85,36 @@ void KeyboardLighting::ResetEffectState() {
     state_.sweepState = 0;
 }
 
-void KeyboardLighting::RunStartUp(int effectId) {
-    switch (effectId) {
-        case 13:
+void KeyboardLighting::RunStartUp(StartUp startUp) {
+    ResetEffectState();
+    switch (startUp) {
+        case StartUp::ScriptedShow:
             state_.scriptState = 0;
             state_.endIndex = 132;
             state_.phase = 0;
             state_.phase2 = 0;
             break;
-        case 14:
+        case StartUp::SeedColumn9:
             state_.masks.SetBit(9, 6);
             break;
-        case 15:
+        case StartUp::ColumnStart:
             StartColumnStart();
             break;
-        case 18:
+        case StartUp::StaggeredPhases:
             StartStaggeredPhases();
             break;
-        case 20:
+        case StartUp::StaggeredTimers:
             StartStaggeredTimers();
             break;
-        case 21:
+        case StartUp::CustomColours:
             StartCustomColours();
             break;
-        case 22:
+        case StartUp::SeedColumn1:
             state_.masks.SetBit(1, 0);
             break;
-        default:
+        case StartUp::SpacedColours:
+        case StartUp::FadeRestart:  // not keyboard start-ups: the keyboard's usual one
+        case StartUp::None:
             for (int i = 0; i < kMaxLeds; ++i) state_.hue[i] = Byte(33 * (i + 1) % 192);
             break;
     }
@@ -289,7 +170,7 @@ void KeyboardLighting::SetCustomColours(std::span<const CustomColour> colours) {
 
 void KeyboardLighting::SetCustomColour(int led) {
     std::lock_guard lock(stateMutex_);
-    if (settings_.effectId != 21 || led < 0 || led >= frame_.size) return;
+    if (CurrentEffect().startUp != StartUp::CustomColours || led < 0 || led >= frame_.size) return;
     SetLed(led, settings_.colour, frame_.leds[led].level);
     frame_.leds[led].custom = 1;
     customColours_[led] = {settings_.colour, 1};
@@ -318,17 +199,16 @@ void KeyboardLighting::OnLedKeyEvent(int led, int kind) {
     auto& L = state_.level;
     auto& S = state_.keyState;
     auto& P = state_.pressed;
-    switch (settings_.effectId) {
-        case 9:
-        case 44:
+    switch (CurrentEffect().keys) {
+        case KeyReaction::Seed:
             if (kind == kKeyDown) SeedMasks(state_.masks, led);
             break;
-        case 10:
+        case KeyReaction::Flash:
             S[led] = Byte(kind);
             L[led] = 255;
             state_.hue[led] = RandomMod(192);
             break;
-        case 8: {
+        case KeyReaction::Glow: {
             int col = 0;
             int row = 0;
             const bool inGrid = FindCell(led, col, row);
@@ -370,7 +250,8 @@ void KeyboardLighting::OnLedKeyEvent(int led, int kind) {
             if (!nextToHeld(led)) S[led] = 2;
             break;
         }
-        default:
+        case KeyReaction::None:
+        case KeyReaction::Press:
             break;
     }
 }
@@ -387,7 +268,7 @@ void KeyboardLighting::FeedAudioLevels(std::span<const std::int32_t> levels) {
     levels_ = {};
     std::copy_n(levels.begin(), std::min<std::size_t>(levels.size(), kSoundLevelCount),
                 levels_.begin());
-    if (settings_.effectId == 29 && audio_.style == 2) {
+    if (CurrentEffect().feed == EffectFeed::SoundLevels && audio_.style == 2) {
         const auto fed = levels_;
         levels_ = {};
         DetectBeat(fed);

@@ -41,7 +41,7 @@ class KeyboardLighting : public LightingEngine {
     // The keyboard has 170 LEDs; a smaller count limits the frame (effects write nothing beyond).
     explicit KeyboardLighting(EngineSources sources = {}, int ledCount = kMaxLeds);
 
-    int StepThreshold() const override;
+    EffectFamily Family() const override { return EffectFamily::Keyboard; }
 
     // Key code (the device's key table position) to LED; 255 marks an unknown key. The default
     // maps code k to LED k for k below 170.
@@ -53,58 +53,52 @@ class KeyboardLighting : public LightingEngine {
     void FeedAudioLevels(std::span<const std::int32_t> levels);
     void FeedAudioBands(std::span<const std::int32_t> values);
 
-    // The custom colours that effect 21 loads at its start-up (first 170 taken).
+    // The custom colours that the custom-colour effect loads at its start-up (first 170 taken).
     void SetCustomColours(std::span<const CustomColour> colours);
-    // Gives one LED the panel's colour and its custom flag, only in effect 21.
+    // Gives one LED the panel's colour and its custom flag, only in the custom-colour effect.
     void SetCustomColour(int led);
 
     // --- state changes named by the catalogue
     void ResetEffectState();
-    void RunStartUp(int effectId);
+    // Clears the effect state (ResetEffectState) and puts the start-up in place.
+    void RunStartUp(StartUp startUp) override;
 
-    // --- the catalogue (one step per effect)
-    void StepColumnWave();          // 1
-    void StepColumnPulse();         // 2
-    void StepRingsPulse();          // 3
-    void StepSnakeWave();           // 4
-    void StepStatic() override;     // 5
-    void StepBreathing() override;  // 6
-    void StepColumnFade();          // 7
-    void StepNeighbourhoodGlow();   // 8
-    void StepRipple();              // 9, 16
-    void StepSingleKeyFlash();      // 10
-    void StepScriptedShow();        // 13
-    void StepRisingRipple();        // 14
-    void StepTwinkle();             // 15
-    void StepRain();                // 17
-    void StepStaggeredPulse();      // 18
-    void StepRowFadeWave();         // 19
-    void StepSparkField();          // 20
-    void StepCustomColours();       // 21
-    void StepEdgeRipple();          // 22
-    void StepBlink() override;      // 23
-    void StepFill();                // 24
-    // 26: StepFourColourBreathing
-    void StepFourColourBlink() override;  // 27
-    // 28: StepOff
-    void StepSound();           // 29
-    void StepExternalColour();  // 30
-    // 40: StepColourCycle
-    void StepRowWave();        // 41
-    void StepColourDrift();    // 42
-    void StepScriptedSweep();  // 43
-    void StepLineRipple();     // 44
-    void StepPresetColour();   // 45
+    // --- the steps of the catalogue (effect_catalogue.cpp says which id runs which)
+    void StepColumnWave();
+    void StepColumnPulse();
+    void StepRingsPulse();
+    void StepSnakeWave();
+    void StepStatic() override;
+    void StepBreathing() override;
+    void StepColumnFade();
+    void StepNeighbourhoodGlow();
+    void StepRipple();
+    void StepSingleKeyFlash();
+    void StepScriptedShow();
+    void StepRisingRipple();
+    void StepTwinkle();
+    void StepRain();
+    void StepStaggeredPulse();
+    void StepRowFadeWave();
+    void StepSparkField();
+    void StepCustomColours();
+    void StepEdgeRipple();
+    void StepBlink() override;
+    void StepFill();
+    void StepFourColourBlink() override;
+    void StepSound();
+    void StepExternalColour();
+    void StepRowWave();
+    void StepColourDrift();
+    void StepScriptedSweep();
+    void StepLineRipple();
+    void StepPresetColour();
 
     // SpreadMasks mark: every cell of a set bit gets L = 255 (and a random H when colourful).
     void MarkMasks();
 
     const std::array<std::int32_t, kSoundLevelCount>& SoundLevels() const { return levels_; }
     const std::array<std::int32_t, kGridColumns>& ColumnLatches() const { return latches_; }
-
-  protected:
-    void RunCurrentStep() override;
-    void OnSettingsApplied(const LightSettings& before) override;
 
   private:
     void StartColumnStart();

@@ -54,6 +54,23 @@ LightSettings LightingEngine::Settings() const {
     return settings_;
 }
 
+int LightingEngine::StepThreshold() const {
+    return StepThresholdOf(CurrentEffect(), settings_.speed);
+}
+
+void LightingEngine::RunCurrentStep() { CurrentEffect().step(*this); }
+
+void LightingEngine::OnSettingsApplied(const LightSettings& before) {
+    const EffectInfo& effect = CurrentEffect();
+    if (settings_.effectId != before.effectId || effect.restartOnApply) RunStartUp(effect.startUp);
+}
+
+void LightingEngine::RunStartUp(StartUp startUp) {
+    if (startUp != StartUp::FadeRestart) return;
+    ClearDecay();
+    state_.ring[0] = 1;
+}
+
 void LightingEngine::Step() {
     std::lock_guard lock(stateMutex_);
     RunCurrentStep();

@@ -9,6 +9,7 @@
 #include <span>
 #include <vector>
 
+#include "lighting/effect_catalogue.h"
 #include "lighting/effect_lists.h"
 #include "lighting/effect_state.h"
 #include "lighting/frame_exchange.h"
@@ -60,9 +61,15 @@ class LightingEngine {
     void SetLedEffectList(std::span<const LedEffectRecord> records);
     void SetTimedEffects(std::span<const TimedEffectEntry> entries);
 
+    // The family whose effect catalogue the engine runs.
+    virtual EffectFamily Family() const = 0;
+    // The catalogue row of the current effect (the effect-list player for an unknown id). Reads
+    // the settings: call it with the state lock held, or from the thread that applies them.
+    const EffectInfo& CurrentEffect() const { return EffectOrPlayer(Family(), settings_.effectId); }
+
     // Ticks between two steps of the current effect; -1 when the effect has no step of its own
     // and the effect-list player runs on every pass.
-    virtual int StepThreshold() const = 0;
+    virtual int StepThreshold() const;
     virtual bool AppliesOverlays() const { return true; }
 
     // --- the whole-device steps and helpers every kind shares
@@ -100,9 +107,13 @@ class LightingEngine {
 
   protected:
     // Runs the step of settings_.effectId (the state lock is held).
-    virtual void RunCurrentStep() = 0;
-    // Called with the state lock held when settings arrive; `before` are the old ones.
-    virtual void OnSettingsApplied(const LightSettings& before) = 0;
+    virtual void RunCurrentStep();
+    // Called with the state lock held when settings arrive; `before` are the old ones. A new
+    // effect id (or an effect that restarts on every apply) runs the effect's start-up.
+    virtual void OnSettingsApplied(const LightSettings& before);
+    // Puts a start-up in place; the base does the fade restart of the small devices and
+    // nothing for start-ups that are not its own.
+    virtual void RunStartUp(StartUp startUp);
 
     void SetLed(int led, Rgb colour, std::uint8_t level);
     void SetLedLevel(int led, std::uint8_t level);

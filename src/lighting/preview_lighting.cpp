@@ -16,72 +16,17 @@ Rgb PhaseColour(std::uint8_t v) { return kColourWheel[v < 192 ? v : v - 192]; }
 }  // namespace
 
 int MouseStepThreshold(int effectId, int speedIndex) {
-    const int speed = std::clamp(speedIndex, 0, 4);
-    if (effectId == 5) return kMouseSweepThresholds[speed];
-    if (effectId >= 0 && effectId <= 9) return kPreviewThresholds[speed];
-    return -1;
+    return StepThresholdOf(EffectOrPlayer(EffectFamily::Mouse, effectId), speedIndex);
 }
 
 int PadStepThreshold(int effectId, int speedIndex) {
-    const int speed = std::clamp(speedIndex, 0, 4);
-    if ((effectId >= 0 && effectId <= 4) || (effectId >= 6 && effectId <= 8)) {
-        return kPreviewThresholds[speed];
-    }
-    return -1;
+    return StepThresholdOf(EffectOrPlayer(EffectFamily::Pad, effectId), speedIndex);
 }
 
 // --- mouse
 
 MouseLighting::MouseLighting(int ledCount, EngineSources sources)
     : LightingEngine(ledCount, sources) {
-    state_.ring[0] = 1;
-}
-
-int MouseLighting::StepThreshold() const {
-    return MouseStepThreshold(settings_.effectId, settings_.speed);
-}
-
-void MouseLighting::RunCurrentStep() {
-    switch (settings_.effectId) {
-        case 0:
-            StepWave();
-            break;
-        case 1:
-            StepColourCycle();
-            break;
-        case 2:
-            StepBreathing();
-            break;
-        case 3:
-            StepStatic();
-            break;
-        case 4:
-            StepBlink();
-            break;
-        case 5:
-            StepGroupSweep();
-            break;
-        case 6:
-            StepReactive();
-            break;
-        case 7:
-            StepFourColourBreathing();
-            break;
-        case 8:
-            StepFourColourBlink();
-            break;
-        case 9:
-            StepOff();
-            break;
-        default:
-            PlayEffectList();
-            break;
-    }
-}
-
-void MouseLighting::OnSettingsApplied(const LightSettings& before) {
-    if (settings_.effectId == before.effectId) return;
-    ClearDecay();
     state_.ring[0] = 1;
 }
 
@@ -145,6 +90,7 @@ void MouseLighting::StepReactive() {
 
 void MouseLighting::OnPress() {
     std::lock_guard lock(stateMutex_);
+    if (CurrentEffect().keys != KeyReaction::Press) return;
     for (int led = 0; led < frame_.size; ++led) {
         state_.pressPhase[led] = 1;
         state_.pressLevel[led] = 255;
@@ -155,48 +101,6 @@ void MouseLighting::OnPress() {
 // --- mouse pad
 
 PadLighting::PadLighting(int ledCount, EngineSources sources) : LightingEngine(ledCount, sources) {
-    state_.ring[0] = 1;
-}
-
-int PadLighting::StepThreshold() const {
-    return PadStepThreshold(settings_.effectId, settings_.speed);
-}
-
-void PadLighting::RunCurrentStep() {
-    switch (settings_.effectId) {
-        case 0:
-            StepWave();
-            break;
-        case 1:
-            StepColourCycle();
-            break;
-        case 2:
-            StepBreathing();
-            break;
-        case 3:
-            StepStatic();
-            break;
-        case 4:
-            StepBlink();
-            break;
-        case 6:
-            StepLedSweep();
-            break;
-        case 7:
-            StepPairSweep();
-            break;
-        case 8:
-            StepOff();
-            break;
-        default:
-            PlayEffectList();
-            break;
-    }
-}
-
-void PadLighting::OnSettingsApplied(const LightSettings& before) {
-    if (settings_.effectId == before.effectId) return;
-    ClearDecay();
     state_.ring[0] = 1;
 }
 
@@ -275,6 +179,8 @@ void PadLighting::StepLedSweep() {
 // --- headset
 
 HeadsetLighting::HeadsetLighting(EngineSources sources) : PadLighting(kHeadsetLedCount, sources) {}
+
+EffectFamily HeadsetLighting::Family() const { return EffectFamily::Headset; }
 
 void HeadsetLighting::StepWave() {
     if (settings_.colourful != 0) {

@@ -18,25 +18,22 @@ class MouseLighting : public LightingEngine {
   public:
     explicit MouseLighting(int ledCount = kMouseLedCount, EngineSources sources = {});
 
-    int StepThreshold() const override;
+    EffectFamily Family() const override { return EffectFamily::Mouse; }
     bool AppliesOverlays() const override { return false; }
 
     void StepWave();
     void StepGroupSweep();
     void StepReactive();
-    // A button press while the effect is reactive: every LED rises again with a new colour.
+    // A button press: in the reactive effect every LED rises again with a new colour; other
+    // effects ignore it.
     void OnPress();
-
-  protected:
-    void RunCurrentStep() override;
-    void OnSettingsApplied(const LightSettings& before) override;
 };
 
 class PadLighting : public LightingEngine {
   public:
     explicit PadLighting(int ledCount = kPadLedCount, EngineSources sources = {});
 
-    int StepThreshold() const override;
+    EffectFamily Family() const override { return EffectFamily::Pad; }
 
     virtual void StepWave();
     void StepPairSweep();
@@ -45,14 +42,13 @@ class PadLighting : public LightingEngine {
     void StartDecayGroup() override;
 
   protected:
-    void RunCurrentStep() override;
-    void OnSettingsApplied(const LightSettings& before) override;
     Rgb SweepColour(int firstLed, bool keep);
 };
 
 class HeadsetLighting : public PadLighting {
   public:
     explicit HeadsetLighting(EngineSources sources = {});
+    EffectFamily Family() const override;
     void StepWave() override;
 };
 

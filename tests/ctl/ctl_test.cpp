@@ -107,14 +107,62 @@ TEST(Ctl, HidDecodeDescribesEachTopLevelCollection) {
     }
 }
 
+TEST(Ctl, EffectListPrintsEachFamilysCatalogue) {
+    const CtlRun run = Ctl("effect list --json");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Json::Value rows = ParseJson(run.out);
+    ASSERT_TRUE(rows.isArray());
+    std::map<std::string, std::map<int, Json::Value>> byDevice;
+    for (const Json::Value& row : rows) {
+        for (const char* key : {"Device", "Id", "Name", "Pace", "SpeedRow", "Ticks", "StartUp",
+                                "RestartOnApply", "Keys", "Feed"})
+            EXPECT_TRUE(row.isMember(key)) << key;
+        EXPECT_TRUE(byDevice[row["Device"].asString()].emplace(row["Id"].asInt(), row).second)
+            << row["Device"].asString() << " lists id " << row["Id"].asInt() << " twice";
+    }
+    ASSERT_EQ(byDevice.size(), 4u);
+    EXPECT_EQ(byDevice["keyboard"].size(), 34u);
+    EXPECT_EQ(byDevice["mouse"].size(), 10u);
+    EXPECT_EQ(byDevice["pad"].size(), 9u);
+    EXPECT_EQ(byDevice["headset"].size(), 9u);
+    EXPECT_FALSE(byDevice["keyboard"].count(11));
+    const Json::Value& ripple = byDevice["keyboard"][9];
+    EXPECT_EQ(ripple["Name"].asString(), "light_effect_ripple");
+    EXPECT_EQ(ripple["Keys"].asString(), "seed");
+    EXPECT_EQ(ripple["SpeedRow"].asInt(), 9);
+    EXPECT_EQ(ripple["Ticks"], ParseJson("[10, 8, 5, 3, 1]"));
+    EXPECT_EQ(byDevice["keyboard"][29]["Feed"].asString(), "sound-levels");
+    EXPECT_EQ(byDevice["keyboard"][29]["Ticks"], ParseJson("[2, 2, 2, 2, 2]"));
+    EXPECT_TRUE(byDevice["keyboard"][21]["RestartOnApply"].asBool());
+    EXPECT_EQ(byDevice["mouse"][5]["Ticks"], ParseJson("[16, 12, 8, 4, 2]"));
+    EXPECT_EQ(byDevice["pad"][5]["Pace"].asString(), "every-pass");
+    EXPECT_TRUE(byDevice["pad"][5]["SpeedRow"].isNull());
+
+    const CtlRun pad = Ctl("effect list --device pad --json");
+    ASSERT_EQ(pad.status, 0) << pad.err;
+    const Json::Value padRows = ParseJson(pad.out);
+    ASSERT_EQ(padRows.size(), 9u);
+    for (const Json::Value& row : padRows) EXPECT_EQ(row["Device"].asString(), "pad");
+
+    // An id the family does not have is refused with the family's ids.
+    const CtlRun unknown = Ctl("effect frames --device mouse --id 3,10 --json");
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_TRUE(unknown.out.empty());
+    EXPECT_NE(
+        unknown.err.find("effect 10 is not a mouse effect (its effects: 0,1,2,3,4,5,6,7,8,9)"),
+        std::string::npos)
+        << unknown.err;
+}
+
 TEST(Ctl, MistakesGiveAClearErrorAndAStatus) {
     struct Case {
         const char* arguments;
         int status;
     };
-    for (const Case& c :
-         {Case{"", 2}, Case{"frobnicate", 2}, Case{"hid", 2}, Case{"hid list --bogus", 2},
-          Case{"hid decode /nonexistent/file", 1}, Case{"device", 2}}) {
+    for (const Case& c : {Case{"", 2}, Case{"frobnicate", 2}, Case{"hid", 2},
+                          Case{"hid list --bogus", 2}, Case{"hid decode /nonexistent/file", 1},
+                          Case{"device", 2}, Case{"effect list --device lamp", 2},
+                          Case{"effect list --device", 2}, Case{"effect list --bogus", 2}}) {
         SCOPED_TRACE(c.arguments);
         const CtlRun run = Ctl(c.arguments);
         EXPECT_EQ(run.status, c.status);
