@@ -32,16 +32,16 @@ TEST_F(MacroDeletionTest, DeletingMacro1RepairsEveryProfile) {
     const auto defaults = Root() / "keyboard.Json";
     Json::Value document;
     document["Device"][0]["KeyList"] = KeyList();
-    WriteJsonFile(defaults, document);
+    ASSERT_TRUE(WriteJsonFile(defaults, document));
 
     ProfileManager profiles;
     profiles.SetFolders(folder, defaults);
-    profiles.InitProfileList();
-    profiles.NewProfile();
-    profiles.SelectProfile(0);
+    ASSERT_TRUE(profiles.InitProfileList());
+    ASSERT_TRUE(profiles.NewProfile());
+    ASSERT_TRUE(profiles.SelectProfile(0));
 
     MacroStore macros(folder);
-    for (int i = 0; i < 4; ++i) macros.AddMacro();
+    for (int i = 0; i < 4; ++i) ASSERT_TRUE(macros.AddMacro());
     const std::string deletedGuid = macros.ReadMacroList()[1].guid;
 
     CKeyboardProfiledata current;

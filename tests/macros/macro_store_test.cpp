@@ -28,8 +28,8 @@ TEST_F(MacroStoreTest, NamesTakeTheFirstFreeNumberIgnoringCaseUpToFifty) {
 
 TEST_F(MacroStoreTest, RenameRefusesEmptyAndUsedNames) {
     MacroStore store(Root());
-    store.AddMacro();
-    store.AddMacro();
+    ASSERT_TRUE(store.AddMacro());
+    ASSERT_TRUE(store.AddMacro());
     EXPECT_EQ(store.RenameMacro(0, ""), MacroStore::kEmptyNameMarker);
     EXPECT_EQ(store.RenameMacro(0, "MACRO_1"), "") << "its own name, other case";
     EXPECT_EQ(store.RenameMacro(0, "macro_2"), "");
