@@ -75,9 +75,4 @@ AsideResult SetAsideDamagedFile(const std::filesystem::path& path) {
     return KeepFileAside(path);
 }
 
-std::string AsideNotice(const std::filesystem::path& file, const AsideResult& aside) {
-    return "\"" + file.string() + "\" could not be used; its content was kept as \"" +
-           aside.keptAs.string() + "\"";
-}
-
 }  // namespace qx

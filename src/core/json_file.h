@@ -37,8 +37,4 @@ struct AsideResult {
 // caller decides whether its shape is usable and calls KeepFileAside itself).
 [[nodiscard]] AsideResult SetAsideDamagedFile(const std::filesystem::path& path);
 
-// The user-facing sentence for a file kept aside: "<file> could not be read; its content was
-// kept as <aside>".
-std::string AsideNotice(const std::filesystem::path& file, const AsideResult& aside);
-
 }  // namespace qx
