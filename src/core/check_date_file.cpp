@@ -1,20 +1,21 @@
 #include "core/check_date_file.h"
 
+#include "core/diagnostics.h"
 #include "core/json_file.h"
 #include "core/json_value.h"
-#include "core/paths.h"
 #include "core/time_stamp.h"
+#include "platform/user_folders.h"
 
 namespace qx {
 
-std::filesystem::path CheckDateFilePath() { return UserFolder() / "updatetime.config"; }
+std::filesystem::path CheckDateFilePath() { return platform::UserFolder() / "updatetime.config"; }
 
 std::string ReadOrStampCheckDate(const std::filesystem::path& path) {
     const Json::Value document = ReadJsonFile(path);
     const Json::Value& value = json::Get(json::Get(document, "updatelasttime"), "value");
     if (value.isString()) return value.asString();
     const std::string today = TodayDateText();
-    WriteCheckDate(today, path);
+    if (!WriteCheckDate(today, path)) DebugLine("check date not stored: " + path.string());
     return today;
 }
 

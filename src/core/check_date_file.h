@@ -10,11 +10,11 @@ namespace qx {
 std::filesystem::path CheckDateFilePath();  // UserFolder() / "updatetime.config"
 
 // The stored date; when the file has none (missing, unreadable, wrong type), today's date is
-// written into it and returned.
+// written into it and returned (a failed write only means the next start stamps it again).
 std::string ReadOrStampCheckDate(const std::filesystem::path& path = CheckDateFilePath());
 
 // Stores a date ("%d-%d-%d"); other members of the file are kept.
-bool WriteCheckDate(const std::string& date,
-                    const std::filesystem::path& path = CheckDateFilePath());
+[[nodiscard]] bool WriteCheckDate(const std::string& date,
+                                  const std::filesystem::path& path = CheckDateFilePath());
 
 }  // namespace qx

@@ -7,13 +7,19 @@
 #include <exception>
 #include <optional>
 
-#include "core/atomic_file.h"
 #include "core/diagnostics.h"
+#include "platform/atomic_file.h"
 
 namespace qx {
+namespace {
+
+// Far more than any folder should ever collect; past it the file is left alone.
+constexpr int kMaxAsideCopies = 1000;
+
+}  // namespace
 
 Json::Value ReadJsonFile(const std::filesystem::path& path) {
-    const std::optional<std::string> text = ReadWholeFile(path);
+    const std::optional<std::string> text = platform::ReadWholeFile(path);
     DebugLine("readjsonFile 错误吗：：" + std::to_string(text ? 0 : errno));
     if (!text || text->empty()) {
         DebugLine(path.string());
@@ -42,15 +48,31 @@ std::string StyledJsonText(const Json::Value& value) {
 }
 
 bool WriteJsonFile(const std::filesystem::path& path, const Json::Value& value) {
-    return WriteFileAtomically(path, StyledJsonText(value));
+    return platform::WriteFileAtomically(path, StyledJsonText(value));
 }
 
-void SetAsideDamagedFile(const std::filesystem::path& path) {
-    const std::optional<std::string> text = ReadWholeFile(path);
-    if (!text || text->empty() || !ReadJsonFile(path).isNull()) return;
-    std::filesystem::path aside = path;
-    aside += ".damaged";
-    WriteFileAtomically(aside, *text);
+AsideResult KeepFileAside(const std::filesystem::path& path) {
+    const std::optional<std::string> text = platform::ReadWholeFile(path);
+    if (!text || text->empty()) return {};
+    for (int n = 1; n <= kMaxAsideCopies; ++n) {
+        std::filesystem::path aside = path;
+        aside += n == 1 ? std::string(".damaged") : ".damaged-" + std::to_string(n);
+        if (const std::optional<std::string> kept = platform::ReadWholeFile(aside)) {
+            if (*kept == *text) return {true, aside};
+            continue;
+        }
+        // Created, never replaced: a name another writer took meanwhile is skipped.
+        if (platform::CreateFileAtomically(aside, *text)) return {true, aside};
+        if (errno != EEXIST) return {false, {}};
+    }
+    errno = EEXIST;
+    return {false, {}};
+}
+
+AsideResult SetAsideDamagedFile(const std::filesystem::path& path) {
+    const std::optional<std::string> text = platform::ReadWholeFile(path);
+    if (!text || text->empty() || !ReadJsonFile(path).isNull()) return {};
+    return KeepFileAside(path);
 }
 
 }  // namespace qx

@@ -2,11 +2,13 @@
 
 #include "core/json_file.h"
 #include "core/json_value.h"
-#include "core/paths.h"
+#include "platform/user_folders.h"
 
 namespace qx {
 
-std::filesystem::path LanguageListPath() { return DefaultDataFolder() / "Language.config"; }
+std::filesystem::path LanguageListPath() {
+    return platform::DefaultDataFolder() / "Language.config";
+}
 
 std::vector<LanguageEntry> ReadLanguageList(const std::filesystem::path& path) {
     const Json::Value languages = json::Get(ReadJsonFile(path), "Language");

@@ -9,8 +9,8 @@
 
 #include "core/device_kind.h"
 #include "core/json_file.h"
-#include "core/paths.h"
 #include "ctl/commands.h"
+#include "platform/user_folders.h"
 #include "profiles/audio_style_store.h"
 #include "profiles/basic_profiledata.h"
 #include "profiles/profile_manager.h"
@@ -52,6 +52,12 @@ int Usage(Context& context, const std::string& message) {
 int Fail(Context& context, const std::string& message) {
     context.err << "qx580ctl profile: " << message << "\n";
     return kExitFailure;
+}
+
+// A write failure names the file and its folder; a refusal gets the action's own reason.
+int Fail(Context& context, const ProfileStatus& status, const std::string& refusal) {
+    if (status.code == ProfileStatus::Code::WriteFailed) return Fail(context, status.error);
+    return Fail(context, refusal);
 }
 
 void PrintList(Context& context, const ProfileManager& manager, bool asJson) {
@@ -104,21 +110,33 @@ int RunProfileCommand(Context& context, Args args) {
                                                                                                : 1;
     if (words.size() != expected) return Usage(context, "wrong arguments for \"" + action + "\"");
 
-    const std::filesystem::path folder = UserDeviceFolder(family->folder);
-    const std::filesystem::path defaults = DefaultProfilePath(family->folder);
+    std::error_code folderError;
+    const std::filesystem::path folder = platform::UserDeviceFolder(family->folder, &folderError);
+    const std::filesystem::path defaults = platform::DefaultProfilePath(family->folder);
     ProfileManager manager;
     manager.SetDeviceKind(family->kind);
     manager.SetFolders(folder, defaults);
-    manager.InitProfileList();
+    if (ProfileStatus status = manager.InitProfileList(); !status) {
+        if (folderError) {
+            return Fail(context, "could not create the folder \"" + folder.string() +
+                                     "\": " + folderError.message());
+        }
+        return Fail(context, status,
+                    "could not load the profile list in \"" + folder.string() + "\"");
+    }
+    if (manager.Recovery())
+        context.err << "qx580ctl profile: " << manager.Recovery()->Message() << "\n";
 
     if (action == "list") {
         // Nothing more: the list is printed below.
     } else if (action == "new") {
-        if (!manager.NewProfile()) {
-            return Fail(context, "a device keeps at most 50 profiles; none was added");
+        if (ProfileStatus status = manager.NewProfile(); !status) {
+            return Fail(context, status, "a device keeps at most 50 profiles; none was added");
         }
     } else if (action == "copy") {
-        if (!manager.CopyProfile()) return Fail(context, "no profile is selected");
+        if (ProfileStatus status = manager.CopyProfile(); !status) {
+            return Fail(context, status, "no profile is selected");
+        }
     } else if (action == "rename") {
         switch (manager.RenameProfile(words[1])) {
             case ProfileManager::RenameResult::Done:
@@ -132,9 +150,13 @@ int RunProfileCommand(Context& context, Args args) {
                 return kExitBlankName;
             case ProfileManager::RenameResult::NoSelection:
                 return Fail(context, "no profile is selected");
+            case ProfileManager::RenameResult::WriteFailed:
+                return Fail(context, manager.LastError());
         }
     } else if (action == "delete") {
-        if (!manager.DeleteProfile()) return Fail(context, "the only profile cannot be deleted");
+        if (ProfileStatus status = manager.DeleteProfile(); !status) {
+            return Fail(context, status, "the only profile cannot be deleted");
+        }
     } else if (action == "select") {
         int index = -1;
         const std::string& text = words[1];
@@ -142,31 +164,43 @@ int RunProfileCommand(Context& context, Args args) {
         if (error != std::errc() || end != text.data() + text.size()) {
             return Usage(context, "select needs a profile number");
         }
-        if (index < 0 || index >= static_cast<int>(manager.Names().size())) {
-            return Fail(context, "there is no profile " + text);
+        if (ProfileStatus status = manager.SelectProfile(index); !status) {
+            return Fail(context, status, "there is no profile " + text);
         }
-        manager.SelectProfile(index);
         // Loading the selected profile gives a new or damaged profile file the default block.
         CBasicProfiledata data;
         data.SetDefaultPath(defaults);
         data.SetProfilePath(manager.CurrentProfilePath());
         data.Load(manager.CurrentProfilePath());
+        if (data.LoadWriteFailed()) {
+            return Fail(context, "could not write the default settings into \"" +
+                                     manager.CurrentProfilePath().string() + "\"");
+        }
     } else if (action == "export") {
-        if (!manager.ExportProfile(words[1])) {
-            return Fail(context, "could not export the selected profile to \"" + words[1] + "\"");
+        if (ProfileStatus status = manager.ExportProfile(words[1]); !status) {
+            return Fail(context, status,
+                        "could not export the selected profile to \"" + words[1] + "\"");
         }
     } else if (action == "import") {
-        if (!ProfileManager::IsImportable(words[1])) {
+        const ProfileStatus status = manager.ImportProfile(words[1]);
+        if (status.code == ProfileStatus::Code::Refused) {
             return Fail(context, "\"" + words[1] +
                                      "\" is not a profile file (JSON with \"profilename\" and "
                                      "\"profileUUID\")");
         }
-        manager.ImportProfile(words[1]);
+        if (!status) return Fail(context, status.error);
     } else if (action == "reset") {
-        if (!manager.ResetProfile()) return Fail(context, "the selected profile cannot be reset");
+        if (ProfileStatus status = manager.ResetProfile(); !status) {
+            return Fail(context, status, "the selected profile cannot be reset");
+        }
         // The reset flow also restores the sound-lighting styles.
         AudioStyleStore styles;
-        styles.ResetAudioStyles();
+        if (!styles.ResetAudioStyles()) {
+            return Fail(context,
+                        "the profile was reset, but the sound-lighting styles could not "
+                        "be restored in \"" +
+                            platform::UserFolder().string() + "\"");
+        }
     } else {
         return Usage(context, "unknown action \"" + action + "\"");
     }

@@ -36,6 +36,7 @@ MacroDeletion DeleteMacroWithKeyRepair(MacroStore& macros, const ProfileManager&
                                        CBasicProfiledata& current, int number) {
     MacroDeletion result;
     if (number < 0 || number >= static_cast<int>(macros.ReadMacroList().size())) return result;
+    bool anyRepaired = false;
     const int count = profiles.GetProfileCount();
     for (int i = 0; i < count; ++i) {
         if (i == profiles.GetSelectedIndex()) continue;
@@ -45,13 +46,24 @@ MacroDeletion DeleteMacroWithKeyRepair(MacroStore& macros, const ProfileManager&
         std::vector<KeyAssignRecord> list = current.GetImportedKeyList();
         if (RepairKeyListForDeletedMacro(list, number)) {
             current.SetImportedKeyList(list);
-            current.SaveImportedBlock(path);
+            if (current.SaveImportedBlock(path)) {
+                anyRepaired = true;
+            } else {
+                result.unsaved.push_back(path);
+            }
         }
     }
     std::vector<KeyAssignRecord> list = current.GetKeyList();
     result.currentChanged = RepairKeyListForDeletedMacro(list, number);
     current.SetKeyList(list);
-    current.Save();
+    if (current.Save()) {
+        anyRepaired = anyRepaired || result.currentChanged;
+    } else if (result.currentChanged) {
+        result.unsaved.push_back(current.GetProfilePath());
+    }
+    // When no profile could be repaired the macro stays, and every key still plays what it
+    // played. Once some were repaired the macro goes, so that their renumbered keys are right.
+    if (!result.unsaved.empty() && !anyRepaired) return result;
     result.removedPosition = macros.DeleteMacro(number);
     return result;
 }

@@ -3,6 +3,7 @@
 // renumbering. The confirmation questions are the caller's.
 #pragma once
 
+#include <filesystem>
 #include <vector>
 
 #include "profiles/profile_records.h"
@@ -25,12 +26,16 @@ bool KeyListUsesMacro(const std::vector<KeyAssignRecord>& list, int number);
 bool RepairKeyListForDeletedMacro(std::vector<KeyAssignRecord>& list, int number);
 
 struct MacroDeletion {
-    int removedPosition = -1;     // as DeleteMacro returns it
+    int removedPosition = -1;     // as DeleteMacro returns it; -1 when nothing was deleted
     bool currentChanged = false;  // the current profile's key list changed
+    // Profiles whose repaired key list could not be written; they still name the macro by its
+    // old number.
+    std::vector<std::filesystem::path> unsaved;
 };
 
 // Repairs every other profile of the list (through the imported block), then the current
-// profile (stored and saved), then deletes the macro and its file.
+// profile (stored and saved), then deletes the macro and its file. When no repair could be
+// written at all the macro is not deleted.
 MacroDeletion DeleteMacroWithKeyRepair(MacroStore& macros, const ProfileManager& profiles,
                                        CBasicProfiledata& current, int number);
 

@@ -2,13 +2,14 @@
 
 #include <system_error>
 
-#include "core/atomic_file.h"
+#include "core/diagnostics.h"
 #include "core/file_names.h"
 #include "core/json_file.h"
 #include "core/json_value.h"
 #include "core/text_compare.h"
 #include "core/time_stamp.h"
 #include "macros/macro_event.h"
+#include "platform/atomic_file.h"
 
 namespace qx {
 
@@ -31,7 +32,8 @@ std::vector<MacroInfo> MacroStore::ReadMacroList() const {
 
 bool MacroStore::WriteList(const std::vector<MacroInfo>& list, Json::Value document) const {
     if (!document.isObject()) {
-        SetAsideDamagedFile(ListPath());
+        // A list of another shape is kept before it is replaced, or left alone.
+        if (!KeepFileAside(ListPath()).ok) return false;
         document = Json::Value(Json::objectValue);
     }
     Json::Value info(Json::arrayValue);
@@ -87,12 +89,17 @@ std::string MacroStore::RenameMacro(int position, const std::string& name) {
 int MacroStore::DeleteMacro(int position) {
     std::vector<MacroInfo> list = ReadMacroList();
     if (position < 0 || position >= static_cast<int>(list.size())) return -1;
-    if (const std::filesystem::path file = MacroFilePath(list[position].guid); !file.empty()) {
+    const std::string guid = list[position].guid;
+    list.erase(list.begin() + position);
+    // The entry leaves the list before its file goes: a failure never leaves an entry whose
+    // file is gone.
+    if (!WriteList(list, ReadJsonFile(ListPath()))) return -1;
+    bool shared = false;
+    for (const MacroInfo& macro : list) shared = shared || macro.guid == guid;
+    if (const std::filesystem::path file = MacroFilePath(guid); !file.empty() && !shared) {
         std::error_code ignored;
         std::filesystem::remove(file, ignored);
     }
-    list.erase(list.begin() + position);
-    WriteList(list, ReadJsonFile(ListPath()));
     return position;
 }
 
@@ -129,7 +136,13 @@ std::string MacroStore::ImportMacro(const std::filesystem::path& path) {
     if (!ReadJsonFile(path).isObject()) return "";
     const std::optional<MacroInfo> macro = AddMacro();
     if (!macro) return "";
-    CopyFileAtomically(path, MacroFilePath(macro->guid));
+    if (!platform::CopyFileAtomically(path, MacroFilePath(macro->guid))) {
+        // The entry is taken back so that the list names no macro without its file.
+        std::vector<MacroInfo> list = ReadMacroList();
+        std::erase_if(list, [&](const MacroInfo& m) { return m.guid == macro->guid; });
+        if (!WriteList(list, ReadJsonFile(ListPath()))) DebugLine("macro entry left without file");
+        return "";
+    }
     return macro->name;
 }
 
@@ -137,7 +150,7 @@ bool MacroStore::ExportMacro(int position, const std::filesystem::path& path) co
     const std::vector<MacroInfo> list = ReadMacroList();
     if (position < 0 || position >= static_cast<int>(list.size()) || path.empty()) return false;
     const std::filesystem::path file = MacroFilePath(list[position].guid);
-    return !file.empty() && CopyFileAtomically(file, path);
+    return !file.empty() && platform::CopyFileAtomically(file, path);
 }
 
 }  // namespace qx

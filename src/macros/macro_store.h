@@ -35,25 +35,27 @@ class MacroStore {
 
     // Appends "macro_N" (the smallest N whose name is free, ignoring case) with a fresh
     // identifier; no ".mac" file is written yet. Nothing when 50 macros exist.
-    std::optional<MacroInfo> AddMacro();
+    [[nodiscard]] std::optional<MacroInfo> AddMacro();
     // kEmptyNameMarker for an empty name, "" when the name is in use (any macro, itself
     // included, ignoring case) or the position is not in the list, else the new name.
-    std::string RenameMacro(int position, const std::string& name);
-    // Removes the entry and its ".mac" file; the removed position, or -1.
-    int DeleteMacro(int position);
+    [[nodiscard]] std::string RenameMacro(int position, const std::string& name);
+    // Removes the entry, then its ".mac" file; the removed position, or -1 when the position is
+    // not in the list or the list could not be written (nothing is removed then).
+    [[nodiscard]] int DeleteMacro(int position);
     // Writes the ".mac" file of a macro from its events; each "Delay" is normalised to the
     // decimal text of its value (an empty one becomes "0").
-    bool SaveMacro(const MacroInfo& macro, const Json::Value& events);
+    [[nodiscard]] bool SaveMacro(const MacroInfo& macro, const Json::Value& events);
     // The "Events" of a macro's file; an empty array when it is missing or unreadable.
     Json::Value LoadMacro(const std::string& guid) const;
     // Adds a macro and copies the file byte for byte to its ".mac" file; the new name, or ""
     // when the path is empty, the file is not JSON or 50 macros exist.
-    std::string ImportMacro(const std::filesystem::path& path);
-    bool ExportMacro(int position, const std::filesystem::path& path) const;
+    // When the copy fails the entry is taken back out of the list.
+    [[nodiscard]] std::string ImportMacro(const std::filesystem::path& path);
+    [[nodiscard]] bool ExportMacro(int position, const std::filesystem::path& path) const;
 
   private:
     std::string NewIdentifier(const std::vector<MacroInfo>& list) const;
-    bool WriteList(const std::vector<MacroInfo>& list, Json::Value document) const;
+    [[nodiscard]] bool WriteList(const std::vector<MacroInfo>& list, Json::Value document) const;
 
     std::filesystem::path folder_;
 };

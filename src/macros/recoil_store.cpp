@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "core/atomic_file.h"
 #include "core/json_file.h"
 #include "core/json_value.h"
 #include "macros/macro_event.h"
+#include "platform/atomic_file.h"
 
 namespace qx {
 namespace {
@@ -36,10 +36,14 @@ std::filesystem::path RecoilStore::GunFilePath(int gun) const {
     return folder_ / GunFileName(ClampGun(gun));
 }
 
-void RecoilStore::InitRecoil() {
+bool RecoilStore::InitRecoil() {
+    bool restored = true;
     for (int gun = 0; gun < kGunCount; ++gun) {
-        if (ReadJsonFile(GunFilePath(gun)).isNull()) ResetGun(gun);
+        if (!ReadJsonFile(GunFilePath(gun)).isNull()) continue;
+        // A damaged gun file is kept before the default replaces it.
+        restored = SetAsideDamagedFile(GunFilePath(gun)).ok && ResetGun(gun) && restored;
     }
+    return restored;
 }
 
 BulletSetting RecoilStore::ReadBullet(int gun, int bullet) const {
@@ -61,7 +65,7 @@ bool RecoilStore::SaveBullet(int gun, int bullet, const BulletSetting& setting) 
     const std::filesystem::path path = GunFilePath(gun);
     Json::Value document = ReadJsonFile(path);
     if (!document.isObject()) {
-        SetAsideDamagedFile(path);
+        if (!KeepFileAside(path).ok) return false;
         document = Json::Value(Json::objectValue);
     }
     Json::Value& events = json::Slot(document, "Events");
@@ -78,17 +82,17 @@ bool RecoilStore::SaveBullet(int gun, int bullet, const BulletSetting& setting) 
 }
 
 bool RecoilStore::ResetGun(int gun) {
-    return CopyFileAtomically(defaults_ / GunFileName(ClampGun(gun)), GunFilePath(gun));
+    return platform::CopyFileAtomically(defaults_ / GunFileName(ClampGun(gun)), GunFilePath(gun));
 }
 
 bool RecoilStore::ImportGun(int gun, const std::filesystem::path& path) {
     if (path.empty() || !ReadJsonFile(path).isObject()) return false;
-    return CopyFileAtomically(path, GunFilePath(gun));
+    return platform::CopyFileAtomically(path, GunFilePath(gun));
 }
 
 bool RecoilStore::ExportGun(int gun, const std::filesystem::path& path) const {
     if (path.empty()) return false;
-    return CopyFileAtomically(GunFilePath(gun), path);
+    return platform::CopyFileAtomically(GunFilePath(gun), path);
 }
 
 }  // namespace qx

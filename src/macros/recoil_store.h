@@ -31,17 +31,18 @@ class RecoilStore {
     static int ClampBullet(int bullet);
     std::filesystem::path GunFilePath(int gun) const;
 
-    // Restores from the default every gun file that is missing or does not parse.
-    void InitRecoil();
+    // Restores from the default every gun file that is missing or does not parse (a damaged one
+    // is kept aside first). False when one could not be restored.
+    [[nodiscard]] bool InitRecoil();
     // The bullet's setting; entries the file lacks read as zeros.
     BulletSetting ReadBullet(int gun, int bullet) const;
     // Rewrites the six entries of the bullet, keeping the others.
-    bool SaveBullet(int gun, int bullet, const BulletSetting& setting);
+    [[nodiscard]] bool SaveBullet(int gun, int bullet, const BulletSetting& setting);
     // Copies the default file of the gun over the device's file.
-    bool ResetGun(int gun);
+    [[nodiscard]] bool ResetGun(int gun);
     // Copies a chosen file over the gun's file; refused when it is not a JSON object.
-    bool ImportGun(int gun, const std::filesystem::path& path);
-    bool ExportGun(int gun, const std::filesystem::path& path) const;
+    [[nodiscard]] bool ImportGun(int gun, const std::filesystem::path& path);
+    [[nodiscard]] bool ExportGun(int gun, const std::filesystem::path& path) const;
 
   private:
     std::filesystem::path folder_;

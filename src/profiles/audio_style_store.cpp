@@ -2,7 +2,7 @@
 
 #include "core/json_file.h"
 #include "core/json_value.h"
-#include "core/paths.h"
+#include "platform/user_folders.h"
 
 namespace qx {
 namespace {
@@ -19,22 +19,25 @@ std::string ColourKey(int preset, int channel) {
 }  // namespace
 
 AudioStyleStore::AudioStyleStore()
-    : AudioStyleStore(UserFolder() / kFileName, DefaultDataFolder() / kFileName) {}
+    : AudioStyleStore(platform::UserFolder() / kFileName,
+                      platform::DefaultDataFolder() / kFileName) {}
 
 AudioStyleStore::AudioStyleStore(std::filesystem::path userFile, std::filesystem::path defaultFile)
     : userFile_(std::move(userFile)), defaultFile_(std::move(defaultFile)) {}
 
-AudioStyleSet AudioStyleStore::Open() {
+bool AudioStyleStore::Open() {
+    bool written = true;
     document_ = json::Get(ReadJsonFile(userFile_), "Device");
     if (document_.isNull()) {
         const Json::Value defaults = ReadJsonFile(defaultFile_);
         if (!defaults.isNull()) {
-            SetAsideDamagedFile(userFile_);
-            WriteJsonFile(userFile_, defaults);
+            // A file without "Device" may still hold something of the user's: it is kept aside.
+            written = KeepFileAside(userFile_).ok && WriteJsonFile(userFile_, defaults);
         }
         document_ = json::Get(defaults, "Device");
     }
-    return LoadAudioStyles();
+    LoadAudioStyles();
+    return written;
 }
 
 AudioStyleSet AudioStyleStore::LoadAudioStyles() {
@@ -65,22 +68,21 @@ bool AudioStyleStore::SaveAudioStyles(const AudioStyleSet& styles) {
     current_ = styles;
     Json::Value file = ReadJsonFile(userFile_);
     if (!file.isObject()) {
-        SetAsideDamagedFile(userFile_);
+        if (!KeepFileAside(userFile_).ok) return false;
         file = Json::Value(Json::objectValue);
     }
     file["Device"] = document_;
     return WriteJsonFile(userFile_, file);
 }
 
-AudioStyleSet AudioStyleStore::ResetAudioStyles() {
+bool AudioStyleStore::ResetAudioStyles() {
     const Json::Value defaults = ReadJsonFile(defaultFile_);
     // Without a readable default the user's styles are kept rather than replaced by nothing.
-    if (!defaults.isNull()) {
-        SetAsideDamagedFile(userFile_);
-        WriteJsonFile(userFile_, defaults);
-        document_ = json::Get(defaults, "Device");
-    }
-    return LoadAudioStyles();
+    if (defaults.isNull()) return false;
+    if (!SetAsideDamagedFile(userFile_).ok || !WriteJsonFile(userFile_, defaults)) return false;
+    document_ = json::Get(defaults, "Device");
+    LoadAudioStyles();
+    return true;
 }
 
 }  // namespace qx

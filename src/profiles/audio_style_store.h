@@ -25,12 +25,15 @@ class AudioStyleStore {
     AudioStyleStore(std::filesystem::path userFile, std::filesystem::path defaultFile);
 
     // Start-up: the user file's "Device"; when it has none, the default file is copied to the
-    // user file first. Then LoadAudioStyles.
-    AudioStyleSet Open();
+    // user file first (what it held is kept aside). Then LoadAudioStyles; the styles are in
+    // Current(). False when the default could not be written (the styles are then the default's,
+    // in memory only).
+    [[nodiscard]] bool Open();
     AudioStyleSet LoadAudioStyles();
-    bool SaveAudioStyles(const AudioStyleSet& styles);
-    // The default file over the user file, then LoadAudioStyles.
-    AudioStyleSet ResetAudioStyles();
+    [[nodiscard]] bool SaveAudioStyles(const AudioStyleSet& styles);
+    // The default file over the user file, then LoadAudioStyles. False, with the user's styles
+    // unchanged, when the default cannot be read or the user file cannot be written.
+    [[nodiscard]] bool ResetAudioStyles();
 
     const AudioStyleSet& Current() const { return current_; }
 

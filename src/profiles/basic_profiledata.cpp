@@ -22,6 +22,14 @@ Json::Value DeviceBlockOf(const Json::Value& document, int index) {
     return block.isObject() ? block : Json::Value();
 }
 
+// True when storing a block at "Device"[index] would drop content that is not a device block: a
+// document that is not an object, or a "Device" member that is not an array.
+bool HoldsOtherContent(const Json::Value& document) {
+    if (!document.isObject()) return true;
+    const Json::Value& device = json::Get(document, "Device");
+    return !device.isNull() && !device.isArray();
+}
+
 }  // namespace
 
 bool CBasicProfiledata::Save() {
@@ -33,9 +41,10 @@ bool CBasicProfiledata::WriteDeviceBlock(const Json::Value& value,
                                          const std::filesystem::path& path) {
     if (path.empty()) return false;
     Json::Value document = ReadJsonFile(path);
-    if (!document.isObject()) {
-        SetAsideDamagedFile(path);
-        document = Json::Value(Json::objectValue);
+    if (HoldsOtherContent(document)) {
+        // What the file held is kept before it is replaced; when it cannot be kept, it stays.
+        if (!KeepFileAside(path).ok) return false;
+        if (!document.isObject()) document = Json::Value(Json::objectValue);
     }
     json::SlotAt(json::Slot(document, "Device"), static_cast<Json::ArrayIndex>(deviceIndex_)) =
         value;
@@ -60,6 +69,7 @@ void CBasicProfiledata::SetDefaultPath(const std::filesystem::path& path) {
 }
 
 Json::Value CBasicProfiledata::LoadInto(const std::filesystem::path& path, Json::Value& block) {
+    loadWriteFailed_ = false;
     Json::Value document = ReadJsonFile(path);
     block = DeviceBlockOf(document, deviceIndex_);
     if (block.isNull()) {
@@ -67,13 +77,19 @@ Json::Value CBasicProfiledata::LoadInto(const std::filesystem::path& path, Json:
         // no default block there is nothing better to write, so the file is left alone.
         block = DeviceBlockOf(ReadJsonFile(defaultPath_), deviceIndex_);
         if (!block.isNull() && !path.empty()) {
-            if (!document.isObject()) {
-                SetAsideDamagedFile(path);
-                document = Json::Value(Json::objectValue);
+            // A block of the wrong type, or a file of the wrong shape, is user data all the
+            // same: it is kept aside before the default replaces it, and stays when it cannot be.
+            const Json::Value& old = json::At(json::Get(document, "Device"),
+                                              static_cast<Json::ArrayIndex>(deviceIndex_));
+            const bool keep = HoldsOtherContent(document) || !old.isNull();
+            if (keep && !KeepFileAside(path).ok) {
+                loadWriteFailed_ = true;
+                return block;
             }
+            if (!document.isObject()) document = Json::Value(Json::objectValue);
             json::SlotAt(json::Slot(document, "Device"),
                          static_cast<Json::ArrayIndex>(deviceIndex_)) = block;
-            WriteDocument(document, path);
+            loadWriteFailed_ = !WriteDocument(document, path);
         }
     }
     return block;

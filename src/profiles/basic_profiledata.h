@@ -20,12 +20,15 @@ class CBasicProfiledata {
     CBasicProfiledata& operator=(const CBasicProfiledata&) = delete;
 
     // Writes the device block into the profile file. False when the file could not be written.
-    virtual bool Save();
+    [[nodiscard]] virtual bool Save();
     // Reads the document at path, sets "Device"[deviceIndex] to value, writes it back; the other
-    // members and elements stay as they were.
-    virtual bool WriteDeviceBlock(const Json::Value& value, const std::filesystem::path& path);
-    virtual bool SaveImportedBlock(const std::filesystem::path& path);
-    virtual bool WriteDocument(const Json::Value& value, const std::filesystem::path& path);
+    // members and elements stay as they were. A file of another shape is kept aside first (and
+    // left as it is, with false, when that fails).
+    [[nodiscard]] virtual bool WriteDeviceBlock(const Json::Value& value,
+                                                const std::filesystem::path& path);
+    [[nodiscard]] virtual bool SaveImportedBlock(const std::filesystem::path& path);
+    [[nodiscard]] virtual bool WriteDocument(const Json::Value& value,
+                                             const std::filesystem::path& path);
 
     // Empty paths leave the old ones.
     void SetProfilePath(const std::filesystem::path& path);
@@ -42,6 +45,9 @@ class CBasicProfiledata {
     Json::Value Load(const std::filesystem::path& path);
     Json::Value LoadImported(const std::filesystem::path& path);
     Json::Value LoadLightConfig(const std::filesystem::path& path);
+    // True when the last Load or LoadImported had to give the file the default block and could
+    // not write it (the block is then in memory only).
+    bool LoadWriteFailed() const { return loadWriteFailed_; }
 
     LightInfoRecord ReadLightInfoBlock();
     void WriteLightInfoBlock(const LightInfoRecord& record);
@@ -85,6 +91,7 @@ class CBasicProfiledata {
     std::vector<KeyAssignRecord> keyList_;
     std::vector<KeyAssignRecord> importedKeyList_;
     int deviceIndex_ = 0;
+    bool loadWriteFailed_ = false;
 };
 
 }  // namespace qx

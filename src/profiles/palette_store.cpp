@@ -2,10 +2,12 @@
 
 #include <json/value.h>
 
+#include <optional>
+
 #include "core/json_file.h"
 #include "core/json_value.h"
-#include "core/paths.h"
 #include "core/text_compare.h"
+#include "platform/user_folders.h"
 
 namespace qx {
 namespace {
@@ -16,10 +18,12 @@ const Json::Value& Info(const Json::Value& document) {
     return json::Get(document, "coloroptioninfo");
 }
 
-Json::Value ReadForUpdate(const std::filesystem::path& path) {
+// The palette document to change; nothing when it has another shape and its bytes could not be
+// kept aside, so that they are not replaced.
+std::optional<Json::Value> ReadForUpdate(const std::filesystem::path& path) {
     Json::Value document = ReadJsonFile(path);
     if (!document.isObject()) {
-        SetAsideDamagedFile(path);
+        if (!KeepFileAside(path).ok) return std::nullopt;
         document = Json::Value(Json::objectValue);
     }
     return document;
@@ -30,17 +34,16 @@ Json::Value ReadForUpdate(const std::filesystem::path& path) {
 bool PaletteStore::CustomCell::HoldsUserColour() const { return EqualsIgnoringCase(userData, "1"); }
 
 PaletteStore::PaletteStore()
-    : PaletteStore(UserFolder() / kFileName, DefaultDataFolder() / kFileName) {}
+    : PaletteStore(platform::UserFolder() / kFileName, platform::DefaultDataFolder() / kFileName) {}
 
 PaletteStore::PaletteStore(std::filesystem::path file, std::filesystem::path defaults)
     : file_(std::move(file)), defaults_(std::move(defaults)) {}
 
-void PaletteStore::Open() {
-    if (!ReadJsonFile(file_).isNull()) return;
+bool PaletteStore::Open() {
+    if (!ReadJsonFile(file_).isNull()) return true;
     const Json::Value defaults = ReadJsonFile(defaults_);
-    if (defaults.isNull()) return;
-    SetAsideDamagedFile(file_);
-    WriteJsonFile(file_, defaults);
+    if (defaults.isNull()) return true;
+    return KeepFileAside(file_).ok && WriteJsonFile(file_, defaults);
 }
 
 int PaletteStore::PresetSelection() const {
@@ -78,7 +81,9 @@ std::vector<PaletteStore::CustomCell> PaletteStore::CustomCells() const {
 }
 
 bool PaletteStore::SavePresetColours(const std::vector<uint32_t>& colours, int selected) {
-    Json::Value document = ReadForUpdate(file_);
+    std::optional<Json::Value> read = ReadForUpdate(file_);
+    if (!read) return false;
+    Json::Value& document = *read;
     Json::Value& info = json::Slot(document, "coloroptioninfo");
     Json::Value& cells = json::Slot(info, "palletDialogcoloroption");
     for (size_t i = 0; i < colours.size(); ++i) {
@@ -90,7 +95,9 @@ bool PaletteStore::SavePresetColours(const std::vector<uint32_t>& colours, int s
 }
 
 bool PaletteStore::SaveCustomColours(const std::vector<CustomCell>& cells, int selected) {
-    Json::Value document = ReadForUpdate(file_);
+    std::optional<Json::Value> read = ReadForUpdate(file_);
+    if (!read) return false;
+    Json::Value& document = *read;
     Json::Value& info = json::Slot(document, "coloroptioninfo");
     Json::Value& list = json::Slot(info, "palletDialogcollectcoloroption");
     for (size_t i = 0; i < cells.size(); ++i) {

@@ -26,8 +26,8 @@ class PaletteStore {
     PaletteStore(std::filesystem::path file, std::filesystem::path defaults);
 
     // Reads the palette file; a missing or unreadable one is replaced by the default (when the
-    // default can be read).
-    void Open();
+    // default can be read; an unreadable one is kept aside first). False when that write failed.
+    [[nodiscard]] bool Open();
     int PresetSelection() const;
     int CustomSelection() const;
     std::vector<uint32_t> PresetColours() const;  // kCellCount entries, 0 where absent
@@ -35,8 +35,8 @@ class PaletteStore {
 
     // Store the cells (index = cell number) and the selection, re-reading the file first so
     // that other members are kept.
-    bool SavePresetColours(const std::vector<uint32_t>& colours, int selected);
-    bool SaveCustomColours(const std::vector<CustomCell>& cells, int selected);
+    [[nodiscard]] bool SavePresetColours(const std::vector<uint32_t>& colours, int selected);
+    [[nodiscard]] bool SaveCustomColours(const std::vector<CustomCell>& cells, int selected);
 
     // Eight upper-case hexadecimal digits, most significant first.
     static std::string FormatColour(uint32_t colour);

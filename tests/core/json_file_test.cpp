@@ -99,15 +99,60 @@ TEST_F(JsonFileTest, KilledWriteLeavesTheOldFileWhole) {
 TEST_F(JsonFileTest, DamagedFileIsSetAsideOnlyWhenItDoesNotParse) {
     const auto bad = Root() / "bad.Json";
     WriteText(bad, "{ truncated");
-    SetAsideDamagedFile(bad);
+    AsideResult aside = SetAsideDamagedFile(bad);
+    EXPECT_TRUE(aside.ok);
+    EXPECT_EQ(aside.keptAs, Root() / "bad.Json.damaged");
     EXPECT_EQ(ReadText(Root() / "bad.Json.damaged"), "{ truncated");
 
     const auto good = Root() / "good.Json";
     WriteText(good, "{}");
-    SetAsideDamagedFile(good);
-    SetAsideDamagedFile(Root() / "missing.Json");
+    EXPECT_TRUE(SetAsideDamagedFile(good).keptAs.empty());
+    EXPECT_TRUE(SetAsideDamagedFile(Root() / "missing.Json").ok);
     EXPECT_FALSE(std::filesystem::exists(Root() / "good.Json.damaged"));
     EXPECT_FALSE(std::filesystem::exists(Root() / "missing.Json.damaged"));
+    // A valid file of the wrong shape is kept when its caller asks.
+    EXPECT_EQ(KeepFileAside(good).keptAs, Root() / "good.Json.damaged");
+}
+
+TEST_F(JsonFileTest, LaterDamageGetsANewNameAndTheSameBytesAreKeptOnce) {
+    const auto file = Root() / "list.ini";
+    const struct {
+        const char* text;
+        const char* keptAs;
+    } steps[] = {{"one", "list.ini.damaged"},
+                 {"two", "list.ini.damaged-2"},
+                 {"one", "list.ini.damaged"},
+                 {"three", "list.ini.damaged-3"}};
+    for (const auto& step : steps) {
+        WriteText(file, step.text);
+        const AsideResult aside = KeepFileAside(file);
+        ASSERT_TRUE(aside.ok) << step.text;
+        EXPECT_EQ(aside.keptAs, Root() / step.keptAs) << step.text;
+        EXPECT_EQ(ReadText(aside.keptAs), step.text);
+    }
+    EXPECT_FALSE(std::filesystem::exists(Root() / "list.ini.damaged-4"));
+}
+
+TEST_F(JsonFileTest, BytesThatCannotBeKeptAreReportedSo) {
+    WriteText(Root() / "d" / "bad.Json", "{");
+    const auto bad = Root() / "d" / "bad.Json";
+    // The aside name is taken by a folder that is no file: every later name is tried, and a
+    // write that fails for another reason stops the search with ok false.
+    std::filesystem::create_directories(Root() / "d" / "bad.Json.damaged");
+    EXPECT_EQ(KeepFileAside(bad).keptAs, Root() / "d" / "bad.Json.damaged-2");
+    WriteText(bad, "{{");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit none{0, 0};
+        ::setrlimit(RLIMIT_FSIZE, &none);
+        ::_exit(KeepFileAside(bad).ok ? 0 : 7);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 7);
 }
 
 }  // namespace

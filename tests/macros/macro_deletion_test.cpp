@@ -1,6 +1,10 @@
 #include "macros/macro_deletion.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "core/json_file.h"
 #include "core/paths.h"
@@ -32,22 +36,39 @@ TEST_F(MacroDeletionTest, DeletingMacro1RepairsEveryProfile) {
     const auto defaults = Root() / "keyboard.Json";
     Json::Value document;
     document["Device"][0]["KeyList"] = KeyList();
-    WriteJsonFile(defaults, document);
+    ASSERT_TRUE(WriteJsonFile(defaults, document));
 
     ProfileManager profiles;
     profiles.SetFolders(folder, defaults);
-    profiles.InitProfileList();
-    profiles.NewProfile();
-    profiles.SelectProfile(0);
+    ASSERT_TRUE(profiles.InitProfileList());
+    ASSERT_TRUE(profiles.NewProfile());
+    ASSERT_TRUE(profiles.SelectProfile(0));
 
     MacroStore macros(folder);
-    for (int i = 0; i < 4; ++i) macros.AddMacro();
+    for (int i = 0; i < 4; ++i) ASSERT_TRUE(macros.AddMacro());
     const std::string deletedGuid = macros.ReadMacroList()[1].guid;
 
     CKeyboardProfiledata current;
     current.SetDefaultPath(defaults);
     current.SetProfilePath(profiles.CurrentProfilePath());
     current.Load(profiles.CurrentProfilePath());
+    EXPECT_TRUE(KeyListUsesMacro(current.GetKeyList(), 1));
+
+    // On a full disk no repair can be written, so the macro stays and every key keeps it.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit none{0, 0};
+        ::setrlimit(RLIMIT_FSIZE, &none);
+        const MacroDeletion failed = DeleteMacroWithKeyRepair(macros, profiles, current, 1);
+        ::_exit(failed.removedPosition == -1 && failed.unsaved.size() == 2 ? 0 : 7);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(macros.ReadMacroList().size(), 4u);
     EXPECT_TRUE(KeyListUsesMacro(current.GetKeyList(), 1));
 
     const MacroDeletion result = DeleteMacroWithKeyRepair(macros, profiles, current, 1);

@@ -1,6 +1,10 @@
 #include "macros/macro_store.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "core/json_file.h"
 #include "core/test_data_home.h"
@@ -28,8 +32,8 @@ TEST_F(MacroStoreTest, NamesTakeTheFirstFreeNumberIgnoringCaseUpToFifty) {
 
 TEST_F(MacroStoreTest, RenameRefusesEmptyAndUsedNames) {
     MacroStore store(Root());
-    store.AddMacro();
-    store.AddMacro();
+    ASSERT_TRUE(store.AddMacro());
+    ASSERT_TRUE(store.AddMacro());
     EXPECT_EQ(store.RenameMacro(0, ""), MacroStore::kEmptyNameMarker);
     EXPECT_EQ(store.RenameMacro(0, "MACRO_1"), "") << "its own name, other case";
     EXPECT_EQ(store.RenameMacro(0, "macro_2"), "");
@@ -96,6 +100,30 @@ TEST_F(MacroStoreTest, CraftedGuidsNeverReachFilesOutsideTheFolder) {
     EXPECT_FALSE(store.ExportMacro(0, Root() / "copy.mac"));
     EXPECT_EQ(store.DeleteMacro(0), 0);
     EXPECT_EQ(ReadText(Root() / "x.mac"), "precious");
+}
+
+// A list that cannot be written loses no entry and no file: the entry leaves the list first.
+TEST_F(MacroStoreTest, DeleteOnAFullDiskKeepsTheEntryAndItsFile) {
+    MacroStore store(Root());
+    const auto macro = store.AddMacro();
+    ASSERT_TRUE(macro);
+    ASSERT_TRUE(store.SaveMacro(*macro, Json::Value(Json::arrayValue)));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit none{0, 0};
+        ::setrlimit(RLIMIT_FSIZE, &none);
+        ::_exit(store.DeleteMacro(0) == -1 ? 0 : 7);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(store.ReadMacroList().size(), 1u);
+    EXPECT_TRUE(std::filesystem::exists(store.MacroFilePath(macro->guid)));
+    EXPECT_EQ(store.DeleteMacro(0), 0);
+    EXPECT_FALSE(std::filesystem::exists(store.MacroFilePath(macro->guid)));
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ TEST_F(RecoilStoreTest, InitRestoresMissingAndDamagedGunsFromTheDefaults) {
     RecoilStore store(Root(), Defaults());
     WriteText(store.GunFilePath(1), "{ truncated");
     WriteText(store.GunFilePath(2), R"({"Events" : []})");
-    store.InitRecoil();
+    ASSERT_TRUE(store.InitRecoil());
     EXPECT_EQ(ReadText(store.GunFilePath(0)), ReadText(Defaults() / "ShootData_0.Shoot"));
     EXPECT_EQ(ReadText(store.GunFilePath(1)), ReadText(Defaults() / "ShootData_1.Shoot"));
     EXPECT_EQ(ReadText(store.GunFilePath(2)), R"({"Events" : []})");
@@ -29,7 +29,7 @@ TEST_F(RecoilStoreTest, InitRestoresMissingAndDamagedGunsFromTheDefaults) {
 
 TEST_F(RecoilStoreTest, SavingABulletRewritesItsSixEntriesOnly) {
     RecoilStore store(Root(), Defaults());
-    store.InitRecoil();
+    ASSERT_TRUE(store.InitRecoil());
     const Json::Value before = ReadJsonFile(store.GunFilePath(2));
     ASSERT_TRUE(store.SaveBullet(2, 3, {false, 4, true, 9, 77}));
     const Json::Value after = ReadJsonFile(store.GunFilePath(2));
@@ -66,7 +66,7 @@ TEST_F(RecoilStoreTest, BulletsAndGunsAreClampedAndShortFilesReadZeros) {
 
 TEST_F(RecoilStoreTest, ImportReplacesTheChosenGunOnlyAndRefusesJunk) {
     RecoilStore store(Root(), Defaults());
-    store.InitRecoil();
+    ASSERT_TRUE(store.InitRecoil());
     WriteText(Root() / "g.shoot", R"({"Events" : [{"Type" : 5}]})");
     WriteText(Root() / "junk.shoot", "junk");
     EXPECT_FALSE(store.ImportGun(1, Root() / "junk.shoot"));

@@ -37,4 +37,37 @@ folder="$home/MIRVEL QX-580 Device/keyboard"
 [ -f "$folder/ProfileList.ini" ] || { echo "FAIL: no list file"; failed=1; }
 count=$(ls "$folder"/*.Json | wc -l)
 [ "$count" -eq 3 ] || { echo "FAIL: $count profile files, expected 3"; failed=1; }
+
+# Writes that fail: the tool says which folder and exits 1, and nothing is listed that is not
+# on disk. Tests run as root, which ignores folder permissions, so the failures are real ones:
+# a data folder below a regular file, and a file-size limit of zero (a full disk).
+printf x >"$home/file"
+XDG_DATA_HOME="$home/file/sub" "$ctl" profile --device mouse list >"$home/out" 2>"$home/err"
+status=$?
+[ "$status" -eq 1 ] || { echo "FAIL: list below a file exited $status"; failed=1; }
+grep -q "$home/file/sub/MIRVEL QX-580 Device/mouse" "$home/err" ||
+    { echo "FAIL: no folder named:"; cat "$home/err"; failed=1; }
+before=$(ls -a "$folder"; cat "$folder/ProfileList.ini")
+for action in new copy delete reset "rename Other" "import $home/w.json"; do
+    # The messages go through a pipe: the limit would stop them reaching a file too.
+    # shellcheck disable=SC2086
+    (trap '' XFSZ; ulimit -f 0; "$ctl" profile --device keyboard $action >/dev/null
+        echo "exit $?") 2>&1 | cat >"$home/err"
+    grep -q "^exit 1$" "$home/err" ||
+        { echo "FAIL: $action on a full disk:"; cat "$home/err"; failed=1; }
+    grep -q "in the folder \"$folder\"" "$home/err" ||
+        { echo "FAIL: $action names no folder:"; cat "$home/err"; failed=1; }
+    after=$(ls -a "$folder"; cat "$folder/ProfileList.ini")
+    [ "$before" = "$after" ] || { echo "FAIL: $action changed the folder"; failed=1; }
+done
+# A damaged list is rebuilt from the profile files and the user is told once.
+printf '{ "profilelist" : [' >"$folder/ProfileList.ini"
+check 0 --device keyboard list --json
+grep -q "could not be read; 3 profiles" "$home/err" || { echo "FAIL: not told"; cat "$home/err"; failed=1; }
+grep -q '"name" : "Work"' "$home/out" || { echo "FAIL: Work not recovered"; failed=1; }
+[ "$(cat "$folder/ProfileList.ini.damaged")" = '{ "profilelist" : [' ] ||
+    { echo "FAIL: damaged bytes not kept"; failed=1; }
+check 0 --device keyboard list
+[ -s "$home/err" ] && { echo "FAIL: told twice"; failed=1; }
+
 if [ "$failed" -eq 0 ]; then echo "1 passed, 0 failed"; else echo "0 passed, 1 failed"; exit 1; fi

@@ -26,7 +26,7 @@ TEST_F(FamilyBlocksTest, ReadingCustomColoursCreatesTheGroup) {
     const auto cells = data.GetCustomColours(0, 4);
     ASSERT_EQ(cells.size(), 4u);
     for (const auto& cell : cells) EXPECT_EQ(cell, ColourCell{});
-    data.Save();
+    ASSERT_TRUE(data.Save());
     const Json::Value group =
         ReadJsonFile(path)["Device"][0]["CustomLightMode"]["LightColorInfo"][0];
     ASSERT_EQ(group.size(), 4u);
@@ -149,7 +149,7 @@ TEST_F(FamilyBlocksTest, CustomEqualisersKeepUtf8NamesAndBands) {
     data.SetCustomEqNames({"Bass", "低音 Ünïcode"});
     data.SetCustomEqBands(1, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
     data.SetCustomEqBands(-1, {1});
-    data.Save();
+    ASSERT_TRUE(data.Save());
     CHs6533Profiledata again;
     again.Load(path);
     EXPECT_EQ(again.GetCustomEqNames(), (std::vector<std::string>{"Bass", "低音 Ünïcode"}));

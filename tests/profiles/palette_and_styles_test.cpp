@@ -27,7 +27,7 @@ TEST_F(PaletteTest, OpenCopiesTheDefaultAndSavesKeepOtherMembers) {
     const auto defaults =
         std::filesystem::path(QX580_SOURCE_DATA_DIR) / "DefaultData" / "color_option_info.config";
     PaletteStore store(UserFolder() / "color_option_info.config", defaults);
-    store.Open();
+    ASSERT_TRUE(store.Open());
     EXPECT_EQ(ReadJsonFile(store.FilePath()), ReadJsonFile(defaults));
     EXPECT_EQ(store.PresetSelection(), 4);
 
@@ -51,7 +51,7 @@ TEST_F(PaletteTest, OpenCopiesTheDefaultAndSavesKeepOtherMembers) {
 
 TEST_F(PaletteTest, MissingDefaultStillSavesWhatWasChosen) {
     PaletteStore store(Root() / "p.config", Root() / "none.config");
-    store.Open();
+    ASSERT_TRUE(store.Open()) << "nothing to write is no failure";
     EXPECT_FALSE(std::filesystem::exists(Root() / "p.config"));
     ASSERT_TRUE(store.SaveCustomColours({{true, 0xFF000001, "1"}}, 0));
     EXPECT_EQ(ReadJsonFile(Root() / "p.config")["coloroptioninfo"]["palletDialogcollectcoloroption"]
@@ -64,16 +64,18 @@ TEST_F(AudioStylesTest, StylesFileKeepsOtherMembersAndResetsFromTheDefault) {
     const auto defaults =
         std::filesystem::path(QX580_SOURCE_DATA_DIR) / "DefaultData" / "AudioFile.json";
     AudioStyleStore store(user, defaults);
-    AudioStyleSet styles = store.Open();
+    ASSERT_TRUE(store.Open());
+    AudioStyleSet styles = store.Current();
     EXPECT_EQ(styles.names[2], "第三组");
     EXPECT_EQ(ReadJsonFile(user), ReadJsonFile(defaults));
 
     Json::Value file = ReadJsonFile(user);
     file["Other"] = 1;
     file["Device"]["Keep"] = "me";
-    WriteJsonFile(user, file);
+    ASSERT_TRUE(WriteJsonFile(user, file));
     AudioStyleStore reopened(user, defaults);
-    styles = reopened.Open();
+    ASSERT_TRUE(reopened.Open());
+    styles = reopened.Current();
     styles.selected = 2;
     styles.names[0] = "Rock ♪";
     styles.colours[3] = {1, 2, 3};
@@ -82,9 +84,12 @@ TEST_F(AudioStylesTest, StylesFileKeepsOtherMembersAndResetsFromTheDefault) {
     EXPECT_EQ(file["Other"], 1);
     EXPECT_EQ(file["Device"]["Keep"], "me");
     EXPECT_EQ(file["Device"]["AudioLightInfo"]["nStyleG3"], 2);
-    EXPECT_EQ(AudioStyleStore(user, defaults).Open(), styles);
+    AudioStyleStore third(user, defaults);
+    ASSERT_TRUE(third.Open());
+    EXPECT_EQ(third.Current(), styles);
 
-    EXPECT_EQ(reopened.ResetAudioStyles().names[0], "第一组");
+    ASSERT_TRUE(reopened.ResetAudioStyles());
+    EXPECT_EQ(reopened.Current().names[0], "第一组");
     EXPECT_FALSE(ReadJsonFile(user).isMember("Other"));
 }
 
@@ -93,9 +98,9 @@ TEST_F(AudioStylesTest, MissingOrDamagedFilesGiveDefaultsWithoutLosingTheUserFil
     WriteText(user,
               R"({"Device" : {"AudioLightInfo" : {"nAudioStyle" : "x", "nStyleName1" : 4}}})");
     AudioStyleStore store(user, Root() / "missing.json");
-    const AudioStyleSet styles = store.Open();
-    EXPECT_EQ(styles, AudioStyleSet{});
-    store.ResetAudioStyles();
+    EXPECT_TRUE(store.Open()) << "nothing to write is no failure";
+    EXPECT_EQ(store.Current(), AudioStyleSet{});
+    EXPECT_FALSE(store.ResetAudioStyles()) << "no default to reset to";
     EXPECT_TRUE(ReadJsonFile(user)["Device"].isObject()) << "no default: user file kept";
 }
 

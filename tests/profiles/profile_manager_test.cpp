@@ -24,7 +24,7 @@ class ProfileManagerTest : public test::TestDataHome {
         manager_ = ProfileManager();
         manager_.SetDeviceKind(kind);
         manager_.SetFolders(folder_, defaults_);
-        manager_.InitProfileList();
+        ASSERT_TRUE(manager_.InitProfileList());
     }
     void WriteList(const std::vector<std::string>& names, int select) {
         Json::Value list(Json::objectValue);
@@ -36,10 +36,10 @@ class ProfileManagerTest : public test::TestDataHome {
             Json::Value profile;
             profile["profilename"] = names[i];
             profile["profileUUID"] = "id" + std::to_string(i);
-            WriteJsonFile(folder_ / ("id" + std::to_string(i) + ".Json"), profile);
+            ASSERT_TRUE(WriteJsonFile(folder_ / ("id" + std::to_string(i) + ".Json"), profile));
         }
         list["profileselect"] = select;
-        WriteJsonFile(folder_ / "ProfileList.ini", list);
+        ASSERT_TRUE(WriteJsonFile(folder_ / "ProfileList.ini", list));
         Open(DeviceKind::Headset);
     }
     std::vector<std::string> StoredNames() const {
@@ -103,7 +103,7 @@ TEST_F(ProfileManagerTest, DeleteNeedsTwoProfilesAndSelectsTheNeighbour) {
     EXPECT_EQ(manager_.GetCurrentProfileId(), "id1");
     EXPECT_EQ(StoredSelection(), 0);
 
-    manager_.SelectProfile(1);
+    ASSERT_TRUE(manager_.SelectProfile(1));
     ASSERT_TRUE(manager_.DeleteProfile());
     EXPECT_EQ(StoredNames(), std::vector<std::string>{"b"});
     EXPECT_EQ(manager_.GetCurrentProfileId(), "id1");
@@ -166,7 +166,7 @@ TEST_F(ProfileManagerTest, HeadsetResetKeepsCustomEqualisers) {
     profile["Device"][0]["LightInfo"]["Light"] = 1;
     profile["Device"][0]["CustomEQNameInfo"][0]["Name"] = "Mine";
     profile["Device"][0]["CustomEQHzValueInfo"][0][0]["value"] = 6;
-    WriteJsonFile(path, profile);
+    ASSERT_TRUE(WriteJsonFile(path, profile));
     ASSERT_TRUE(manager_.ResetProfile());
     Json::Value reset = ReadJsonFile(path);
     EXPECT_EQ(reset["Device"][0]["LightInfo"]["Light"], 4);

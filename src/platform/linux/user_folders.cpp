@@ -1,13 +1,12 @@
-#include "core/paths.h"
+#include "platform/user_folders.h"
 
 #include <pwd.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <string>
-#include <system_error>
 
-namespace qx {
+namespace qx::platform {
 namespace {
 
 std::filesystem::path HomeFolder() {
@@ -25,9 +24,10 @@ std::filesystem::path DataHome() {
     return HomeFolder() / ".local" / "share";
 }
 
-std::filesystem::path Created(const std::filesystem::path& folder) {
-    std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
+std::filesystem::path Created(const std::filesystem::path& folder, std::error_code* error) {
+    std::error_code failure;
+    std::filesystem::create_directories(folder, failure);
+    if (error != nullptr) *error = failure;
     return folder;
 }
 
@@ -40,12 +40,12 @@ std::filesystem::path InstalledDataFolder() {
 
 }  // namespace
 
-std::filesystem::path UserFolder() {
-    return Created(DataHome() / std::string(kApplicationIdentity));
+std::filesystem::path UserFolder(std::error_code* error) {
+    return Created(DataHome() / std::string(kApplicationIdentity), error);
 }
 
-std::filesystem::path UserDeviceFolder(std::string_view deviceFolderName) {
-    return Created(UserFolder() / std::string(deviceFolderName));
+std::filesystem::path UserDeviceFolder(std::string_view deviceFolderName, std::error_code* error) {
+    return Created(UserFolder() / std::string(deviceFolderName), error);
 }
 
 std::filesystem::path ProgramDataFolder() {
@@ -69,4 +69,4 @@ std::filesystem::path DefaultProfilePath(std::string_view deviceFolderName) {
     return DefaultDataFolder() / (std::string(deviceFolderName) + ".Json");
 }
 
-}  // namespace qx
+}  // namespace qx::platform
