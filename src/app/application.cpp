@@ -10,17 +10,18 @@
 #include <memory>
 
 #include "app/app_options.h"
-#include "app/instance_lock.h"
 #include "app/main_wnd.h"
 #include "app/message_bus.h"
 #include "app/power_watcher.h"
 #include "app/private_fonts.h"
-#include "app/termination_signals.h"
 #include "controls/register_controls.h"
 #include "core/diagnostics.h"
 #include "core/paths.h"
 #include "devices/base/register_device_controls.h"
-#include "hid/hid_backend.h"
+#include "platform/hid_backend.h"
+#include "platform/instance_lock.h"
+#include "platform/platform_log.h"
+#include "platform/termination_signals.h"
 #include "settings/skin_style.h"
 #include "sim/sim_bus.h"
 #include "ui/messages.h"
@@ -79,11 +80,13 @@ int RunApplication(int argc, char** argv) {
     const QString dataFolder = QString::fromStdString(ProgramDataFolder().string());
     PrivateFonts fonts(dataFolder);
 
+    platform::SetPlatformLogSink(&DebugLine);
     DebugLine("软件标示：" + std::to_string(msg::kIdentity));
     QDBusConnection session = QDBusConnection::sessionBus();
-    InstanceLock lock;
-    if (!lock.TryAcquire()) {
-        if (lock.Error() == QLatin1String("another instance runs")) {
+    const std::unique_ptr<platform::InstanceLock> lock =
+        platform::MakeInstanceLock(platform::InstanceLockPath(kApplicationIdentity));
+    if (!lock->TryAcquire()) {
+        if (lock->OtherInstanceRuns()) {
             // The running one brings its window up; this one creates no window.
             if (!AskRunningInstanceToShow(session))
                 std::cerr << "qx580: already running; its window could not be asked to come up"
@@ -91,8 +94,7 @@ int RunApplication(int argc, char** argv) {
             return 0;
         }
         // Without a usable lock the rule can't be kept; the program still runs.
-        std::cerr << "qx580: single-instance lock unavailable: " << lock.Error().toStdString()
-                  << '\n';
+        std::cerr << "qx580: single-instance lock unavailable: " << lock->Error() << '\n';
     }
 
     controls::RegisterCustomControls();
@@ -114,7 +116,7 @@ int RunApplication(int argc, char** argv) {
         QObject::connect(&window, &CMainWnd::ToolQueryAnswer, &bus, &MessageBus::SendToolAnswer);
         QObject::connect(&window, &CMainWnd::Exited, &application, &QCoreApplication::quit,
                          Qt::QueuedConnection);
-        TerminationSignals termination([&window] { window.Exit(); });
+        const auto termination = platform::WatchTerminationSignals([&window] { window.Exit(); });
         PowerWatcher power(&window);
         if (!power.Start()) DebugLine("no system bus: suspend and resume are not watched");
 

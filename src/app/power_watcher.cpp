@@ -1,22 +1,17 @@
 #include "app/power_watcher.h"
 
-#include <QDBusConnection>
-
 #include "ui/custom_message.h"
 #include "ui/messages.h"
 
 namespace qx::app {
 
-PowerWatcher::PowerWatcher(QObject* handler, QObject* parent)
-    : QObject(parent), handler_(handler) {}
+PowerWatcher::PowerWatcher(QObject* handler) : handler_(handler) {}
 
 bool PowerWatcher::Start() {
-    QDBusConnection system = QDBusConnection::systemBus();
-    if (!system.isConnected()) return false;
-    return system.connect(QStringLiteral("org.freedesktop.login1"),
-                          QStringLiteral("/org/freedesktop/login1"),
-                          QStringLiteral("org.freedesktop.login1.Manager"),
-                          QStringLiteral("PrepareForSleep"), this, SLOT(PrepareForSleep(bool)));
+    if (!watcher_) {
+        watcher_ = platform::MakeSleepWatcher([this](bool start) { PrepareForSleep(start); });
+    }
+    return watcher_->Start();
 }
 
 void PowerWatcher::PrepareForSleep(bool start) {

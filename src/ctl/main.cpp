@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "core/diagnostics.h"
 #include "ctl/commands.h"
 #include "ctl/simulation.h"
+#include "platform/platform_log.h"
 
 namespace {
 
@@ -30,6 +32,7 @@ constexpr const char* kUsage =
 }  // namespace
 
 int main(int argc, char** argv) {
+    qx::platform::SetPlatformLogSink(&qx::DebugLine);
     qx::ctl::Context context{false, std::cout, std::cerr};
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {

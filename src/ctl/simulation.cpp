@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "hid/hid_backend.h"
+#include "platform/hid_backend.h"
 #include "sim/sim_bus.h"
 
 namespace qx::ctl {

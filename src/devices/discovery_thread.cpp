@@ -2,6 +2,7 @@
 
 #include "core/diagnostics.h"
 #include "hid/hid_paths.h"
+#include "platform/thread_name.h"
 
 namespace qx {
 
@@ -14,33 +15,53 @@ void DiscoveryThread::Start() {
     if (thread_.joinable()) return;
     exit_.Reset();
     firstPass_ = true;
+    // Made before the first pass: a change during that pass ends the first wait at once.
+    watch_ = ActiveHidBackend().WatchChanges();
     thread_ = std::thread([this] { Loop(); });
 }
 
 void DiscoveryThread::Stop() {
     exit_.Set();
+    if (watch_) watch_->Interrupt();
     if (thread_.joinable()) thread_.join();
+    watch_.reset();
+}
+
+int DiscoveryThread::PassCount() const {
+    std::lock_guard lock(countMutex_);
+    return passes_;
 }
 
 void DiscoveryThread::Loop() {
+    platform::NameThisThread("qx-discovery");
     for (;;) {
-        if (exit_.Wait(1)) {
-            DebugLine("抓取设备线程设定退出");
-            return;
+        if (exit_.IsSet()) break;
+        const bool enumerated = RunPass();
+        {
+            std::lock_guard lock(countMutex_);
+            ++passes_;
         }
-        if (!RunPass()) return;
-        // Waiting on the exit event instead of sleeping lets Stop end the thread at once.
-        if (exit_.Wait(kPassIntervalMs)) {
-            DebugLine("抓取设备线程设定退出");
-            return;
-        }
+        if (exit_.IsSet()) break;
+        // Asleep until a node comes or goes; a failed enumeration is tried again after a while
+        // even when nothing changes.
+        const HidChangeWatch::Wake wake = watch_->Wait(enumerated ? -1 : retryDelayMs_);
+        if (wake == HidChangeWatch::Wake::Interrupted && exit_.IsSet()) break;
     }
+    DebugLine("抓取设备线程设定退出");
 }
 
 bool DiscoveryThread::RunPass() {
+    bool enumerated = true;
     if (!slots_.AllFilled()) {
-        if (!probe_.Enumerate()) return false;
-        while (const std::string* path = probe_.NextPath()) {
+        enumerated = probe_.Enumerate() != 0;
+        if (!enumerated) {
+            if (!failing_) DebugLine("discovery: the HID interfaces can't be listed; trying again");
+            failing_ = true;
+        } else if (failing_) {
+            DebugLine("discovery: the HID interfaces are listed again");
+            failing_ = false;
+        }
+        while (const std::string* path = enumerated ? probe_.NextPath() : nullptr) {
             ProbeRecord probe = ProbeFromPath(*path);
             if (!slots_.PreMatch(probe)) continue;
             if (!probe_.Open(*path, true, false, true, false)) continue;
@@ -53,12 +74,9 @@ bool DiscoveryThread::RunPass() {
             int index = -1;
             if (slots_.Claim(probe, index)) owner_.OnDeviceArrived(index);
         }
-        if (firstPass_) {
-            owner_.OnFirstPassDone();
-            firstPass_ = false;
-        }
         probe_.FreePaths();
-    } else if (firstPass_) {
+    }
+    if (firstPass_) {
         owner_.OnFirstPassDone();
         firstPass_ = false;
     }
@@ -69,7 +87,7 @@ bool DiscoveryThread::RunPass() {
         slots_.Release(index);
         owner_.OnDeviceRemoved(static_cast<int>(index));
     }
-    return true;
+    return enumerated;
 }
 
 }  // namespace qx

@@ -1,13 +1,17 @@
-// The worker that watches the machine's HID interfaces: every 100 ms it claims free slots for
-// newly present interfaces of supported devices and frees the slots of interfaces that are gone,
-// handing each arrival and removal to its owner and waiting until the owner has handled it.
+// The worker that watches the machine's HID interfaces: it claims free slots for newly present
+// interfaces of supported devices and frees the slots of interfaces that are gone, handing each
+// arrival and removal to its owner and waiting until the owner has handled it. Between passes it
+// sleeps until the HID backend reports a change (a plug or an unplug), not on a timer.
 #pragma once
 
+#include <memory>
+#include <mutex>
 #include <thread>
 
 #include "core/event.h"
 #include "devices/slot_table.h"
 #include "hid/hid_device.h"
+#include "platform/hid_backend.h"
 
 namespace qx {
 
@@ -23,21 +27,30 @@ class DiscoveryOwner {
 
 class DiscoveryThread {
   public:
-    static constexpr int kPassIntervalMs = 100;
+    // After a failed enumeration the next pass comes this much later, change or not.
+    static constexpr int kRetryAfterFailureMs = 1000;
 
     DiscoveryThread(SlotTable& slots, DiscoveryOwner& owner);
     ~DiscoveryThread();
     DiscoveryThread(const DiscoveryThread&) = delete;
     DiscoveryThread& operator=(const DiscoveryThread&) = delete;
 
+    // Watches the active HID backend from now on, then runs the first pass on the thread.
     void Start();
-    // Signals the exit event and joins; a pass in progress finishes first.
+    // Signals the exit event, ends the wait for a change and joins; a pass in progress
+    // finishes first.
     void Stop();
     bool Running() const { return thread_.joinable(); }
 
     // One pass: arrivals (only while a slot is free), then the presence of every connected slot.
-    // False when enumeration failed, which ends the thread.
+    // The first pass is announced even when its enumeration failed, so the window still comes
+    // up. False when enumeration failed: the thread tries again after the retry delay.
     bool RunPass();
+
+    // Passes run so far by the thread (for tests and measurements).
+    int PassCount() const;
+
+    void SetRetryDelayMs(int ms) { retryDelayMs_ = ms; }
 
   private:
     void Loop();
@@ -47,6 +60,11 @@ class DiscoveryThread {
     HidDevice probe_;  // used by the discovery thread alone
     Event exit_{true};
     bool firstPass_ = true;
+    bool failing_ = false;  // the last enumeration failed (said once until it works again)
+    int retryDelayMs_ = kRetryAfterFailureMs;
+    std::unique_ptr<HidChangeWatch> watch_;  // made by Start before the thread runs
+    mutable std::mutex countMutex_;
+    int passes_ = 0;
     std::thread thread_;
 };
 

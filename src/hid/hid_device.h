@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "core/event.h"
-#include "hid/hid_backend.h"
 #include "hid/report_descriptor.h"
+#include "platform/hid_backend.h"
 
 namespace qx {
 

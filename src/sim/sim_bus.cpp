@@ -98,6 +98,7 @@ bool SimBus::PlugFirmware(std::string_view device, std::shared_ptr<SimFirmware> 
         kept.router->target = state;
     }
     core_->plugged.push_back(std::move(state));
+    core_->changes.Notify();
     return true;
 }
 
@@ -134,6 +135,7 @@ bool SimBus::SetReceiverOnline(std::string_view device, bool online) {
     auto receiver = std::dynamic_pointer_cast<ReceiverFirmware>(state->firmware);
     if (!receiver) return false;
     receiver->SetDeviceOnline(online);
+    core_->changes.Notify();
     return true;
 }
 
@@ -214,5 +216,7 @@ bool SimBus::NodePresent(const std::string& nodePath) {
     std::lock_guard lock(core_->mutex);
     return core_->FindNode(nodePath) != nullptr;
 }
+
+std::unique_ptr<HidChangeWatch> SimBus::WatchChanges() { return core_->changes.Watch(); }
 
 }  // namespace qx::sim

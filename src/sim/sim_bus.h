@@ -30,7 +30,7 @@
 #include <string_view>
 #include <vector>
 
-#include "hid/hid_backend.h"
+#include "platform/hid_backend.h"
 #include "sim/headset_firmware.h"
 #include "sim/keyboard_firmware.h"
 #include "sim/mouse_firmware.h"
@@ -103,6 +103,8 @@ class SimBus : public HidBackend {
     std::unique_ptr<HidNodeConnection> OpenNode(const std::string& nodePath, bool read, bool write,
                                                 std::string& error) override;
     bool NodePresent(const std::string& nodePath) override;
+    // Woken by every plug, unplug (a firmware's own included) and receiver on/off switch.
+    std::unique_ptr<HidChangeWatch> WatchChanges() override;
 
     struct Core;  // shared with the connections, which may outlive a plug
 

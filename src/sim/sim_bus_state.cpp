@@ -111,6 +111,7 @@ void SimBus::Core::Remove(const std::shared_ptr<DeviceState>& device) {
         if (router.target.lock() == device) router.target.reset();
     }
     for (const std::shared_ptr<NodeState>& node : device->nodes) node->Detach();
+    changes.Notify();
 }
 
 }  // namespace qx::sim

@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/hid_change_notice.h"
 #include "sim/sim_bus.h"
 #include "sim/sim_firmware.h"
 
@@ -84,6 +85,7 @@ struct SimBus::Core {
     std::map<std::string, Kept, std::less<>> kept;
     uint64_t nodesCreated = 0;
     size_t queueCapacity = SimBus::kDefaultInputQueueCapacity;
+    HidChangeNotice changes;  // told of every plug and unplug (its locks come after ours)
 
     // Under the lock.
     std::shared_ptr<DeviceState> FindDevice(std::string_view name) const;

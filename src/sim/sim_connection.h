@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "hid/hid_backend.h"
+#include "platform/hid_backend.h"
 #include "sim/sim_bus_state.h"
 
 namespace qx::sim {

@@ -17,7 +17,7 @@
 #include "devices/base/device_option_ui.h"
 #include "devices/base/orvane_usb_device.h"
 #include "devices/base/register_device_controls.h"
-#include "hid/hid_backend.h"
+#include "platform/hid_backend.h"
 #include "settings/language_settings.h"
 #include "sim/sim_bus.h"
 #include "ui/paint_manager.h"

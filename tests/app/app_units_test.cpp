@@ -14,7 +14,6 @@
 
 #include "app/app_options.h"
 #include "app/display_fit.h"
-#include "app/instance_lock.h"
 #include "app/private_fonts.h"
 #include "app/tool_query.h"
 #include "app/worker_table.h"
@@ -34,25 +33,6 @@ TEST(AppOptions, ReadsSimulateAndScreenshotAndRefusesTheRest) {
     EXPECT_FALSE(ParseAppOptions({"--screenshot="}).error.isEmpty());
     EXPECT_FALSE(ParseAppOptions({"--bogus"}).error.isEmpty());
     EXPECT_TRUE(ParseAppOptions({"-h"}).help);
-}
-
-TEST(InstanceLock, SecondHolderIsRefusedUntilTheFirstEnds) {
-    QTemporaryDir folder;
-    const QString path = folder.filePath("instance.lock");
-    auto first = std::make_unique<InstanceLock>(path);
-    ASSERT_TRUE(first->TryAcquire()) << first->Error().toStdString();
-    InstanceLock second(path);
-    EXPECT_FALSE(second.TryAcquire());
-    EXPECT_EQ(second.Error(), "another instance runs");
-    first.reset();
-    EXPECT_TRUE(second.TryAcquire());
-}
-
-TEST(InstanceLock, UnusableFolderIsAnErrorNotAHolder) {
-    InstanceLock lock("/nonexistent-folder/instance.lock");
-    EXPECT_FALSE(lock.TryAcquire());
-    EXPECT_FALSE(lock.Held());
-    EXPECT_NE(lock.Error(), "another instance runs");
 }
 
 TEST(PrivateFonts, LoadsWhatIsThereAndRemovesItAtTheEnd) {

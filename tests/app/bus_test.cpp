@@ -11,11 +11,11 @@
 #include <QTemporaryDir>
 
 #include "app/bus_names.h"
-#include "app/instance_lock.h"
 #include "app/message_bus.h"
 #include "app/messages_adaptor.h"
 #include "app/tool_query.h"
 #include "app_fixture.h"
+#include "platform/instance_lock.h"
 #include "ui/messages.h"
 
 namespace qx::app::test {
@@ -236,14 +236,14 @@ TEST(QxCtlSim, WithoutTheProgramSaysSo) {
 
 TEST_F(BusTest, SecondStartAsksTheRunningOneToShowItself) {
     QTemporaryDir folder;
-    InstanceLock first(folder.filePath("qx580.lock"));
-    ASSERT_TRUE(first.TryAcquire());
+    auto first = platform::MakeInstanceLock(folder.filePath("qx580.lock").toStdString());
+    ASSERT_TRUE(first->TryAcquire());
 
     Click("closebtn");
     ASSERT_FALSE(window_->isVisible());
 
-    InstanceLock second(folder.filePath("qx580.lock"));
-    ASSERT_FALSE(second.TryAcquire());
+    auto second = platform::MakeInstanceLock(folder.filePath("qx580.lock").toStdString());
+    ASSERT_FALSE(second->TryAcquire());
     EXPECT_TRUE(AskRunningInstanceToShow(client_));
     EXPECT_TRUE(WaitUntil([this] { return window_->isVisible(); }));
 }

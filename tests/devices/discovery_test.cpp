@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 #include "hid/hid_paths.h"
 #include "sim/sim_bus.h"
@@ -152,6 +154,98 @@ TEST_F(DiscoveryTest, TheThreadReportsHotPlugAndStopsPromptly) {
     discovery_.Stop();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
     EXPECT_FALSE(discovery_.Running());
+}
+
+// The thread sleeps between passes: with nothing plugged or unplugged it makes no pass at all,
+// and a plug ends the sleep at once (no time-out is involved: the simulated bus reports it).
+TEST_F(DiscoveryTest, TheThreadSleepsUntilTheBusChangesAndThenSeesItAtOnce) {
+    ASSERT_TRUE(bus_.Plug("keyboard"));
+    discovery_.Start();
+    ASSERT_TRUE(owner_.WaitFor(owner_.firstPasses, 1));
+    ASSERT_TRUE(owner_.WaitFor(owner_.arrived, 2));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(discovery_.PassCount(), 1) << "an idle bus wakes nobody";
+
+    ASSERT_TRUE(bus_.Plug("headset"));
+    ASSERT_TRUE(owner_.WaitFor(owner_.arrived, 3));
+    EXPECT_EQ(owner_.arrived.back(), 10);
+    ASSERT_TRUE(bus_.Unplug("keyboard"));
+    ASSERT_TRUE(owner_.WaitFor(owner_.removed, 2));
+    EXPECT_EQ(owner_.Sorted(owner_.removed), (std::vector<int>{0, 1}));
+    // Plug, unplug: a pass each (a pass may cover more than one change).
+    EXPECT_LE(discovery_.PassCount(), 3);
+}
+
+// The simulated bus whose listing fails a given number of times before it works.
+class FlakyBackend final : public HidBackend {
+  public:
+    explicit FlakyBackend(sim::SimBus& bus) : bus_(bus) {}
+    std::atomic<int> failuresLeft{0};
+    std::atomic<int> attempts{0};
+
+    bool EnumerateNodes(std::vector<HidNodeInfo>& nodes) override {
+        ++attempts;
+        if (failuresLeft > 0) {
+            --failuresLeft;
+            return false;
+        }
+        return bus_.EnumerateNodes(nodes);
+    }
+    bool DescribeNode(const std::string& nodePath, HidNodeInfo& info) override {
+        return bus_.DescribeNode(nodePath, info);
+    }
+    std::unique_ptr<HidNodeConnection> OpenNode(const std::string& nodePath, bool read, bool write,
+                                                std::string& error) override {
+        return bus_.OpenNode(nodePath, read, write, error);
+    }
+    bool NodePresent(const std::string& nodePath) override { return bus_.NodePresent(nodePath); }
+    std::unique_ptr<HidChangeWatch> WatchChanges() override { return bus_.WatchChanges(); }
+
+  private:
+    sim::SimBus& bus_;
+};
+
+// A failed listing no longer ends discovery: the first pass is still announced (the window
+// comes up), removals are still seen, and later passes try the listing again.
+TEST_F(DiscoveryTest, FailedEnumerationIsTriedAgainAndTheFirstPassStillCompletes) {
+    FlakyBackend flaky(bus_);
+    SetActiveHidBackend(&flaky);
+    ASSERT_TRUE(bus_.Plug("headset"));
+    ASSERT_TRUE(discovery_.RunPass());
+    ASSERT_EQ(owner_.arrived, (std::vector<int>{10}));
+
+    flaky.failuresLeft = 2;
+    ASSERT_TRUE(bus_.Unplug("headset"));
+    ASSERT_TRUE(bus_.Plug("keyboard"));
+    EXPECT_FALSE(discovery_.RunPass());
+    EXPECT_EQ(owner_.removed, (std::vector<int>{10})) << "presence is checked all the same";
+    EXPECT_FALSE(discovery_.RunPass());
+    EXPECT_EQ(owner_.arrived.size(), 1u);
+    EXPECT_TRUE(discovery_.RunPass());
+    EXPECT_EQ(owner_.Sorted(owner_.arrived), (std::vector<int>{0, 1, 10}));
+
+    SlotTable slots;
+    RecordingOwner owner;
+    DiscoveryThread fresh(slots, owner);
+    flaky.failuresLeft = 1;
+    EXPECT_FALSE(fresh.RunPass());
+    EXPECT_EQ(owner.firstPasses.size(), 1u) << "the window must come up even so";
+    EXPECT_TRUE(fresh.RunPass());
+    EXPECT_EQ(owner.firstPasses.size(), 1u);
+}
+
+// On the thread, the retry comes by itself: nothing on the bus changes after the failures.
+TEST_F(DiscoveryTest, TheThreadRetriesAFailedEnumerationWithoutAnyChange) {
+    FlakyBackend flaky(bus_);
+    ASSERT_TRUE(bus_.Plug("keyboard"));
+    flaky.failuresLeft = 3;
+    SetActiveHidBackend(&flaky);
+    DiscoveryThread discovery(slots_, owner_);  // stopped before the backend goes
+    discovery.SetRetryDelayMs(20);
+    discovery.Start();
+    ASSERT_TRUE(owner_.WaitFor(owner_.firstPasses, 1));
+    ASSERT_TRUE(owner_.WaitFor(owner_.arrived, 2));
+    EXPECT_EQ(flaky.attempts.load(), 4);
 }
 
 }  // namespace

@@ -34,10 +34,10 @@
 #include <thread>
 #include <vector>
 
-#include "hid/hid_backend.h"
 #include "hid/hid_device.h"
 #include "hid/hid_paths.h"
 #include "hid/report_descriptor.h"
+#include "platform/hid_backend.h"
 #include "sim/headset_firmware.h"
 #include "sim/keyboard_firmware.h"
 
@@ -616,6 +616,28 @@ TEST_F(HidrawUmockdev, IdleListingIsReusedUntilAUeventArrives) {
     umockdev_testbed_uevent(g_bed, node.hidrawSys.c_str(), "change");
     ASSERT_TRUE(backend_.EnumerateNodes(nodes));
     EXPECT_EQ(FindNode(nodes, node.devnode)->reportDescriptor, changed);
+}
+
+// Discovery's change watch sleeps on a monitor of its own: a uevent ends the wait at once (well
+// before the slow rescan of a machine without a udev daemon), Interrupt too, and nothing else.
+TEST_F(HidrawUmockdev, ChangeWatchWakesOnAUeventAndOnInterrupt) {
+    using Wake = HidChangeWatch::Wake;
+    auto watch = backend_.WatchChanges();
+    EXPECT_EQ(watch->Wait(50), Wake::TimedOut);
+
+    const auto start = Clock::now();
+    umockdev_testbed_uevent(g_bed, headset_.NodeOf(3).hidrawSys.c_str(), "change");
+    EXPECT_EQ(watch->Wait(HidBackend::kDefaultRescanIntervalMs * 3), Wake::Changed);
+    EXPECT_LT(Clock::now() - start,
+              std::chrono::milliseconds(HidBackend::kDefaultRescanIntervalMs / 2));
+    DrainUevents();
+
+    std::thread interrupter([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        watch->Interrupt();
+    });
+    EXPECT_EQ(watch->Wait(-1), Wake::Interrupted);
+    interrupter.join();
 }
 
 // Opening a node without the right to do so names the udev rule. Run as root, the check drops

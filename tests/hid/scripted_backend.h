@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "hid/hid_backend.h"
+#include "platform/hid_backend.h"
 
 namespace qx::test {
 

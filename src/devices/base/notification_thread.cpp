@@ -5,6 +5,7 @@
 
 #include "core/diagnostics.h"
 #include "hid/hid_device.h"
+#include "platform/thread_name.h"
 
 namespace qx::devices {
 
@@ -43,6 +44,7 @@ uint16_t NotificationThread::CodeOf(const HidDevice& device) {
 
 void NotificationThread::Loop(HidDevice* device, Event* stop, CodeHandler handler,
                               std::string exitLine) {
+    platform::NameThisThread("qx-notify");
     // The interface stays open (with its report length) while the thread runs.
     const size_t length =
         device->InputReportByteLength() > 0 ? device->InputReportByteLength() : 64;

@@ -1,6 +1,8 @@
-#include "hid/hid_backend.h"
+#include "platform/hid_backend.h"
 
 #include <atomic>
+
+#include "platform/hid_change_notice.h"
 
 namespace qx {
 namespace {
@@ -8,6 +10,10 @@ namespace {
 std::atomic<HidBackend*> g_active{nullptr};
 
 }  // namespace
+
+std::unique_ptr<HidChangeWatch> HidBackend::WatchChanges() {
+    return MakeTimerChangeWatch(kDefaultRescanIntervalMs);
+}
 
 HidBackend& ActiveHidBackend() {
     HidBackend* backend = g_active.load(std::memory_order_acquire);

@@ -5,6 +5,11 @@
 // event, a monitor error (a lost event included) or a listing older than kRescanAfter triggers a
 // full scan, so a machine whose monitor stays silent (no udev daemon) still sees changes within
 // that bound.
+//
+// Change watches (for discovery) each keep a monitor of their own and sleep on its socket, so
+// that a plug or unplug wakes them at once and nothing else does. Where no udev daemon runs, the
+// kernel's events may not reach this process (containers), so there a watch also wakes every
+// kDefaultRescanIntervalMs.
 #include <fcntl.h>
 #include <libudev.h>
 #include <linux/hidraw.h>
@@ -24,8 +29,8 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "core/diagnostics.h"
-#include "hid/hid_backend.h"
+#include "platform/hid_backend.h"
+#include "platform/platform_log.h"
 
 namespace qx {
 namespace {
@@ -208,18 +213,111 @@ class HidrawConnection final : public HidNodeConnection {
     const int cancelFd_;
 };
 
-class Hidraw final : public HidBackend {
-  public:
-    Hidraw() : udev_(udev_new()) {
-        if (udev_ == nullptr) return;
-        monitor_ = udev_monitor_new_from_netlink(udev_, UdevDaemonRuns() ? "udev" : "kernel");
-        if (monitor_ != nullptr &&
-            (udev_monitor_filter_add_match_subsystem_devtype(monitor_, "hidraw", nullptr) < 0 ||
-             udev_monitor_enable_receiving(monitor_) < 0)) {
-            udev_monitor_unref(monitor_);
-            monitor_ = nullptr;
+bool UdevDaemonRuns() {
+    struct stat st {};
+    return ::stat("/run/udev/control", &st) == 0;
+}
+
+// A monitor on the "hidraw" subsystem: "udev" events (sent once the daemon has set up the node)
+// where the daemon runs, the kernel's own otherwise. nullptr when it can't be set up.
+udev_monitor* NewHidrawMonitor(udev* context) {
+    if (context == nullptr) return nullptr;
+    udev_monitor* monitor =
+        udev_monitor_new_from_netlink(context, UdevDaemonRuns() ? "udev" : "kernel");
+    if (monitor != nullptr &&
+        (udev_monitor_filter_add_match_subsystem_devtype(monitor, "hidraw", nullptr) < 0 ||
+         udev_monitor_enable_receiving(monitor) < 0)) {
+        udev_monitor_unref(monitor);
+        monitor = nullptr;
+    }
+    return monitor;
+}
+
+// Reads what the monitor has queued. True when there was anything (or the socket reported an
+// error, a lost event included): a scan too many costs little.
+bool DrainMonitor(udev_monitor* monitor) {
+    bool changed = false;
+    for (int drained = 0; drained < 4096; ++drained) {
+        pollfd fd{udev_monitor_get_fd(monitor), POLLIN, 0};
+        const int ready = ::poll(&fd, 1, 0);
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) break;
+        changed = true;
+        if ((fd.revents & POLLIN) == 0) break;  // error on the socket: scan anyway
+        if (udev_device* device = udev_monitor_receive_device(monitor)) {
+            udev_device_unref(device);
         }
     }
+    return changed;
+}
+
+class HidrawChangeWatch final : public HidChangeWatch {
+  public:
+    HidrawChangeWatch()
+        : udev_(udev_new()),
+          monitor_(NewHidrawMonitor(udev_)),
+          wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+        if (monitor_ == nullptr || !UdevDaemonRuns())
+            rescanIntervalMs_ = HidBackend::kDefaultRescanIntervalMs;
+    }
+    ~HidrawChangeWatch() override {
+        if (wakeFd_ >= 0) ::close(wakeFd_);
+        if (monitor_ != nullptr) udev_monitor_unref(monitor_);
+        if (udev_ != nullptr) udev_unref(udev_);
+    }
+    HidrawChangeWatch(const HidrawChangeWatch&) = delete;
+    HidrawChangeWatch& operator=(const HidrawChangeWatch&) = delete;
+
+    Wake Wait(int timeoutMs) override {
+        using Clock = std::chrono::steady_clock;
+        const bool rescanFirst =
+            rescanIntervalMs_ > 0 && (timeoutMs < 0 || rescanIntervalMs_ < timeoutMs);
+        const int limit = rescanFirst ? rescanIntervalMs_ : timeoutMs;
+        const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(limit, 0));
+        for (;;) {
+            int wait = -1;
+            if (limit >= 0) {
+                const auto left =
+                    std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+                wait = left.count() > 0 ? static_cast<int>(left.count()) : 0;
+            }
+            pollfd fds[2] = {{wakeFd_, POLLIN, 0},
+                             {monitor_ != nullptr ? udev_monitor_get_fd(monitor_) : -1, POLLIN, 0}};
+            const int ready = ::poll(fds, 2, wait);
+            if (ready < 0) {
+                if (errno == EINTR) continue;
+                return Wake::Changed;  // can't wait: let the caller look again
+            }
+            if ((fds[0].revents & POLLIN) != 0) {
+                uint64_t count = 0;  // reading clears the signal: auto reset
+                [[maybe_unused]] const ssize_t n = ::read(wakeFd_, &count, sizeof count);
+                return Wake::Interrupted;
+            }
+            if (fds[1].revents != 0 && DrainMonitor(monitor_)) return Wake::Changed;
+            if (ready == 0 || fds[1].revents == 0) {
+                if (limit >= 0 && Clock::now() >= deadline) {
+                    return rescanFirst ? Wake::Changed : Wake::TimedOut;
+                }
+            }
+        }
+    }
+
+    void Interrupt() override {
+        const uint64_t one = 1;
+        if (wakeFd_ >= 0) [[maybe_unused]]
+            const ssize_t n = ::write(wakeFd_, &one, sizeof one);
+    }
+
+  private:
+    udev* udev_;
+    udev_monitor* monitor_;
+    const int wakeFd_;
+    int rescanIntervalMs_ = -1;
+};
+
+class Hidraw final : public HidBackend {
+  public:
+    Hidraw() : udev_(udev_new()), monitor_(NewHidrawMonitor(udev_)) {}
     ~Hidraw() override {
         if (monitor_ != nullptr) udev_monitor_unref(monitor_);
         if (udev_ != nullptr) udev_unref(udev_);
@@ -260,7 +358,7 @@ class Hidraw final : public HidBackend {
             } else {
                 error = "cannot open " + nodePath + ": " + std::strerror(code);
             }
-            DebugLine("hidraw: " + error);
+            platform::PlatformLog("hidraw: " + error);
             return nullptr;
         }
         const int cancelFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -270,6 +368,10 @@ class Hidraw final : public HidBackend {
             return nullptr;
         }
         return std::make_unique<HidrawConnection>(fd, cancelFd);
+    }
+
+    std::unique_ptr<HidChangeWatch> WatchChanges() override {
+        return std::make_unique<HidrawChangeWatch>();
     }
 
     bool NodePresent(const std::string& nodePath) override {
@@ -290,29 +392,8 @@ class Hidraw final : public HidBackend {
         HidNodeInfo info;
     };
 
-    static bool UdevDaemonRuns() {
-        struct stat st {};
-        return ::stat("/run/udev/control", &st) == 0;
-    }
-
-    // True when the monitor reported anything since the last call (or cannot be trusted). Every
-    // message counts, even one that cannot be read: a scan too many costs little.
-    bool MonitorSawChanges() {
-        if (monitor_ == nullptr) return true;
-        bool changed = false;
-        for (int drained = 0; drained < 4096; ++drained) {
-            pollfd fd{udev_monitor_get_fd(monitor_), POLLIN, 0};
-            const int ready = ::poll(&fd, 1, 0);
-            if (ready < 0 && errno == EINTR) continue;
-            if (ready <= 0) break;
-            changed = true;
-            if ((fd.revents & POLLIN) == 0) break;  // error on the socket: scan anyway
-            if (udev_device* device = udev_monitor_receive_device(monitor_)) {
-                udev_device_unref(device);
-            }
-        }
-        return changed;
-    }
+    // True when the monitor reported anything since the last call (or cannot be trusted).
+    bool MonitorSawChanges() { return monitor_ == nullptr || DrainMonitor(monitor_); }
 
     bool Refresh() {
         if (udev_ == nullptr) return false;

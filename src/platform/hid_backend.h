@@ -2,7 +2,8 @@
 // through one opened node. A node is what Linux calls a hidraw device: one USB interface, which
 // may hold several top-level collections. HidDevice builds the per-collection view on top.
 //
-// Two implementations: the hidraw backend (libudev + /dev/hidrawN) and the simulated bus.
+// Implementations: the hidraw backend (platform/linux: libudev + /dev/hidrawN) and the simulated
+// bus (src/sim).
 #pragma once
 
 #include <cstddef>
@@ -50,8 +51,33 @@ class HidNodeConnection {
     virtual void Cancel() = 0;
 };
 
+// Sleeps until the set of nodes may have changed, so that a watcher of the machine's devices
+// wakes for a plug or unplug and not on a timer. A watch sees every change from its creation on:
+// a change between two waits ends the next wait at once.
+class HidChangeWatch {
+  public:
+    enum class Wake {
+        Changed,      // a node came or went (or may have: a lost notice, a slow rescan is due)
+        TimedOut,     // timeoutMs passed without a change
+        Interrupted,  // Interrupt() was called
+    };
+
+    virtual ~HidChangeWatch() = default;
+
+    // Waits up to timeoutMs (-1: no limit). A backend that can miss changes ends the wait with
+    // Changed after its own rescan interval, whatever timeoutMs says.
+    virtual Wake Wait(int timeoutMs) = 0;
+
+    // Ends the wait in progress, from any thread. Like an auto-reset event: when nothing waits,
+    // the next wait consumes the signal and returns Interrupted at once.
+    virtual void Interrupt() = 0;
+};
+
 class HidBackend {
   public:
+    // How often a backend without change notices is looked at again.
+    static constexpr int kDefaultRescanIntervalMs = 2000;
+
     virtual ~HidBackend() = default;
 
     // Lists the present nodes. False when the listing itself failed.
@@ -67,6 +93,10 @@ class HidBackend {
 
     // Cheap presence check, as used by discovery on every pass for every claimed interface.
     virtual bool NodePresent(const std::string& nodePath) = 0;
+
+    // A watch of this backend's changes. The default suits a backend that reports none: its
+    // waits end with Changed every kDefaultRescanIntervalMs.
+    virtual std::unique_ptr<HidChangeWatch> WatchChanges();
 };
 
 // The backend that HidDevice uses. The hidraw backend unless another was installed (the program
