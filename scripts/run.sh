@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs what is missing, builds, and runs the program: on the attached devices when a supported
-# one is attached, else on simulated ones (a keyboard and a headset). Without a display it runs under a virtual one (xvfb-run), without a session bus under
-# a private one (dbus-run-session). Arguments go to the program (e.g. --screenshot FILE.png).
+# one is attached, else on simulated ones (a keyboard, a mouse, a pad and a headset). Without a
+# display it runs under a virtual one (xvfb-run), without a session bus under a private one
+# (dbus-run-session). Arguments go to the program (e.g. --screenshot FILE.png).
 set -eu
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -12,7 +13,7 @@ cmake --build build --target qx580 qx580ctl -j2
 if ./build/src/ctl/qx580ctl hid list --json 2>/dev/null | grep -Eq '"slot" : [0-9]+'; then
   set -- ./build/src/app/qx580 "$@"
 else
-  set -- ./build/src/app/qx580 --simulate "$@"
+  set -- ./build/src/app/qx580 --simulate=all "$@"
 fi
 if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && [ ! -S "${XDG_RUNTIME_DIR:-/nonexistent}/bus" ]; then
   set -- dbus-run-session -- "$@"

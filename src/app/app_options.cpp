@@ -1,7 +1,7 @@
 #include "app/app_options.h"
 
 #include <cstdlib>
-#include <cstring>
+#include <optional>
 
 namespace qx::app {
 
@@ -9,8 +9,17 @@ AppOptions ParseAppOptions(const QStringList& arguments) {
     AppOptions options;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
-        if (argument == QLatin1String("--simulate")) {
-            options.simulate = true;
+        if (argument.startsWith(QLatin1String("--simulate"))) {
+            const std::optional<sim::SimulationMode> mode =
+                sim::SimulationModeFromOption(argument.toStdString());
+            if (!mode) {
+                options.error = QStringLiteral(
+                                    "unknown argument \"%1\" (--simulate or "
+                                    "--simulate=all)")
+                                    .arg(argument);
+                return options;
+            }
+            options.simulation = *mode;
         } else if (argument == QLatin1String("--screenshot")) {
             if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty()) {
                 options.error = QStringLiteral("--screenshot needs a file name");
@@ -30,8 +39,8 @@ AppOptions ParseAppOptions(const QStringList& arguments) {
             return options;
         }
     }
-    if (const char* hid = std::getenv("QX580_HID"); hid != nullptr && std::strcmp(hid, "sim") == 0)
-        options.simulate = true;
+    if (options.simulation == sim::SimulationMode::Off)
+        options.simulation = sim::SimulationModeFromEnvironment(std::getenv("QX580_HID"));
     return options;
 }
 

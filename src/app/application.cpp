@@ -41,11 +41,10 @@ void SayBusFeaturesOff(const QString& reason) {
 // Holds the simulated bus installed as the HID backend for the program's life.
 class SimulationScope {
   public:
-    explicit SimulationScope(bool simulate) {
-        if (!simulate) return;
+    explicit SimulationScope(sim::SimulationMode mode) {
+        if (mode == sim::SimulationMode::Off) return;
         bus_ = std::make_unique<sim::SimBus>();
-        bus_->Plug("keyboard");
-        bus_->Plug("headset");
+        for (const std::string& device : sim::DevicesPluggedAtStart(mode)) bus_->Plug(device);
         SetActiveHidBackend(bus_.get());
     }
     ~SimulationScope() {
@@ -102,7 +101,7 @@ int RunApplication(int argc, char** argv) {
     if (!settings::ApplySkinStyle())
         DebugLine("skin style sheet not found: the plain look is used");
 
-    SimulationScope simulation(options.simulate);
+    SimulationScope simulation(options.simulation);
     int status = 0;
     {
         CMainWnd window;

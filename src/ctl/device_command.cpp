@@ -9,6 +9,7 @@
 #include "core/result_codes.h"
 #include "ctl/commands.h"
 #include "ctl/json_output.h"
+#include "ctl/simulation.h"
 #include "devices/discovery_thread.h"
 #include "hid/device_link.h"
 
@@ -129,7 +130,7 @@ int RunDeviceCommand(Context& context, Args args) {
         }
     }
 
-    SlotTable slots;
+    SlotTable slots(SupportedRows());
     ArrivalList arrivals;
     DiscoveryThread discovery(slots, arrivals);
     if (!discovery.RunPass()) {

@@ -7,6 +7,7 @@
 
 #include "ctl/commands.h"
 #include "ctl/json_output.h"
+#include "ctl/simulation.h"
 #include "devices/slot_table.h"
 #include "hid/hid_device.h"
 
@@ -28,7 +29,7 @@ struct InterfaceLine {
 // The slot a fresh slot table would give this interface (the first row matching all six
 // identity values).
 int MatchingSlot(const InterfaceLine& line) {
-    SlotTable slots;
+    SlotTable slots(SupportedRows());
     ProbeRecord probe = ProbeFromPath(line.path);
     probe.vendorId = line.vendorId;
     probe.productId = line.productId;

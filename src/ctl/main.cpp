@@ -14,7 +14,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: qx580ctl [--simulate] <command> ...\n"
+    "usage: qx580ctl [--simulate[=all]] <command> ...\n"
     "\n"
     "commands:\n"
     "  hid list [--json]                 every HID interface as discovery sees it\n"
@@ -26,8 +26,10 @@ constexpr const char* kUsage =
     "  profile --device D <action>       list, new, copy, rename, delete, select, export,\n"
     "                                    import, reset the profiles of a device family\n"
     "  sim plug|unplug|online|offline D  hot-plug a simulated device of the running program\n"
+    "  sim mem|log|notify|fault|power    look into and act on its simulated devices\n"
     "\n"
-    "  --simulate  use simulated devices (a keyboard and a headset); also QX580_HID=sim\n";
+    "  --simulate      use simulated devices (a keyboard and a headset); also QX580_HID=sim\n"
+    "  --simulate=all  a keyboard, a mouse, a pad and a headset; also QX580_HID=sim-all\n";
 
 }  // namespace
 
@@ -35,9 +37,15 @@ int main(int argc, char** argv) {
     qx::platform::SetPlatformLogSink(&qx::DebugLine);
     qx::ctl::Context context{false, std::cout, std::cerr};
     std::vector<std::string> args;
+    qx::sim::SimulationMode simulation = qx::sim::SimulationMode::Off;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--simulate") == 0) {
-            context.simulate = true;
+        if (std::strncmp(argv[i], "--simulate", 10) == 0) {
+            const auto mode = qx::sim::SimulationModeFromOption(argv[i]);
+            if (!mode) {
+                std::cerr << "qx580ctl: unknown option \"" << argv[i] << "\"\n" << kUsage;
+                return qx::ctl::kExitUsage;
+            }
+            simulation = *mode;
         } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::cout << kUsage;
             return qx::ctl::kExitOk;
@@ -45,15 +53,14 @@ int main(int argc, char** argv) {
             args.emplace_back(argv[i]);
         }
     }
-    if (const char* env = std::getenv("QX580_HID");
-        env != nullptr && std::strcmp(env, "sim") == 0) {
-        context.simulate = true;
-    }
+    if (simulation == qx::sim::SimulationMode::Off)
+        simulation = qx::sim::SimulationModeFromEnvironment(std::getenv("QX580_HID"));
+    context.simulate = simulation != qx::sim::SimulationMode::Off;
     if (args.empty()) {
         std::cerr << kUsage;
         return qx::ctl::kExitUsage;
     }
-    qx::ctl::SimulationScope simulation(context.simulate);
+    qx::ctl::SimulationScope scope(simulation);
     const std::string command = args.front();
     const qx::ctl::Args rest(args.data() + 1, args.size() - 1);
     if (command == "hid") return qx::ctl::RunHidCommand(context, rest);

@@ -1,6 +1,7 @@
 #include "ctl/simulation.h"
 
 #include <memory>
+#include <vector>
 
 #include "platform/hid_backend.h"
 #include "sim/sim_bus.h"
@@ -9,14 +10,16 @@ namespace qx::ctl {
 namespace {
 
 std::unique_ptr<sim::SimBus> g_bus;
+std::vector<SupportedDeviceRow> g_rows;
 
 }  // namespace
 
-SimulationScope::SimulationScope(bool simulate) : active_(simulate) {
+SimulationScope::SimulationScope(sim::SimulationMode mode)
+    : active_(mode != sim::SimulationMode::Off) {
     if (!active_) return;
     g_bus = std::make_unique<sim::SimBus>();
-    g_bus->Plug("keyboard");
-    g_bus->Plug("headset");
+    for (const std::string& device : sim::DevicesPluggedAtStart(mode)) g_bus->Plug(device);
+    if (mode == sim::SimulationMode::All) g_rows = sim::WithSimulatorIdentities(kSupportedDevices);
     SetActiveHidBackend(g_bus.get());
 }
 
@@ -24,6 +27,12 @@ SimulationScope::~SimulationScope() {
     if (!active_) return;
     SetActiveHidBackend(nullptr);
     g_bus.reset();
+    g_rows.clear();
+}
+
+std::span<const SupportedDeviceRow> SupportedRows() {
+    if (!g_rows.empty()) return g_rows;
+    return kSupportedDevices;
 }
 
 }  // namespace qx::ctl

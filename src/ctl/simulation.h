@@ -1,11 +1,18 @@
-// Installs the simulated HID bus (a keyboard and a headset plugged in) for the life of a command.
+// Installs the simulated HID bus for the life of a command: a keyboard and a headset plugged in
+// (--simulate), or a keyboard, a mouse, a pad and a headset (--simulate=all), whose rows of the
+// supported-device table then carry the simulated identities.
 #pragma once
+
+#include <span>
+
+#include "devices/supported_devices.h"
+#include "sim/sim_setup.h"
 
 namespace qx::ctl {
 
 class SimulationScope {
   public:
-    explicit SimulationScope(bool simulate);
+    explicit SimulationScope(sim::SimulationMode mode);
     ~SimulationScope();
     SimulationScope(const SimulationScope&) = delete;
     SimulationScope& operator=(const SimulationScope&) = delete;
@@ -13,5 +20,9 @@ class SimulationScope {
   private:
     bool active_ = false;
 };
+
+// The supported-device table for the commands' slot tables: the simulated identities filled in
+// under --simulate=all, the plain table otherwise.
+std::span<const SupportedDeviceRow> SupportedRows();
 
 }  // namespace qx::ctl

@@ -83,6 +83,9 @@ bool SimBus::PlugFirmware(std::string_view device, std::shared_ptr<SimFirmware> 
     auto state = std::make_shared<DeviceState>();
     state->name = std::string(device);
     state->firmware = firmware;
+    state->viaReceiver = dynamic_cast<const ReceiverFirmware*>(firmware.get()) != nullptr;
+    state->trace = kept.trace;
+    state->trace->Restart();
     for (const SimNodeSpec& nodeSpec : specs) {
         auto node = std::make_shared<NodeState>();
         node->path = "sim:" + state->name + ":" + std::to_string(core_->nodesCreated++);
@@ -143,6 +146,53 @@ std::shared_ptr<SimFirmware> SimBus::Firmware(std::string_view device) const {
     std::lock_guard lock(core_->mutex);
     const auto it = core_->kept.find(device);
     return it == core_->kept.end() ? nullptr : it->second.firmware;
+}
+
+RequestLog SimBus::Requests(std::string_view device) const {
+    std::shared_ptr<DeviceTrace> trace;
+    RequestLog log;
+    {
+        std::lock_guard lock(core_->mutex);
+        const auto it = core_->kept.find(device);
+        if (it == core_->kept.end()) return log;
+        trace = it->second.trace;
+        log.plugged = core_->FindDevice(device) != nullptr;
+    }
+    std::lock_guard lock(trace->mutex);
+    log.requests.assign(trace->requests.begin(), trace->requests.end());
+    log.dropped = trace->dropped;
+    return log;
+}
+
+bool SimBus::ClearRequests(std::string_view device) {
+    std::shared_ptr<DeviceTrace> trace;
+    {
+        std::lock_guard lock(core_->mutex);
+        const auto it = core_->kept.find(device);
+        if (it == core_->kept.end()) return false;
+        trace = it->second.trace;
+    }
+    std::lock_guard lock(trace->mutex);
+    trace->requests.clear();
+    trace->dropped = 0;
+    return true;
+}
+
+std::vector<std::thread::id> SimBus::WriteThreads(std::string_view device) const {
+    std::shared_ptr<DeviceTrace> trace;
+    {
+        std::lock_guard lock(core_->mutex);
+        const auto it = core_->kept.find(device);
+        if (it == core_->kept.end()) return {};
+        trace = it->second.trace;
+    }
+    std::lock_guard lock(trace->mutex);
+    return trace->writers;
+}
+
+void SimBus::SetWriteObserver(WriteObserver observer) {
+    std::lock_guard lock(core_->observerMutex);
+    core_->writeObserver = std::move(observer);
 }
 
 std::vector<std::string> SimBus::NodePaths(std::string_view device) const {

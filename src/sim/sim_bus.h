@@ -21,13 +21,19 @@
 // drops newer ones while full. A read blocked on a node that is unplugged returns Failed at
 // once (reports already queued are still delivered first); writes to it fail. Output reports go
 // to the firmware synchronously, so a reply is queued before WriteReport returns.
+//
+// The bus keeps, per device name, a log of the command packets (64-byte reports with id 0x04)
+// written to the device since its last plug, with the reply it gave, and the threads that
+// wrote any report to its nodes.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "platform/hid_backend.h"
@@ -36,6 +42,7 @@
 #include "sim/mouse_firmware.h"
 #include "sim/pad_firmware.h"
 #include "sim/receiver_firmware.h"
+#include "sim/request_log.h"
 #include "sim/sim_firmware.h"
 
 namespace qx::sim {
@@ -46,6 +53,12 @@ class SimBus : public HidBackend {
     static constexpr uint16_t kMouseReceiverProductId = 0x7042;
     static constexpr uint16_t kPadReceiverProductId = 0x7052;
     static constexpr size_t kDefaultInputQueueCapacity = 64;
+    // Entries a device's request log keeps; older ones are dropped (and counted).
+    static constexpr size_t kRequestLogLimit = 10000;
+
+    // Told of every output report written to a node, on the writing thread, before the device
+    // gets it. It must not call back into the bus.
+    using WriteObserver = std::function<void(std::string_view device, std::thread::id writer)>;
 
     SimBus();
     ~SimBus() override;  // unplugs everything; connections still open then fail from then on
@@ -88,6 +101,22 @@ class SimBus : public HidBackend {
     }
     std::shared_ptr<MouseFirmware> Mouse() const { return FirmwareAs<MouseFirmware>("mouse"); }
     std::shared_ptr<PadFirmware> Pad() const { return FirmwareAs<PadFirmware>("pad"); }
+    // The firmware that carries out a device's commands (behind its receiver for a receiver).
+    std::shared_ptr<PacketFirmware> CommandFirmware(std::string_view device) const {
+        return FirmwareAs<PacketFirmware>(device);
+    }
+
+    // The command packets written to the device since its last plug (the last plug's when it is
+    // unplugged; empty when it never was plugged).
+    RequestLog Requests(std::string_view device) const;
+    // Empties that log; false when the device never was plugged.
+    bool ClearRequests(std::string_view device);
+
+    // Every thread that wrote a report to one of the device's nodes since the bus was made, in
+    // order of its first write.
+    std::vector<std::thread::id> WriteThreads(std::string_view device) const;
+    // Replaces the observer (an empty function removes it).
+    void SetWriteObserver(WriteObserver observer);
 
     // Paths of the plugged device's nodes, in the firmware's node order; empty when unplugged.
     std::vector<std::string> NodePaths(std::string_view device) const;

@@ -4,6 +4,38 @@
 
 namespace qx::sim {
 
+void DeviceTrace::Restart() {
+    std::lock_guard lock(mutex);
+    requests.clear();
+    dropped = 0;
+    nextIndex = 0;
+    pluggedAt = std::chrono::steady_clock::now();
+}
+
+void DeviceTrace::AddRequest(LoggedRequest request) {
+    std::lock_guard lock(mutex);
+    request.index = nextIndex++;
+    request.timeMs = static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                               std::chrono::steady_clock::now() - pluggedAt)
+                                               .count());
+    if (requests.size() >= SimBus::kRequestLogLimit) {
+        requests.pop_front();
+        ++dropped;
+    }
+    requests.push_back(std::move(request));
+}
+
+void DeviceTrace::AddWriter(std::thread::id writer) {
+    std::lock_guard lock(mutex);
+    if (std::find(writers.begin(), writers.end(), writer) == writers.end())
+        writers.push_back(writer);
+}
+
+ReplyCapture*& CurrentReplyCapture() {
+    thread_local ReplyCapture* capture = nullptr;
+    return capture;
+}
+
 bool NodeState::AddReader(const std::shared_ptr<InputQueue>& queue) {
     std::lock_guard lock(mutex);
     if (!present) return false;
@@ -73,6 +105,13 @@ void Router::Deliver(int interfaceNumber, std::span<const uint8_t> report) {
         device = target.lock();
     }
     if (!device) return;
+    ReplyCapture* capture = CurrentReplyCapture();
+    if (capture != nullptr && capture->device == device.get() &&
+        capture->interfaceNumber == interfaceNumber && report.size() == kPacketSize &&
+        report[0] == kCommandReportId) {
+        Packet& reply = capture->replies.emplace_back();
+        std::copy(report.begin(), report.end(), reply.begin());
+    }
     for (const std::shared_ptr<NodeState>& node : device->nodes) {
         if (node->interfaceNumber == interfaceNumber) node->Deliver(report);
     }

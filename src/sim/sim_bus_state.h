@@ -1,12 +1,15 @@
-// Inside the simulated bus: its nodes with their readers' input queues, its plugged devices and
-// the router that carries a firmware's reports to the nodes of its current plug.
+// Inside the simulated bus: its nodes with their readers' input queues, its plugged devices, the
+// router that carries a firmware's reports to the nodes of its current plug, and each device's
+// trace (its request log and the threads that wrote to it).
 //
-// Lock order: firmware → Core::mutex → Router::mutex → NodeState::mutex → InputQueue::mutex.
+// Lock order: firmware → Core::mutex → Router::mutex → NodeState::mutex → InputQueue::mutex;
+// DeviceTrace::mutex and Core::observerMutex are taken alone.
 // A firmware asks to be unplugged through the router, which only raises a flag; the writing
 // connection carries the unplug out once the firmware has returned.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -16,11 +19,13 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "platform/hid_change_notice.h"
 #include "sim/sim_bus.h"
 #include "sim/sim_firmware.h"
+#include "sim/sim_packet.h"
 
 namespace qx::sim {
 
@@ -56,9 +61,36 @@ struct NodeState {
     HidNodeInfo Info() const;
 };
 
+// What the bus saw of one device name: the command packets of its current (or last) plug and
+// every thread that ever wrote a report to one of its nodes. Kept across unplug; the request
+// log starts afresh at each plug.
+struct DeviceTrace {
+    std::mutex mutex;
+    std::deque<LoggedRequest> requests;
+    uint64_t dropped = 0;    // oldest entries given up to the size limit since the plug
+    uint64_t nextIndex = 0;  // index of the next request since the plug
+    std::chrono::steady_clock::time_point pluggedAt = std::chrono::steady_clock::now();
+    std::vector<std::thread::id> writers;  // distinct, in order of their first write
+
+    void Restart();  // a new plug
+    void AddRequest(LoggedRequest request);
+    void AddWriter(std::thread::id writer);
+};
+
+// Command replies a firmware emits on the writing thread while one output report is handled;
+// Router::Deliver adds to the capture of the current thread when it is for that device.
+struct ReplyCapture {
+    const void* device = nullptr;  // the DeviceState
+    int interfaceNumber = 0;
+    std::vector<Packet> replies;
+};
+ReplyCapture*& CurrentReplyCapture();
+
 struct DeviceState {
     std::string name;
     std::shared_ptr<SimFirmware> firmware;
+    std::shared_ptr<DeviceTrace> trace;
+    bool viaReceiver = false;
     std::vector<std::shared_ptr<NodeState>> nodes;
     std::mutex firmwareMutex;  // one output report at a time reaches the firmware
     std::atomic<bool> unplugRequested{false};
@@ -78,6 +110,7 @@ struct SimBus::Core {
     struct Kept {
         std::shared_ptr<SimFirmware> firmware;
         std::shared_ptr<Router> router;
+        std::shared_ptr<DeviceTrace> trace = std::make_shared<DeviceTrace>();
     };
 
     mutable std::mutex mutex;
@@ -86,6 +119,9 @@ struct SimBus::Core {
     uint64_t nodesCreated = 0;
     size_t queueCapacity = SimBus::kDefaultInputQueueCapacity;
     HidChangeNotice changes;  // told of every plug and unplug (its locks come after ours)
+
+    std::mutex observerMutex;
+    SimBus::WriteObserver writeObserver;
 
     // Under the lock.
     std::shared_ptr<DeviceState> FindDevice(std::string_view name) const;

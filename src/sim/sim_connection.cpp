@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 
 namespace qx::sim {
 
@@ -45,6 +46,16 @@ HidIoStatus SimConnection::ReadReport(std::span<uint8_t> buffer, size_t& bytesRe
 }
 
 HidIoStatus SimConnection::WriteReport(std::span<const uint8_t> report, int) {
+    const std::thread::id writer = std::this_thread::get_id();
+    device_->trace->AddWriter(writer);
+    {
+        SimBus::WriteObserver observer;
+        {
+            std::lock_guard lock(core_->observerMutex);
+            observer = core_->writeObserver;
+        }
+        if (observer) observer(device_->name, writer);
+    }
     {
         std::lock_guard lock(queue_->mutex);
         if (queue_->cancel) {
@@ -53,11 +64,29 @@ HidIoStatus SimConnection::WriteReport(std::span<const uint8_t> report, int) {
         }
     }
     if (!write_ || report.empty() || !node_->Present()) return HidIoStatus::Failed;
+    const bool commandPacket = report.size() == kPacketSize && report[0] == kCommandReportId;
+    ReplyCapture capture{device_.get(), node_->interfaceNumber, {}};
     {
         std::lock_guard lock(device_->firmwareMutex);
+        if (commandPacket) CurrentReplyCapture() = &capture;
         device_->firmware->OnOutputReport(node_->interfaceNumber, report);
+        CurrentReplyCapture() = nullptr;
     }
-    if (device_->unplugRequested.exchange(false)) core_->Remove(device_);
+    const bool unplug = device_->unplugRequested.exchange(false);
+    if (commandPacket) {
+        LoggedRequest entry;
+        entry.link = device_->viaReceiver ? Link::Receiver : Link::Cable;
+        entry.interfaceNumber = node_->interfaceNumber;
+        std::copy(report.begin(), report.end(), entry.request.begin());
+        entry.writer = writer;
+        if (!capture.replies.empty()) {
+            entry.reply = capture.replies.back();
+            entry.strayReplies = capture.replies.size() - 1;
+        }
+        entry.unplugged = unplug;
+        device_->trace->AddRequest(std::move(entry));
+    }
+    if (unplug) core_->Remove(device_);
     return HidIoStatus::Ok;
 }
 

@@ -24,7 +24,7 @@ namespace {
 
 TEST(AppOptions, ReadsSimulateAndScreenshotAndRefusesTheRest) {
     AppOptions options = ParseAppOptions({"--simulate", "--screenshot", "shot.png"});
-    EXPECT_TRUE(options.simulate);
+    EXPECT_EQ(options.simulation, sim::SimulationMode::Basic);
     EXPECT_EQ(options.screenshotPath, "shot.png");
     EXPECT_TRUE(options.error.isEmpty());
 
@@ -32,6 +32,8 @@ TEST(AppOptions, ReadsSimulateAndScreenshotAndRefusesTheRest) {
     EXPECT_FALSE(ParseAppOptions({"--screenshot"}).error.isEmpty());
     EXPECT_FALSE(ParseAppOptions({"--screenshot="}).error.isEmpty());
     EXPECT_FALSE(ParseAppOptions({"--bogus"}).error.isEmpty());
+    EXPECT_EQ(ParseAppOptions({"--simulate=all"}).simulation, sim::SimulationMode::All);
+    EXPECT_FALSE(ParseAppOptions({"--simulate=most"}).error.isEmpty());
     EXPECT_TRUE(ParseAppOptions({"-h"}).help);
 }
 
