@@ -8,7 +8,9 @@
 #include <QDBusReply>
 #include <QEventLoop>
 #include <QTimer>
+#include <QWidget>
 
+#include "app/automation_adaptor.h"
 #include "app/bus_names.h"
 #include "app/messages_adaptor.h"
 #include "app/simulator_adaptor.h"
@@ -44,6 +46,8 @@ bool MessageBus::Register(sim::SimBus* simulator) {
     exported_ = new QObject;
     messages_ = new MessagesAdaptor(exported_, handler_, connection_);
     if (simulator != nullptr) new SimulatorAdaptor(exported_, *simulator, connection_);
+    if (simulator != nullptr)
+        new AutomationAdaptor(exported_, qobject_cast<QWidget*>(handler_.data()), connection_);
     if (!connection_.registerObject(QString::fromLatin1(kBusObjectPath), exported_)) {
         error_ = QStringLiteral("can't export %1").arg(QString::fromLatin1(kBusObjectPath));
         delete exported_;

@@ -22,8 +22,8 @@ class MessageBus : public QObject {
     MessageBus(QObject* handler, QDBusConnection connection, QObject* parent = nullptr);
     ~MessageBus() override;
 
-    // Exports the object (with the simulator interface when `simulator` is given) and takes the
-    // service name. False, with Error(), when there is no bus or the name is taken.
+    // Exports the object (with the simulator and automation interfaces when `simulator` is given)
+    // and takes the service name. False, with Error(), when there is no bus or the name is taken.
     bool Register(sim::SimBus* simulator = nullptr);
     bool Registered() const { return registered_; }
     QString Error() const { return error_; }

@@ -1,6 +1,7 @@
 #include "app/msg_wnd.h"
 
 #include <QLabel>
+#include <deque>
 
 #include "app/display_fit.h"
 #include "core/diagnostics.h"
@@ -9,6 +10,14 @@
 #include "ui/skin_loader.h"
 
 namespace qx::app {
+namespace {
+
+std::deque<int>& MessageAnswers() {
+    static std::deque<int> answers;
+    return answers;
+}
+
+}  // namespace
 
 CMsgWnd::CMsgWnd(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
@@ -80,6 +89,14 @@ void CMsgWnd::Notify(ui::TNotifyUI& msg) {
 
 int ShowMessage(QWidget* parent, const QString& title, const QString& text, int dpi, bool richText,
                 int buttonMode) {
+    if (!MessageAnswers().empty()) {
+        const int button = MessageAnswers().front();
+        MessageAnswers().pop_front();
+        const ui::ResourceManager& texts = ui::ResourceManager::GetInstance();
+        DebugLine("message answered " + std::to_string(button) + " without showing: " +
+                  texts.Text(title).toStdString() + " / " + texts.Text(text).toStdString());
+        return button == 1 ? 1 : 0;
+    }
     CMsgWnd box(parent);
     if (!box.Create()) return 0;
     box.SetTitle(title);
@@ -92,5 +109,11 @@ int ShowMessage(QWidget* parent, const QString& title, const QString& text, int 
     }
     return box.exec() == 1 ? 1 : 0;
 }
+
+void QueueMessageAnswer(int button) { MessageAnswers().push_back(button); }
+
+int QueuedMessageAnswers() { return int(MessageAnswers().size()); }
+
+void ClearMessageAnswers() { MessageAnswers().clear(); }
 
 }  // namespace qx::app

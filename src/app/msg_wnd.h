@@ -46,4 +46,10 @@ class CMsgWnd : public QDialog, public ui::INotifyUI {
 int ShowMessage(QWidget* parent, const QString& title, const QString& text, int dpi, bool richText,
                 int buttonMode);
 
+// The next ShowMessage returns `button` (1 confirm, 0 cancel) without showing the box. Answers are
+// taken in the order they were queued. Only the UI thread shows message boxes and queues answers.
+void QueueMessageAnswer(int button);
+int QueuedMessageAnswers();
+void ClearMessageAnswers();
+
 }  // namespace qx::app

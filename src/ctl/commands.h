@@ -26,5 +26,6 @@ int RunDeviceCommand(Context& context, Args args);   // device info
 int RunEffectCommand(Context& context, Args args);   // effect render | frames | list
 int RunProfileCommand(Context& context, Args args);  // profile --device D <action>
 int RunSimCommand(Context& context, Args args);      // sim plug|unplug|online|offline DEVICE
+int RunUiCommand(Context& context, Args args);       // ui click|select|value|text|... NAME ...
 
 }  // namespace qx::ctl

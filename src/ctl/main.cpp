@@ -27,6 +27,8 @@ constexpr const char* kUsage =
     "                                    import, reset the profiles of a device family\n"
     "  sim plug|unplug|online|offline D  hot-plug a simulated device of the running program\n"
     "  sim mem|log|notify|fault|power    look into and act on its simulated devices\n"
+    "  ui click|select|value|text|hover|state|windows|answer|file|shot ...\n"
+    "                                    drive the running program's window by control name\n"
     "\n"
     "  --simulate      use simulated devices (a keyboard and a headset); also QX580_HID=sim\n"
     "  --simulate=all  a keyboard, a mouse, a pad and a headset; also QX580_HID=sim-all\n";
@@ -68,6 +70,7 @@ int main(int argc, char** argv) {
     if (command == "effect") return qx::ctl::RunEffectCommand(context, rest);
     if (command == "profile") return qx::ctl::RunProfileCommand(context, rest);
     if (command == "sim") return qx::ctl::RunSimCommand(context, rest);
+    if (command == "ui") return qx::ctl::RunUiCommand(context, rest);
     std::cerr << "qx580ctl: unknown command \"" << command << "\"\n" << kUsage;
     return qx::ctl::kExitUsage;
 }

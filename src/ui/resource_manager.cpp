@@ -21,6 +21,9 @@ namespace {
 constexpr const char* kTextKey = "qx_textkey";
 constexpr const char* kToolTipKey = "qx_tooltipkey";
 constexpr const char* kTitleKey = "qx_titlekey";
+// The accessible name this module gave a control, so that a name from the skin or the code is
+// never overwritten.
+constexpr const char* kGivenAccessibleName = "qx_accessiblename";
 constexpr int kItemKeyRole = Qt::UserRole + 0x5158;
 
 // A language key is one word of ASCII letters, digits, '_', '.' or '-' with at least one letter
@@ -73,6 +76,31 @@ QString ReadText(const QWidget* w) {
     return w->windowTitle();
 }
 
+// The name a screen reader announces, from the control's language texts: the translation of its
+// text key; nothing when it shows a plain text of its own (the reader takes that text); else the
+// translation of its tooltip key (icon buttons), else of its window title key.
+QString AccessibleNameFromTexts(const QWidget* w) {
+    const ResourceManager& rm = ResourceManager::GetInstance();
+    const QString key = w->property(kTextKey).toString();
+    if (!key.isEmpty()) return rm.Text(key);
+    if (CarriesText(w) && qobject_cast<const QLineEdit*>(w) == nullptr && !ReadText(w).isEmpty())
+        return {};
+    const QString tipKey = w->property(kToolTipKey).toString();
+    if (!tipKey.isEmpty()) return rm.Text(tipKey);
+    const QString titleKey = w->property(kTitleKey).toString();
+    if (!titleKey.isEmpty()) return rm.Text(titleKey);
+    return {};
+}
+
+void RefreshAccessibleName(QWidget* w) {
+    const QString given = w->property(kGivenAccessibleName).toString();
+    if (!w->accessibleName().isEmpty() && w->accessibleName() != given) return;
+    const QString name = AccessibleNameFromTexts(w);
+    if (name == w->accessibleName()) return;
+    w->setAccessibleName(name);
+    w->setProperty(kGivenAccessibleName, name);
+}
+
 // Shows the translations of the keys a control remembers.
 void Retranslate(QWidget* w) {
     const ResourceManager& rm = ResourceManager::GetInstance();
@@ -88,6 +116,7 @@ void Retranslate(QWidget* w) {
             if (!itemKey.isEmpty()) combo->setItemText(i, rm.Text(itemKey));
         }
     }
+    RefreshAccessibleName(w);
 }
 
 // Takes the keys a control shows from the skin, then translates them.
@@ -164,6 +193,7 @@ void SetControlText(QWidget* control, const QString& textOrKey) {
         control->setProperty(kTextKey, QVariant());
         ApplyText(control, textOrKey);
     }
+    RefreshAccessibleName(control);
 }
 
 QString ControlText(const QWidget* control) {

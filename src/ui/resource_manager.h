@@ -1,5 +1,7 @@
 // Language texts: a control whose text is a language key shows the key's translation in the
-// loaded language, and shows the new one when the language changes.
+// loaded language, and shows the new one when the language changes. Its accessible name (what a
+// screen reader announces) follows the same texts: the translation of its text key, else of its
+// tooltip key (icon buttons); an accessible name the skin or the code gave is kept.
 //
 // Language files live in SkinFolder()/lang/ and are JSON objects of key -> text (UTF-8).
 #pragma once

@@ -1,0 +1,189 @@
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+#include <charconv>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "ctl/commands.h"
+
+namespace qx::ctl {
+namespace {
+
+constexpr const char* kService = "org.mirvel.QX580";
+constexpr const char* kPath = "/org/mirvel/QX580";
+constexpr const char* kInterface = "org.mirvel.QX580.Automation";
+// Long enough for a window that is busy drawing; an action answers before it runs.
+constexpr int kCallTimeoutMs = 10000;
+
+void DropShutdownNoise(QtMsgType type, const QMessageLogContext& where, const QString& text) {
+    if (text.startsWith(QLatin1String("Trying to construct an instance of an invalid type")))
+        return;
+    qt_message_output(type, where, text);
+}
+
+void Usage(Context& context) {
+    context.err
+        << "usage: qx580ctl ui <action> ...   (drives a running \"qx580 --simulate\")\n"
+           "  ui click NAME              click a control\n"
+           "  ui select NAME INDEX       pick item INDEX of a combo box or list\n"
+           "  ui value NAME VALUE        drag a slider (or type into a spin box) to VALUE\n"
+           "  ui text NAME TEXT          type TEXT into an edit, then Enter and focus out\n"
+           "  ui hover NAME              move the pointer onto a control\n"
+           "  ui state NAME              the control's state as JSON\n"
+           "  ui windows                 the open windows, one name a line\n"
+           "  ui answer confirm|cancel   answer the next message box without showing it\n"
+           "  ui file PATH|--cancel      answer the next file dialog without showing it\n"
+           "  ui shot FILE.png [WINDOW]  a picture of a window (the main window by default)\n"
+           "  NAME: a control name, or WINDOW/NAME for a control of that window\n";
+}
+
+std::optional<int> ParseInt(const std::string& text) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [rest, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || rest != end || text.empty()) return std::nullopt;
+    return value;
+}
+
+QString Absolute(const std::string& path) {
+    return QDir::cleanPath(QFileInfo(QString::fromStdString(path)).absoluteFilePath());
+}
+
+struct Request {
+    QString method;
+    QVariantList arguments;
+};
+
+// The call for the action and its arguments; nullopt (after saying why) when they don't fit.
+std::optional<Request> MakeRequest(Context& context, const std::string& action, Args rest) {
+    auto needs = [&](size_t count) {
+        if (rest.size() == count) return true;
+        context.err << "qx580ctl: ui " << action << " takes " << count << " argument"
+                    << (count == 1 ? "" : "s") << '\n';
+        return false;
+    };
+    auto number = [&](const std::string& text) -> std::optional<int> {
+        std::optional<int> value = ParseInt(text);
+        if (!value) context.err << "qx580ctl: \"" << text << "\" is not a whole number\n";
+        return value;
+    };
+    auto name = [&] { return QString::fromStdString(rest[0]); };
+
+    if (action == "click" || action == "hover" || action == "state") {
+        if (!needs(1)) return std::nullopt;
+        const char* method = action == "click" ? "Click" : action == "hover" ? "Hover" : "State";
+        return Request{QString::fromLatin1(method), {name()}};
+    }
+    if (action == "select" || action == "value") {
+        if (!needs(2)) return std::nullopt;
+        const std::optional<int> value = number(rest[1]);
+        if (!value) return std::nullopt;
+        return Request{action == "select" ? QStringLiteral("Select") : QStringLiteral("SetValue"),
+                       {name(), *value}};
+    }
+    if (action == "text") {
+        if (!needs(2)) return std::nullopt;
+        return Request{QStringLiteral("SetText"), {name(), QString::fromStdString(rest[1])}};
+    }
+    if (action == "windows") {
+        if (!needs(0)) return std::nullopt;
+        return Request{QStringLiteral("Windows"), {}};
+    }
+    if (action == "answer") {
+        if (!needs(1)) return std::nullopt;
+        if (rest[0] != "confirm" && rest[0] != "cancel") {
+            context.err << "qx580ctl: a message box is answered with confirm or cancel\n";
+            return std::nullopt;
+        }
+        return Request{QStringLiteral("AnswerNextMessage"), {rest[0] == "confirm" ? 1 : 0}};
+    }
+    if (action == "file") {
+        if (!needs(1)) return std::nullopt;
+        const QString path = rest[0] == "--cancel" ? QString() : Absolute(rest[0]);
+        return Request{QStringLiteral("AnswerNextFileDialog"), {path}};
+    }
+    if (action == "shot") {
+        if (rest.size() != 1 && rest.size() != 2) {
+            context.err << "qx580ctl: ui shot takes FILE.png and an optional window name\n";
+            return std::nullopt;
+        }
+        const QString window = rest.size() == 2 ? QString::fromStdString(rest[1]) : QString();
+        return Request{QStringLiteral("Screenshot"), {window, Absolute(rest[0])}};
+    }
+    context.err << "qx580ctl: unknown ui action \"" << action << "\"\n";
+    return std::nullopt;
+}
+
+}  // namespace
+
+// Drives the window of the running program by control name through its bus interface.
+int RunUiCommand(Context& context, Args args) {
+    if (args.empty()) {
+        Usage(context);
+        return kExitUsage;
+    }
+    const std::string& action = args[0];
+    const std::optional<Request> request = MakeRequest(context, action, args.subspan(1));
+    if (!request) {
+        Usage(context);
+        return kExitUsage;
+    }
+
+    // The bus connection wants an application object; it lives until the process ends.
+    static int argc = 1;
+    static char name[] = "qx580ctl";
+    static char* argv[] = {name, nullptr};
+    if (QCoreApplication::instance() == nullptr) new QCoreApplication(argc, argv);
+    qInstallMessageHandler(DropShutdownNoise);
+
+    const QString connectionName = QStringLiteral("qx580ctl-ui");
+    struct Closer {
+        QString name;
+        ~Closer() { QDBusConnection::disconnectFromBus(name); }
+    } closer{connectionName};
+    QDBusConnection bus =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, connectionName);
+    if (!bus.isConnected()) {
+        context.err << "qx580ctl: no session bus: " << bus.lastError().message().toStdString()
+                    << '\n';
+        return kExitFailure;
+    }
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QString::fromLatin1(kService), QString::fromLatin1(kPath),
+                                       QString::fromLatin1(kInterface), request->method);
+    call.setArguments(request->arguments);
+    call.setAutoStartService(false);
+    const QDBusMessage reply = bus.call(call, QDBus::Block, kCallTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage) {
+        const QString error = reply.errorName();
+        if (error == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown") ||
+            error == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner") ||
+            error == QLatin1String("org.freedesktop.DBus.Error.UnknownInterface") ||
+            error == QLatin1String("org.freedesktop.DBus.Error.UnknownMethod")) {
+            context.err << "qx580ctl: no running \"qx580 --simulate\" on the session bus\n";
+        } else {
+            context.err << "qx580ctl: " << reply.errorMessage().toStdString() << '\n';
+        }
+        return kExitFailure;
+    }
+    const QVariantList values = reply.arguments();
+    if (action == "state") {
+        context.out << values.value(0).toString().toStdString() << '\n';
+    } else if (action == "windows") {
+        for (const QString& window : values.value(0).toStringList())
+            context.out << window.toStdString() << '\n';
+    } else if (action == "shot") {
+        context.out << "picture saved to " << request->arguments.value(1).toString().toStdString()
+                    << '\n';
+    } else {
+        context.out << "ui " << action << ": done\n";
+    }
+    return kExitOk;
+}
+
+}  // namespace qx::ctl
