@@ -24,6 +24,7 @@
 #include "platform/termination_signals.h"
 #include "settings/skin_style.h"
 #include "sim/sim_bus.h"
+#include "sim/sim_setup.h"
 #include "ui/messages.h"
 
 namespace qx::app {
@@ -104,7 +105,10 @@ int RunApplication(int argc, char** argv) {
     SimulationScope simulation(options.simulation);
     int status = 0;
     {
-        CMainWnd window;
+        MainWndOptions windowOptions;
+        if (options.simulation == sim::SimulationMode::All)
+            windowOptions.supportedRows = sim::WithSimulatorIdentities(kSupportedDevices);
+        CMainWnd window(std::move(windowOptions));
         MessageBus bus(&window, session);
         if (!session.isConnected()) {
             SayBusFeaturesOff(session.lastError().message());

@@ -92,7 +92,7 @@ void SetLightByte(std::array<uint32_t, 4>& words, int index, uint8_t value) {
 }  // namespace
 
 CMainWnd::CMainWnd(MainWndOptions options, QWidget* parent)
-    : QWidget(parent), options_(std::move(options)) {
+    : QWidget(parent), options_(std::move(options)), slots_(options_.supportedRows) {
     setWindowTitle(Identity());
     setObjectName(QStringLiteral("MainWnd"));
     paintManager_ = std::make_unique<ui::PaintManager>(this);

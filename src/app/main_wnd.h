@@ -13,6 +13,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/worker_table.h"
 #include "devices/discovery_thread.h"
@@ -41,6 +42,10 @@ struct MainWndOptions {
     std::function<QSize()> monitorSize;
     // Start the discovery thread at "windowinit" (tests of the routing alone may leave it off).
     bool startDiscovery = true;
+    // The supported-device rows discovery matches (the simulation of every kind gives the
+    // receiver, mouse and pad rows the simulator's identities).
+    std::vector<SupportedDeviceRow> supportedRows{kSupportedDevices.begin(),
+                                                  kSupportedDevices.end()};
 };
 
 class CMainWnd : public QWidget,

@@ -65,10 +65,9 @@ std::vector<SupportedDeviceRow> WithSimulatorIdentities(std::span<const Supporte
     std::vector<SupportedDeviceRow> result(rows.begin(), rows.end());
     for (SupportedDeviceRow& row : result) {
         for (const Identity& identity : kIdentities) {
-            if (row.kind != static_cast<uint16_t>(identity.kind)) continue;
+            if (row.kind != identity.kind) continue;
             for (const Collection& collection : kCollections) {
-                if (row.role == static_cast<uint16_t>(collection.role) &&
-                    row.interfaceNumber == kVendorInterface &&
+                if (row.role == collection.role && row.interfaceNumber == kVendorInterface &&
                     row.collectionNumber == collection.number &&
                     row.usagePage == collection.usagePage && row.usage == collection.usage) {
                     row.vendorId = identity.vendorId;
