@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-"""The texts of the skin's language keys: key -> (English, Simplified Chinese).
+"""The texts of the window's own language keys: key -> (English, Simplified Chinese).
+
+The texts of each panel stand in that panel's module under skin_panels/; skin_texts.py joins them.
 
 gen_skin_ui.py writes data/skin/lang/lan_en.json and lan_cn.json from this table; a key used by
 a skin file but missing here stops that script. Keys that code sets at run time (device names,
@@ -64,24 +66,6 @@ TEXTS = {
     "tab_voice_text": ("Sound", "声音"),
     "tab_magic_text": ("Voice changer", "变声"),
     "tab_virtual_text": ("Virtual 7.1", "虚拟 7.1"),
-    # keyboard system panel
-    "winlock_text": ("Lock Windows key", "锁定 Win 键"),
-    "wkey_text": ("Swap W/A/S/D and arrows", "WASD 与方向键互换"),
-    "six_key_text": ("6-key mode", "六键模式"),
-    "polling_rate_text": ("Polling rate", "回报率"),
-    "polling_rate_0": ("125 Hz", "125 Hz"),
-    "polling_rate_1": ("250 Hz", "250 Hz"),
-    "polling_rate_2": ("500 Hz", "500 Hz"),
-    "polling_rate_3": ("1000 Hz", "1000 Hz"),
-    "repeat_rate_text": ("Repeat rate", "重复速率"),
-    "repeat_delay_text": ("Repeat delay", "重复延迟"),
-    "repeat_delay_0": ("250 ms", "250 毫秒"),
-    "repeat_delay_1": ("500 ms", "500 毫秒"),
-    "repeat_delay_2": ("750 ms", "750 毫秒"),
-    "repeat_delay_3": ("1000 ms", "1000 毫秒"),
-    "Repeat_Delay_Time": ("Repeat delay: ", "重复延迟："),
-    "Repeat_input_text": ("Hold a key here to try the repeat", "在此按住按键测试重复"),
-    "reset_repeat_text": ("Clear", "清空"),
     "Key_Set": ("Assigned: ", "已设置："),
     "close_text": ("Off", "关闭"),
 }
