@@ -167,6 +167,50 @@ QWidget* PaintManager::FindSubControlByName(QWidget* container, const QString& n
     return container->findChild<QWidget*>(name);
 }
 
+void PaintManager::Subscribe(QWidget* control, Subscription subscription) {
+    if (control == nullptr || subscription.owner.isNull() || !subscription.handler) return;
+    auto found = subscriptions_.find(control);
+    if (found == subscriptions_.end()) {
+        found = subscriptions_.insert(control, {});
+        connect(control, &QObject::destroyed, this,
+                [this, control] { subscriptions_.remove(control); });
+    }
+    found->push_back(std::move(subscription));
+}
+
+void PaintManager::OnNotify(QWidget* control, const QString& type, QObject* owner,
+                            NotifyHandler handler) {
+    Subscribe(control, {owner, type, false, std::move(handler)});
+}
+
+void PaintManager::OnNotifyBelow(QWidget* subtree, QObject* owner, NotifyHandler handler) {
+    Subscribe(subtree, {owner, QString(), true, std::move(handler)});
+}
+
+void PaintManager::Unsubscribe(QObject* owner) {
+    for (auto it = subscriptions_.begin(); it != subscriptions_.end(); ++it) {
+        std::vector<Subscription>& list = it.value();
+        for (Subscription& subscription : list) {
+            if (subscription.owner == owner) subscription.owner = nullptr;
+        }
+    }
+}
+
+void PaintManager::Deliver(QWidget* control, bool subtree, TNotifyUI& msg) {
+    const auto found = subscriptions_.constFind(control);
+    if (found == subscriptions_.constEnd()) return;
+    // Handlers may change the subscriptions: the matching ones are copied first.
+    std::vector<Subscription> matching;
+    for (const Subscription& subscription : found.value()) {
+        if (subscription.owner.isNull() || subscription.subtree != subtree) continue;
+        if (!subtree && !subscription.type.isEmpty() && subscription.type != msg.type) continue;
+        matching.push_back(subscription);
+    }
+    for (const Subscription& subscription : matching) {
+        if (!subscription.owner.isNull()) subscription.handler(msg);
+    }
+}
+
 void PaintManager::AddNotifier(INotifyUI* receiver) {
     if (receiver == nullptr) return;
     if (std::find(notifiers_.begin(), notifiers_.end(), receiver) != notifiers_.end()) return;
@@ -186,7 +230,18 @@ void PaintManager::SendNotify(QWidget* sender, const QString& type, qintptr wPar
     msg.senderName = sender != nullptr ? sender->objectName() : QString();
     msg.wParam = wParam;
     msg.lParam = lParam;
-    // A receiver may add or remove receivers while it handles the notification.
+    if (sender != nullptr) {
+        Deliver(sender, false, msg);
+        // The subtrees around the sender, nearest first (the sender itself may head one).
+        std::vector<QPointer<QWidget>> chain;
+        for (QWidget* walk = sender; walk != nullptr; walk = walk->parentWidget())
+            chain.emplace_back(walk);
+        for (const QPointer<QWidget>& level : chain) {
+            if (!level.isNull()) Deliver(level, true, msg);
+        }
+        if (WindowTornDown()) return;
+    }
+    // An observer may add or remove observers while it handles the notification.
     const std::vector<INotifyUI*> receivers = notifiers_;
     for (INotifyUI* receiver : receivers) {
         if (std::find(notifiers_.begin(), notifiers_.end(), receiver) == notifiers_.end()) continue;

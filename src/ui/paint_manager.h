@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 #include "ui/notify.h"
@@ -48,8 +49,20 @@ class PaintManager : public QObject {
     // Lookup inside a container (the container itself excluded).
     static QWidget* FindSubControlByName(QWidget* container, const QString& name);
 
-    // Receivers get every notification of this window, in registration order. A receiver
-    // removes itself before it ends.
+    // A notification reaches only who asked for it:
+    //  - OnNotify: the handlers of that control and event type ("" = every type);
+    //  - OnNotifyBelow: the handlers of a subtree (a device page, a panel, the window's own
+    //    page), for a sender inside it, the nearest subtree first, then the ones around it;
+    //  - window-wide observers (AddNotifier), last, in registration order.
+    // A subscription ends with its owner or its control; handlers may subscribe and
+    // unsubscribe while they run.
+    using NotifyHandler = std::function<void(TNotifyUI&)>;
+    void OnNotify(QWidget* control, const QString& type, QObject* owner, NotifyHandler handler);
+    void OnNotifyBelow(QWidget* subtree, QObject* owner, NotifyHandler handler);
+    // Ends every subscription of `owner`.
+    void Unsubscribe(QObject* owner);
+    // Observers of every notification of the window (recorders, tests). An observer removes
+    // itself before it ends.
     void AddNotifier(INotifyUI* receiver);
     void RemoveNotifier(INotifyUI* receiver);
     // Delivers a notification at once, on the calling (UI) thread.
@@ -75,7 +88,18 @@ class PaintManager : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool WindowTornDown();
 
+    struct Subscription {
+        QPointer<QObject> owner;
+        QString type;  // "" = every type; ignored for subtree subscriptions
+        bool subtree = false;
+        NotifyHandler handler;
+    };
+    void Subscribe(QWidget* control, Subscription subscription);
+    // Calls the subscriptions of `control` that match; false when none is left.
+    void Deliver(QWidget* control, bool subtree, TNotifyUI& msg);
+
     QPointer<QWidget> window_;
+    QHash<QWidget*, std::vector<Subscription>> subscriptions_;
     std::vector<INotifyUI*> notifiers_;
     QHash<QPair<QWidget*, int>, QTimer*> timers_;
     int dpi_ = 96;

@@ -8,6 +8,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "core/result_codes.h"
@@ -48,6 +50,30 @@ class AudioLightCapability {
     virtual std::array<int, 3> GetAudioLightSettings() = 0;
     virtual void FeedAudioLevels(const uint8_t* levels, size_t count) = 0;
     virtual void FeedAudioBands(const uint8_t* bands, size_t count) = 0;
+};
+
+// The settings a family keeps that scripts reach by name through the program's device interface
+// on the bus ("winlock", "polling-rate", ...): one convention for names, values and errors.
+// Names are lower-case words joined by '-'; values are text ("on"/"off", a number, one of the
+// choices); an unknown name or a value outside its choices is an error that says so.
+class OptionCapability {
+  public:
+    struct Option {
+        std::string name;
+        std::string value;                 // the current value
+        std::vector<std::string> choices;  // empty: a number within [minimum, maximum]
+        int minimum = 0;
+        int maximum = 0;
+    };
+    // Called on the UI thread with the result of a change: `error` is empty on success.
+    using Done = std::function<void(const std::string& error)>;
+
+    virtual ~OptionCapability() = default;
+    // The options and their current values (UI thread).
+    virtual std::vector<Option> Options() const = 0;
+    // Changes one option as the panel does (stores it, saves the profile, writes the device on
+    // its worker, shows it on the page); `done` runs once the device took it or refused.
+    virtual void SetOption(const std::string& name, const std::string& value, Done done) = 0;
 };
 
 }  // namespace qx::devices

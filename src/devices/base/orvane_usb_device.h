@@ -84,6 +84,7 @@ class COrvaneUSBDevice : public QObject, public ui::INotifyUI {
     virtual ProfileCapability* Profiles() { return nullptr; }
     virtual KeyTableCapability* KeyTable() { return nullptr; }
     virtual AudioLightCapability* AudioLight() { return nullptr; }
+    virtual OptionCapability* Options() { return nullptr; }
 
     // --- the worker
     // Queues an exchange; false once the device is being torn down.
