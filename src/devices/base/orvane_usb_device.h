@@ -145,6 +145,9 @@ class COrvaneUSBDevice : public QObject, public ui::INotifyUI {
     int ProfileListIndex() const { return profileListIndex_; }
     // Receives the notifications of the controls of its own page.
     void SetPaintManager(ui::PaintManager* paintManager);
+    // The window's toolkit side: panels subscribe to their controls' notifications with it
+    // (OnNotify) and run their timers on it. nullptr before the device is in a window.
+    ui::PaintManager* Manager() const { return paintManager_; }
 
     QString PageFile() const;
     void SetProfileId(const QString& id) { profileId_ = id; }
