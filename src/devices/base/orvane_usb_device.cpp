@@ -297,6 +297,8 @@ void COrvaneUSBDevice::SetPaintManager(ui::PaintManager* paintManager) {
     if (paintManager_) paintManager_->AddNotifier(this);
 }
 
+ui::PaintManager* COrvaneUSBDevice::Manager() const { return paintManager_; }
+
 std::filesystem::path COrvaneUSBDevice::UserDeviceFolder() const {
     return qx::UserDeviceFolder(folderName_);
 }

@@ -147,7 +147,7 @@ class COrvaneUSBDevice : public QObject, public ui::INotifyUI {
     void SetPaintManager(ui::PaintManager* paintManager);
     // The window's toolkit side: panels subscribe to their controls' notifications with it
     // (OnNotify) and run their timers on it. nullptr before the device is in a window.
-    ui::PaintManager* Manager() const { return paintManager_; }
+    ui::PaintManager* Manager() const;
 
     QString PageFile() const;
     void SetProfileId(const QString& id) { profileId_ = id; }
