@@ -13,4 +13,12 @@ struct CopyDataParam {
     QByteArray data;
 };
 
+// Who takes the blocks (the main window), called directly by the bus service on the UI thread.
+class CopyDataReceiver {
+  public:
+    virtual ~CopyDataReceiver() = default;
+    // 1 taken, 0 refused (an empty block or an unknown kind).
+    virtual int ReceiveCopyData(const CopyDataParam& param) = 0;
+};
+
 }  // namespace qx::app

@@ -12,6 +12,7 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QWindow>
 #include <cstdio>
 #include <string>
@@ -122,7 +123,7 @@ bool CMainWnd::Create() {
     setWindowFlag(Qt::FramelessWindowHint, true);
     if (QWidget* titleBar = root->findChild<QWidget*>(QStringLiteral("title_bar")))
         titleBar->installEventFilter(this);
-    paintManager_->AddNotifier(this);
+    paintManager_->OnNotifyBelow(this, this, [this](ui::TNotifyUI& msg) { Notify(msg); });
     paintManager_->AttachControls(this);
     InitWindow();
     paintManager_->SendNotify(this, QStringLiteral("windowinit"));
@@ -348,17 +349,6 @@ qintptr CMainWnd::HandleCustomMessage(unsigned message, qintptr wParam, qintptr 
                 paintManager_->SetTimer(this, kTrayMenuTimer, 10);
             }
             return 1;
-        case msg::kMenuCommand:
-            if (wParam != 0) MenuCommand(*reinterpret_cast<const QString*>(wParam));
-            return 1;
-        case msg::kCopyData: {
-            const auto* param = reinterpret_cast<const CopyDataParam*>(lParam);
-            if (param == nullptr || param->data.isEmpty()) return 0;
-            if (param->kind != 1 && param->kind != 2) return 0;
-            // Kept for the audio-reactive lighting, which reads the latest block of each kind.
-            copyData_[param->kind - 1] = param->data;
-            return 1;
-        }
         case msg::kDisplayChange:
             DebugLine("显示器分辨率发生变化");
             sizePending_ = true;
@@ -552,18 +542,29 @@ void CMainWnd::CreateTray() {
     tray_->setToolTip(Identity());
     connect(tray_, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
-                if (reason == QSystemTrayIcon::Trigger)
-                    ui::PostMessage(this, msg::kTrayIcon, 0, kLButtonUp);
-                else if (reason == QSystemTrayIcon::Context)
-                    ui::PostMessage(this, msg::kTrayIcon, 0, kRButtonUp);
+                // Handled later, as a click of the icon is: the menu opens on a timer.
+                if (reason == QSystemTrayIcon::Trigger) {
+                    QTimer::singleShot(0, this, [this] { ToggleFromTray(); });
+                } else if (reason == QSystemTrayIcon::Context) {
+                    paintManager_->SetTimer(this, kTrayMenuTimer, 10);
+                }
             });
     tray_->show();
+}
+
+int CMainWnd::ReceiveCopyData(const CopyDataParam& param) {
+    if (param.data.isEmpty()) return 0;
+    if (param.kind != 1 && param.kind != 2) return 0;
+    // Kept for the audio-reactive lighting, which reads the latest block of each kind.
+    copyData_[param.kind - 1] = param.data;
+    return 1;
 }
 
 void CMainWnd::ShowTrayMenu() {
     // At most one menu: the previous one goes before a new one is built.
     delete trayMenu_;
-    trayMenu_ = new TrayMenuWnd(this);
+    trayMenu_ = new TrayMenuWnd();
+    connect(trayMenu_, &TrayMenuWnd::CommandChosen, this, &CMainWnd::MenuCommand);
     if (!trayMenu_->Create()) {
         delete trayMenu_;
         trayMenu_ = nullptr;

@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/copy_data.h"
 #include "app/worker_table.h"
 #include "devices/discovery_thread.h"
 #include "devices/slot_table.h"
@@ -50,7 +51,7 @@ struct MainWndOptions {
 
 class CMainWnd : public QWidget,
                  public ui::CustomMessageHandler,
-                 public ui::INotifyUI,
+                 public CopyDataReceiver,
                  public DiscoveryOwner {
     Q_OBJECT
   public:
@@ -90,8 +91,10 @@ class CMainWnd : public QWidget,
 
     // ui::CustomMessageHandler
     qintptr HandleCustomMessage(unsigned message, qintptr wParam, qintptr lParam) override;
-    // ui::INotifyUI
-    void Notify(ui::TNotifyUI& msg) override;
+    // Notifications of the window's own page (its routing by control name).
+    void Notify(ui::TNotifyUI& msg);
+    // CopyDataReceiver: a block another program sent; 1 taken, 0 refused.
+    int ReceiveCopyData(const CopyDataParam& param) override;
     // DiscoveryOwner (discovery thread)
     void OnDeviceArrived(int slot) override;
     void OnDeviceRemoved(int slot) override;

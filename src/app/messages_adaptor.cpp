@@ -48,9 +48,8 @@ void MessagesAdaptor::CopyData(const QString& sender, uint kind, const QByteArra
                                                QStringLiteral("data block too large")));
         return;
     }
-    if (!handler_) return;
-    CopyDataParam param{sender, kind, data};
-    ui::SendMessage(handler_, msg::kCopyData, 0, reinterpret_cast<qintptr>(&param));
+    if (auto* receiver = dynamic_cast<CopyDataReceiver*>(handler_.data()))
+        receiver->ReceiveCopyData(CopyDataParam{sender, kind, data});
 }
 
 }  // namespace qx::app

@@ -36,7 +36,7 @@ bool CMsgWnd::Create() {
         DebugLine("msg.ui: " + loader.LastError().toStdString());
         return false;
     }
-    paintManager_->AddNotifier(this);
+    paintManager_->OnNotifyBelow(this, this, [this](ui::TNotifyUI& msg) { Notify(msg); });
     paintManager_->AttachControls(this);
     return true;
 }

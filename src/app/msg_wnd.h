@@ -14,7 +14,7 @@ class PaintManager;
 
 namespace qx::app {
 
-class CMsgWnd : public QDialog, public ui::INotifyUI {
+class CMsgWnd : public QDialog {
     Q_OBJECT
   public:
     enum ButtonMode { kConfirmOnly = 0, kConfirmAndCancel = 1 };
@@ -34,7 +34,8 @@ class CMsgWnd : public QDialog, public ui::INotifyUI {
     void SetButtons(int mode);
     ui::PaintManager& PaintManager() const { return *paintManager_; }
 
-    void Notify(ui::TNotifyUI& msg) override;
+    // Notifications of the box's own controls.
+    void Notify(ui::TNotifyUI& msg);
 
   private:
     std::unique_ptr<ui::PaintManager> paintManager_;

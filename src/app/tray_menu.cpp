@@ -12,9 +12,8 @@
 
 namespace qx::app {
 
-TrayMenuWnd::TrayMenuWnd(QObject* commandTarget)
+TrayMenuWnd::TrayMenuWnd()
     : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint),
-      commandTarget_(commandTarget),
       paintManager_(std::make_unique<ui::PaintManager>(this)) {
     setObjectName(QStringLiteral("menu"));
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -29,7 +28,7 @@ bool TrayMenuWnd::Create() {
         DebugLine("menu.ui: " + loader.LastError().toStdString());
         return false;
     }
-    paintManager_->AddNotifier(this);
+    paintManager_->OnNotifyBelow(this, this, [this](ui::TNotifyUI& msg) { Notify(msg); });
     paintManager_->AttachControls(this);
     return true;
 }
@@ -51,9 +50,7 @@ void TrayMenuWnd::Notify(ui::TNotifyUI& msg) {
     if (msg.type != QLatin1String("click") || msg.sender == nullptr) return;
     if (qobject_cast<QAbstractButton*>(msg.sender) == nullptr) return;
     hide();
-    const QString item = msg.senderName;
-    if (commandTarget_)
-        ui::SendMessage(commandTarget_, msg::kMenuCommand, reinterpret_cast<qintptr>(&item), 0);
+    emit CommandChosen(msg.senderName);
 }
 
 }  // namespace qx::app

@@ -14,10 +14,10 @@ class PaintManager;
 
 namespace qx::app {
 
-class TrayMenuWnd : public QWidget, public ui::INotifyUI {
+class TrayMenuWnd : public QWidget {
     Q_OBJECT
   public:
-    explicit TrayMenuWnd(QObject* commandTarget);
+    TrayMenuWnd();
     ~TrayMenuWnd() override;
 
     // Loads "menu.ui"; false when the skin can't be loaded.
@@ -26,10 +26,14 @@ class TrayMenuWnd : public QWidget, public ui::INotifyUI {
     void ShowAt(QPoint anchor);
     ui::PaintManager& PaintManager() const { return *paintManager_; }
 
-    void Notify(ui::TNotifyUI& msg) override;
+    // Notifications of the menu's own controls: a click chooses an item.
+    void Notify(ui::TNotifyUI& msg);
+
+  signals:
+    // An item was chosen (its control name: "menu_exit", ...); the menu is hidden already.
+    void CommandChosen(const QString& item);
 
   private:
-    QPointer<QObject> commandTarget_;
     std::unique_ptr<ui::PaintManager> paintManager_;
 };
 

@@ -170,7 +170,10 @@ QWidget* PaintManager::FindSubControlByName(QWidget* container, const QString& n
 void PaintManager::Subscribe(QWidget* control, Subscription subscription) {
     if (control == nullptr || subscription.owner.isNull() || !subscription.handler) return;
     auto found = subscriptions_.find(control);
-    if (found == subscriptions_.end()) {
+    if (found != subscriptions_.end()) {
+        // Subscriptions whose owner left are dropped as new ones come.
+        std::erase_if(found.value(), [](const Subscription& old) { return old.owner.isNull(); });
+    } else {
         found = subscriptions_.insert(control, {});
         connect(control, &QObject::destroyed, this,
                 [this, control] { subscriptions_.remove(control); });
@@ -191,7 +194,10 @@ void PaintManager::Unsubscribe(QObject* owner) {
     for (auto it = subscriptions_.begin(); it != subscriptions_.end(); ++it) {
         std::vector<Subscription>& list = it.value();
         for (Subscription& subscription : list) {
-            if (subscription.owner == owner) subscription.owner = nullptr;
+            if (subscription.owner == owner) {
+                *subscription.active = false;
+                subscription.owner = nullptr;
+            }
         }
     }
 }
@@ -207,7 +213,7 @@ void PaintManager::Deliver(QWidget* control, bool subtree, TNotifyUI& msg) {
         matching.push_back(subscription);
     }
     for (const Subscription& subscription : matching) {
-        if (!subscription.owner.isNull()) subscription.handler(msg);
+        if (*subscription.active && !subscription.owner.isNull()) subscription.handler(msg);
     }
 }
 

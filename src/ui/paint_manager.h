@@ -9,6 +9,7 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "ui/notify.h"
@@ -93,6 +94,8 @@ class PaintManager : public QObject {
         QString type;  // "" = every type; ignored for subtree subscriptions
         bool subtree = false;
         NotifyHandler handler;
+        // Shared by the copies a delivery makes, so an unsubscription takes effect at once.
+        std::shared_ptr<bool> active = std::make_shared<bool>(true);
     };
     void Subscribe(QWidget* control, Subscription subscription);
     // Calls the subscriptions of `control` that match; false when none is left.

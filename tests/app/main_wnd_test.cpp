@@ -163,12 +163,10 @@ TEST_F(NoDeviceTest, CopyDataKeepsOnlyTheTwoKnownKinds) {
     CopyDataParam levels{"capture", 1, QByteArray("\x01\x02", 2)};
     CopyDataParam unknown{"capture", 5, QByteArray("x")};
     CopyDataParam empty{"capture", 2, QByteArray()};
-    EXPECT_EQ(window_->HandleCustomMessage(msg::kCopyData, 0, reinterpret_cast<qintptr>(&levels)),
-              1);
-    EXPECT_EQ(window_->HandleCustomMessage(msg::kCopyData, 0, reinterpret_cast<qintptr>(&unknown)),
-              0);
-    EXPECT_EQ(window_->HandleCustomMessage(msg::kCopyData, 0, reinterpret_cast<qintptr>(&empty)),
-              0);
+    EXPECT_EQ(window_->ReceiveCopyData(levels), 1);
+    EXPECT_EQ(window_->ReceiveCopyData(unknown), 0);
+    EXPECT_EQ(window_->ReceiveCopyData(empty), 0);
+    // No pointer travels in a message parameter: the number alone carries nothing.
     EXPECT_EQ(window_->HandleCustomMessage(msg::kCopyData, 0, 0), 0);
     EXPECT_EQ(window_->CopyDataBuffer(1), QByteArray("\x01\x02", 2));
     EXPECT_TRUE(window_->CopyDataBuffer(2).isEmpty());

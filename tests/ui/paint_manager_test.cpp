@@ -333,3 +333,68 @@ TEST(PaintManagerScale, AcceptsOnlyTheToolkitsScales) {
 }  // namespace qx::ui
 
 #include "paint_manager_test.moc"
+
+namespace qx::ui {
+namespace {
+
+// Notifications reach only who subscribed: the control's own handlers for that event, then the
+// subtrees around it from the nearest out; a sibling subtree never hears them.
+TEST_F(PaintManagerTest, SubscriptionsGetOnlyTheirControlsAndSubtrees) {
+    QObject owner;
+    std::vector<QString> calls;
+    manager->OnNotify(inner, "click", &owner,
+                      [&](TNotifyUI& m) { calls.push_back("inner:" + m.type); });
+    manager->OnNotify(inner, "", &owner,
+                      [&](TNotifyUI& m) { calls.push_back("inner-any:" + m.type); });
+    manager->OnNotifyBelow(container, &owner,
+                           [&](TNotifyUI& m) { calls.push_back("panel:" + m.senderName); });
+    manager->OnNotifyBelow(window.get(), &owner,
+                           [&](TNotifyUI& m) { calls.push_back("window:" + m.senderName); });
+    auto* sibling = Add<QWidget>(window.get(), "other_panel");
+    new QVBoxLayout(sibling);
+    manager->OnNotifyBelow(sibling, &owner,
+                           [&](TNotifyUI& m) { calls.push_back("sibling:" + m.senderName); });
+
+    manager->SendNotify(inner, "click");
+    EXPECT_EQ(calls, (std::vector<QString>{"inner:click", "inner-any:click", "panel:light_3",
+                                           "window:light_3"}));
+    calls.clear();
+    manager->SendNotify(inner, "msenter");
+    EXPECT_EQ(calls,
+              (std::vector<QString>{"inner-any:msenter", "panel:light_3", "window:light_3"}));
+    calls.clear();
+    manager->SendNotify(button, "click");
+    EXPECT_EQ(calls, (std::vector<QString>{"window:closebtn"}));
+}
+
+TEST_F(PaintManagerTest, SubscriptionsEndWithTheirOwnerOrControl) {
+    int calls = 0;
+    {
+        QObject owner;
+        manager->OnNotify(button, "click", &owner, [&](TNotifyUI&) { ++calls; });
+        manager->SendNotify(button, "click");
+        EXPECT_EQ(calls, 1);
+    }
+    manager->SendNotify(button, "click");
+    EXPECT_EQ(calls, 1) << "the owner is gone";
+
+    QObject owner;
+    manager->OnNotify(button, "click", &owner, [&](TNotifyUI&) { ++calls; });
+    manager->Unsubscribe(&owner);
+    manager->SendNotify(button, "click");
+    EXPECT_EQ(calls, 1) << "unsubscribed";
+
+    // A handler that removes its control's subscriptions while it runs.
+    auto* doomed = Add<QPushButton>(window.get(), "doomed");
+    manager->OnNotify(doomed, "click", &owner, [&](TNotifyUI&) {
+        ++calls;
+        manager->Unsubscribe(&owner);
+    });
+    manager->OnNotify(doomed, "click", &owner, [&](TNotifyUI&) { ++calls; });
+    manager->SendNotify(doomed, "click");
+    EXPECT_EQ(calls, 2) << "the second handler's owner left during the first";
+    delete doomed;
+}
+
+}  // namespace
+}  // namespace qx::ui

@@ -44,7 +44,7 @@ CDeviceOptionUI::CDeviceOptionUI(QWidget* parent) : QWidget(parent) {}
 CDeviceOptionUI::~CDeviceOptionUI() {
     if (paintManager_) {
         paintManager_->KillTimers(this);
-        paintManager_->RemoveNotifier(this);
+        paintManager_->Unsubscribe(this);
     }
 }
 
@@ -156,9 +156,14 @@ COrvaneUSBDevice* CDeviceOptionUI::Device() const { return device_; }
 
 void CDeviceOptionUI::SetPaintManager(ui::PaintManager* paintManager) {
     if (paintManager_ == paintManager) return;
-    if (paintManager_) paintManager_->RemoveNotifier(this);
+    if (paintManager_) paintManager_->Unsubscribe(this);
     paintManager_ = paintManager;
-    if (paintManager_) paintManager_->AddNotifier(this);
+    // The entry's own timers are its clock; nothing else of the window reaches it.
+    if (paintManager_) {
+        paintManager_->OnNotify(this, QStringLiteral("timer"), this, [this](ui::TNotifyUI& msg) {
+            OnTimer(static_cast<int>(msg.wParam));
+        });
+    }
 }
 
 ui::PaintManager* CDeviceOptionUI::Manager() const {
@@ -194,11 +199,6 @@ void CDeviceOptionUI::ShowEntry(bool shown) {
 void CDeviceOptionUI::SendOnline(int online) {
     if (!device_) return;
     ui::SendMessage(messageTarget_, msg::kEntryOnline, device_->DeviceListIndex(), online);
-}
-
-void CDeviceOptionUI::Notify(ui::TNotifyUI& msg) {
-    if (msg.sender != this || msg.type != "timer") return;
-    OnTimer(static_cast<int>(msg.wParam));
 }
 
 // Every exchange a timer asks for runs on the device's worker; what it shows, and the re-arming of

@@ -20,7 +20,7 @@ namespace qx::devices {
 
 class COrvaneUSBDevice;
 
-class CDeviceOptionUI : public QWidget, public ui::INotifyUI {
+class CDeviceOptionUI : public QWidget {
     Q_OBJECT
   public:
     static constexpr int kFrameTimer = 1000;
@@ -74,7 +74,6 @@ class CDeviceOptionUI : public QWidget, public ui::INotifyUI {
     QString NormalImage() const { return normalImage_; }
     QString SelectedImage() const { return selectedImage_; }
 
-    void Notify(ui::TNotifyUI& msg) override;
     // A timer of this entry fired (also callable directly).
     void OnTimer(int id);
 

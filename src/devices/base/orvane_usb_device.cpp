@@ -62,7 +62,7 @@ COrvaneUSBDevice::COrvaneUSBDevice(DeviceKind kind)
 
 COrvaneUSBDevice::~COrvaneUSBDevice() {
     Shutdown();
-    if (paintManager_) paintManager_->RemoveNotifier(this);
+    if (paintManager_) paintManager_->Unsubscribe(this);
 }
 
 void COrvaneUSBDevice::Setup(const DeviceFamilyRow& family, QWidget* page) {
@@ -76,7 +76,18 @@ void COrvaneUSBDevice::Setup(const DeviceFamilyRow& family, QWidget* page) {
     ResizeFrame(family.ledCount);
     battery_ = family.battery;
     if (power_) power_->ShowBattery(battery_);
+    SubscribePage();
     if (page_) AttachPanel();
+}
+
+void COrvaneUSBDevice::SubscribePage() {
+    if (!paintManager_ || !page_) return;
+    paintManager_->Unsubscribe(this);
+    paintManager_->OnNotifyBelow(page_, this, [this](ui::TNotifyUI& msg) {
+        if (msg.sender == nullptr) return;
+        DebugLine("测试成功   、n");
+        HandleNotify(msg);
+    });
 }
 
 QString COrvaneUSBDevice::PageFile() const {
@@ -292,9 +303,9 @@ void COrvaneUSBDevice::SetProfileListIndex(int index) {
 
 void COrvaneUSBDevice::SetPaintManager(ui::PaintManager* paintManager) {
     if (paintManager_ == paintManager) return;
-    if (paintManager_) paintManager_->RemoveNotifier(this);
+    if (paintManager_) paintManager_->Unsubscribe(this);
     paintManager_ = paintManager;
-    if (paintManager_) paintManager_->AddNotifier(this);
+    SubscribePage();
 }
 
 ui::PaintManager* COrvaneUSBDevice::Manager() const { return paintManager_; }
@@ -419,13 +430,6 @@ void COrvaneUSBDevice::StoreLightSettings(uint32_t w0, uint32_t w1, uint32_t w2,
 }
 
 // --- notifications
-
-void COrvaneUSBDevice::Notify(ui::TNotifyUI& msg) {
-    if (msg.sender == nullptr || msg.senderName.isEmpty() || !page_) return;
-    if (ui::PaintManager::FindSubControlByName(page_, msg.senderName) != msg.sender) return;
-    DebugLine("测试成功   、n");
-    HandleNotify(msg);
-}
 
 void COrvaneUSBDevice::OnNotificationCode(uint16_t, bool) {}
 void COrvaneUSBDevice::HandleNotify(ui::TNotifyUI&) {}

@@ -44,7 +44,7 @@ namespace qx::devices {
 class CDeviceOptionUI;
 class CMpDevicePowerUI;
 
-class COrvaneUSBDevice : public QObject, public ui::INotifyUI {
+class COrvaneUSBDevice : public QObject {
     Q_OBJECT
   public:
     using KeyNameMap = std::map<int, std::string>;
@@ -194,9 +194,6 @@ class COrvaneUSBDevice : public QObject, public ui::INotifyUI {
     void StoreLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3);
     std::array<uint32_t, 4> GetLightSettings() const { return lightWords_; }
 
-    // ui::INotifyUI: notifications of this device's own page.
-    void Notify(ui::TNotifyUI& msg) override;
-
   signals:
     // The frame changed while the frame timer rested (any thread; delivered on the UI thread).
     void FrameChanged();
@@ -204,7 +201,8 @@ class COrvaneUSBDevice : public QObject, public ui::INotifyUI {
   protected:
     // The family's reaction to a notification code; runs on the notification thread.
     virtual void OnNotificationCode(uint16_t code, bool receiver);
-    // The family's handling of a notification of its own controls (UI thread).
+    // The family's handling of a notification of the controls of its own page (UI thread): the
+    // device subscribes to its page, so other devices' controls never reach it.
     virtual void HandleNotify(ui::TNotifyUI& msg);
     // The diagnostic line a notification thread writes when it ends.
     virtual std::string NotificationExitLine() const;
@@ -230,6 +228,8 @@ class COrvaneUSBDevice : public QObject, public ui::INotifyUI {
 
   private:
     void ResizeFrame(int ledCount);
+    // Subscribes to the notifications of the page's controls once both page and manager exist.
+    void SubscribePage();
     // The worker's part of OpenCommand and SwitchConnection.
     bool OpenSide(LinkSide side, const std::string& path);
 
