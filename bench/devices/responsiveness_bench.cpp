@@ -31,7 +31,6 @@ class NullOwner final : public DiscoveryOwner {
 void BM_UiDelayWhileReceiverSilent(benchmark::State& state) {
     for (auto _ : state) {
         sim::SimBus bus;
-        SetActiveHidBackend(&bus);
         auto rows = kSupportedDevices;
         for (size_t row : {size_t{2}, size_t{3}}) {
             rows[row].vendorId = 0x3A5C;
@@ -39,7 +38,7 @@ void BM_UiDelayWhileReceiverSilent(benchmark::State& state) {
         }
         SlotTable table(rows);
         NullOwner owner;
-        DiscoveryThread discovery(table, owner);
+        DiscoveryThread discovery(table, owner, bus);
         bus.Plug("keyboard-receiver");
         bus.Plug("keyboard");
         discovery.RunPass();
@@ -47,13 +46,11 @@ void BM_UiDelayWhileReceiverSilent(benchmark::State& state) {
         const DeviceSlot cable = table.Slot(0);
         if (receiver.path.empty() || cable.path.empty()) {
             state.SkipWithError("the simulated keyboard and its receiver were not found");
-            SetActiveHidBackend(nullptr);
             return;
         }
-        devices::COrvaneKeyboardDevice keyboard;
+        devices::COrvaneKeyboardDevice keyboard(bus);
         if (!sim::SetDeviceFault(bus, "keyboard-receiver", "silent", 0).Ok()) {
             state.SkipWithError("the silence could not be set");
-            SetActiveHidBackend(nullptr);
             return;
         }
 
@@ -81,7 +78,6 @@ void BM_UiDelayWhileReceiverSilent(benchmark::State& state) {
         state.counters["max_ui_delay_ms"] = static_cast<double>(worst);
         state.counters["exchange_s"] = static_cast<double>(clock.elapsed()) / 1000.0;
         keyboard.Shutdown();
-        SetActiveHidBackend(nullptr);
     }
 }
 BENCHMARK(BM_UiDelayWhileReceiverSilent)->Iterations(1)->Unit(benchmark::kMillisecond);

@@ -36,15 +36,13 @@ BENCHMARK(BM_PacketBuildAndChecksum);
 void BM_ChunkedWriteThroughput(benchmark::State& state) {
     sim::SimBus bus;
     bus.Plug("keyboard");
-    SetActiveHidBackend(&bus);
     SlotTable slots;
     NullOwner owner;
-    DiscoveryThread discovery(slots, owner);
+    DiscoveryThread discovery(slots, owner, bus);
     discovery.RunPass();
-    DeviceLink link;
+    DeviceLink link(bus);
     if (!link.OpenCommandInterface(LinkSide::Cable, slots.Slot(0).path)) {
         state.SkipWithError("the simulated keyboard did not open");
-        SetActiveHidBackend(nullptr);
         return;
     }
     std::vector<uint8_t> data(static_cast<size_t>(state.range(0)), 0x5A);
@@ -56,7 +54,6 @@ void BM_ChunkedWriteThroughput(benchmark::State& state) {
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
     link.CloseCommandInterfaces();
-    SetActiveHidBackend(nullptr);
 }
 BENCHMARK(BM_ChunkedWriteThroughput)->Arg(510)->Arg(4096);
 
@@ -65,13 +62,11 @@ void BM_IdleDiscoveryPass(benchmark::State& state) {
     sim::SimBus bus;
     bus.Plug("keyboard");
     bus.Plug("headset");
-    SetActiveHidBackend(&bus);
     SlotTable slots;
     NullOwner owner;
-    DiscoveryThread discovery(slots, owner);
+    DiscoveryThread discovery(slots, owner, bus);
     discovery.RunPass();
     for (auto _ : state) discovery.RunPass();
-    SetActiveHidBackend(nullptr);
 }
 BENCHMARK(BM_IdleDiscoveryPass);
 

@@ -46,14 +46,15 @@ class SimulationScope {
         if (mode == sim::SimulationMode::Off) return;
         bus_ = std::make_unique<sim::SimBus>();
         for (const std::string& device : sim::DevicesPluggedAtStart(mode)) bus_->Plug(device);
-        SetActiveHidBackend(bus_.get());
-    }
-    ~SimulationScope() {
-        if (bus_) SetActiveHidBackend(nullptr);
     }
     SimulationScope(const SimulationScope&) = delete;
     SimulationScope& operator=(const SimulationScope&) = delete;
     sim::SimBus* Bus() const { return bus_.get(); }
+    // The backend the devices are reached through: the simulated bus, or the machine's hidraw.
+    HidBackend& Backend() const {
+        if (bus_) return *bus_;
+        return HidrawBackend();
+    }
 
   private:
     std::unique_ptr<sim::SimBus> bus_;
@@ -106,6 +107,7 @@ int RunApplication(int argc, char** argv) {
     int status = 0;
     {
         MainWndOptions windowOptions;
+        windowOptions.backend = &simulation.Backend();
         if (options.simulation == sim::SimulationMode::All)
             windowOptions.supportedRows = sim::WithSimulatorIdentities(kSupportedDevices);
         CMainWnd window(std::move(windowOptions));

@@ -165,12 +165,12 @@ void CMainWnd::OnWindowInit() {
     settings::LanguageSettings::SetLanguage(settings::LanguageSettings::GetLanguageIndex());
     FillLanguageCombo();
     devices_ = std::make_unique<devices::DeviceListController>(this, *paintManager_, *loader_,
-                                                               slots_, this);
+                                                               slots_, this, Backend());
     devices_->CreatePlaceholderEntries();
     screen_ = MonitorSize();
     hide();
     if (options_.startDiscovery) {
-        discovery_ = std::make_unique<DiscoveryThread>(slots_, *this);
+        discovery_ = std::make_unique<DiscoveryThread>(slots_, *this, Backend());
         workers_.Start(
             WorkerTable::kDiscovery, [this] { discovery_->Start(); },
             [this] { discovery_->Stop(); });

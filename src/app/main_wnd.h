@@ -43,6 +43,8 @@ struct MainWndOptions {
     std::function<QSize()> monitorSize;
     // Start the discovery thread at "windowinit" (tests of the routing alone may leave it off).
     bool startDiscovery = true;
+    // The backend the devices are reached through (nullptr: the machine's hidraw nodes).
+    HidBackend* backend = nullptr;
     // The supported-device rows discovery matches (the simulation of every kind gives the
     // receiver, mouse and pad rows the simulator's identities).
     std::vector<SupportedDeviceRow> supportedRows{kSupportedDevices.begin(),
@@ -144,6 +146,9 @@ class CMainWnd : public QWidget,
     void MenuCommand(const QString& item);
     void StopWorkers();
     QSize MonitorSize() const;
+    HidBackend& Backend() const {
+        return options_.backend != nullptr ? *options_.backend : HidrawBackend();
+    }
 
     MainWndOptions options_;
     std::unique_ptr<ui::PaintManager> paintManager_;

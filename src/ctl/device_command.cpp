@@ -88,7 +88,7 @@ DeviceReport ReadDevice(const DeviceSlot& slot, int index) {
     DeviceReport report;
     report.slot = index;
     report.kind = slot.row.kind;
-    DeviceLink link;
+    DeviceLink link(Backend());
     const LinkSide side = IsReceiverKind(slot.row.kind) ? LinkSide::Receiver : LinkSide::Cable;
     if (!link.OpenCommandInterface(side, slot.path, &report.error)) return report;
 
@@ -132,7 +132,7 @@ int RunDeviceCommand(Context& context, Args args) {
 
     SlotTable slots(SupportedRows());
     ArrivalList arrivals;
-    DiscoveryThread discovery(slots, arrivals);
+    DiscoveryThread discovery(slots, arrivals, Backend());
     if (!discovery.RunPass()) {
         context.err << "qx580ctl: the HID interfaces could not be listed\n";
         return kExitFailure;

@@ -47,7 +47,7 @@ InterfaceLine Describe(const std::string& path) {
     line.productId = fromPath.productId;
     line.interfaceNumber = fromPath.interfaceNumber;
     line.collection = fromPath.collectionNumber;
-    HidDevice device;
+    HidDevice device(Backend());
     // Attributes and capabilities come from the descriptor; the read open shows whether the
     // program may use the interface at all.
     if (!device.Open(path, false, false, true, false)) {
@@ -79,7 +79,7 @@ int RunHidList(Context& context, Args args) {
             return kExitUsage;
         }
     }
-    HidDevice enumerator;
+    HidDevice enumerator(Backend());
     if (!enumerator.Enumerate()) {
         context.err << "qx580ctl: the HID interfaces could not be listed\n";
         return kExitFailure;

@@ -20,14 +20,17 @@ SimulationScope::SimulationScope(sim::SimulationMode mode)
     g_bus = std::make_unique<sim::SimBus>();
     for (const std::string& device : sim::DevicesPluggedAtStart(mode)) g_bus->Plug(device);
     if (mode == sim::SimulationMode::All) g_rows = sim::WithSimulatorIdentities(kSupportedDevices);
-    SetActiveHidBackend(g_bus.get());
 }
 
 SimulationScope::~SimulationScope() {
     if (!active_) return;
-    SetActiveHidBackend(nullptr);
     g_bus.reset();
     g_rows.clear();
+}
+
+HidBackend& Backend() {
+    if (g_bus) return *g_bus;
+    return HidrawBackend();
 }
 
 std::span<const SupportedDeviceRow> SupportedRows() {

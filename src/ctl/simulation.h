@@ -6,6 +6,7 @@
 #include <span>
 
 #include "devices/supported_devices.h"
+#include "platform/hid_backend.h"
 #include "sim/sim_setup.h"
 
 namespace qx::ctl {
@@ -24,5 +25,7 @@ class SimulationScope {
 // The supported-device table for the commands' slot tables: the simulated identities filled in
 // under --simulate=all, the plain table otherwise.
 std::span<const SupportedDeviceRow> SupportedRows();
+// The HID backend of this run: the simulated bus while a simulation is active, else hidraw.
+HidBackend& Backend();
 
 }  // namespace qx::ctl

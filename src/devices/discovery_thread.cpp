@@ -6,8 +6,8 @@
 
 namespace qx {
 
-DiscoveryThread::DiscoveryThread(SlotTable& slots, DiscoveryOwner& owner)
-    : slots_(slots), owner_(owner) {}
+DiscoveryThread::DiscoveryThread(SlotTable& slots, DiscoveryOwner& owner, HidBackend& backend)
+    : slots_(slots), owner_(owner), backend_(backend), probe_(backend) {}
 
 DiscoveryThread::~DiscoveryThread() { Stop(); }
 
@@ -16,7 +16,7 @@ void DiscoveryThread::Start() {
     exit_.Reset();
     firstPass_ = true;
     // Made before the first pass: a change during that pass ends the first wait at once.
-    watch_ = ActiveHidBackend().WatchChanges();
+    watch_ = backend_.WatchChanges();
     thread_ = std::thread([this] { Loop(); });
 }
 
@@ -81,9 +81,8 @@ bool DiscoveryThread::RunPass() {
         firstPass_ = false;
     }
 
-    HidBackend& backend = ActiveHidBackend();
     for (const auto& [index, path] : slots_.ConnectedSlots()) {
-        if (backend.NodePresent(std::string(NodePathOf(path)))) continue;
+        if (backend_.NodePresent(std::string(NodePathOf(path)))) continue;
         slots_.Release(index);
         owner_.OnDeviceRemoved(static_cast<int>(index));
     }

@@ -30,7 +30,8 @@ class DiscoveryThread {
     // After a failed enumeration the next pass comes this much later, change or not.
     static constexpr int kRetryAfterFailureMs = 1000;
 
-    DiscoveryThread(SlotTable& slots, DiscoveryOwner& owner);
+    // Watches the interfaces `backend` offers (the hidraw nodes, or the simulated bus).
+    DiscoveryThread(SlotTable& slots, DiscoveryOwner& owner, HidBackend& backend);
     ~DiscoveryThread();
     DiscoveryThread(const DiscoveryThread&) = delete;
     DiscoveryThread& operator=(const DiscoveryThread&) = delete;
@@ -57,6 +58,7 @@ class DiscoveryThread {
 
     SlotTable& slots_;
     DiscoveryOwner& owner_;
+    HidBackend& backend_;
     HidDevice probe_;  // used by the discovery thread alone
     Event exit_{true};
     bool firstPass_ = true;

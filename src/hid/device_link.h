@@ -45,7 +45,7 @@ class DeviceLink {
     static constexpr int kCableTimeoutMs = 1000;
     static constexpr int kReceiverTimeoutMs = 5000;
 
-    DeviceLink() = default;
+    explicit DeviceLink(HidBackend& backend) : cable_(backend), receiverInterface_(backend) {}
     DeviceLink(const DeviceLink&) = delete;
     DeviceLink& operator=(const DeviceLink&) = delete;
 

@@ -32,7 +32,7 @@ int32_t SignExtend(uint32_t raw, uint32_t bits) {
 
 }  // namespace
 
-HidDevice::HidDevice() = default;
+HidDevice::HidDevice(HidBackend& backend) : backend_(&backend) {}
 
 HidDevice::~HidDevice() {
     Close();
@@ -43,7 +43,7 @@ int HidDevice::Enumerate() {
     paths_.clear();
     nextPath_ = 0;
     std::vector<HidNodeInfo> nodes;
-    if (!ActiveHidBackend().EnumerateNodes(nodes)) return 0;
+    if (!backend_->EnumerateNodes(nodes)) return 0;
     for (const HidNodeInfo& node : nodes) {
         const size_t count = CollectionCount(node);
         if (count <= 1) {
@@ -96,7 +96,7 @@ int HidDevice::Open(const std::string& path, bool read, bool write, bool overlap
 
     const std::string nodePath(NodePathOf(path));
     HidNodeInfo node;
-    HidBackend& backend = ActiveHidBackend();
+    HidBackend& backend = *backend_;
     if (!backend.DescribeNode(nodePath, node)) {
         lastError_ = "no such HID interface: " + path;
         return 0;

@@ -41,7 +41,8 @@ class HidDevice {
   public:
     static constexpr int kInfinite = -1;
 
-    HidDevice();
+    // Every interface is reached through `backend` (the hidraw nodes, or the simulated bus).
+    explicit HidDevice(HidBackend& backend);
     ~HidDevice();
     HidDevice(const HidDevice&) = delete;
     HidDevice& operator=(const HidDevice&) = delete;
@@ -91,6 +92,7 @@ class HidDevice {
     const std::vector<HidInputItem>& InputItems() const { return inputItems_; }
 
   private:
+    HidBackend* backend_;
     std::shared_ptr<HidNodeConnection> Connection() const;
     size_t CollectionCount(const HidNodeInfo& node);
     void BuildInputItems();

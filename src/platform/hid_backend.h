@@ -99,12 +99,8 @@ class HidBackend {
     virtual std::unique_ptr<HidChangeWatch> WatchChanges();
 };
 
-// The backend that HidDevice uses. The hidraw backend unless another was installed (the program
-// installs the simulated bus with --simulate or QX580_HID=sim). Not owned.
-HidBackend& ActiveHidBackend();
-void SetActiveHidBackend(HidBackend* backend);  // nullptr restores the hidraw backend
-
-// The hidraw backend of this machine (a process-wide object).
+// The hidraw backend of this machine (one object for the process; whoever needs a backend is
+// handed one: this, or the simulated bus with --simulate).
 HidBackend& HidrawBackend();
 
 }  // namespace qx

@@ -54,8 +54,8 @@ class MainWindowTest : public ::testing::Test {
         RegisterClassesOnce();
         settings::LanguageSettings::ResetForTests();
         for (const std::string& device : PluggedAtStart()) ASSERT_TRUE(bus_.Plug(device));
-        SetActiveHidBackend(&bus_);
         MainWndOptions options;
+        options.backend = &bus_;
         options.monitorSize = [this] { return monitor_; };
         window_ = std::make_unique<CMainWnd>(options);
         ASSERT_TRUE(window_->Create()) << window_->LastError().toStdString();
@@ -66,7 +66,6 @@ class MainWindowTest : public ::testing::Test {
     void TearDown() override {
         if (window_) window_->Exit();
         window_.reset();
-        SetActiveHidBackend(nullptr);
     }
 
     QWidget* Control(const char* name) const {

@@ -24,6 +24,12 @@ namespace {
 using test::DeviceWindow;
 using test::WaitUntil;
 
+// The bus that device objects made on their own reach their interfaces through.
+sim::SimBus& NoBus() {
+    static sim::SimBus bus;
+    return bus;
+}
+
 // A family row like the keyboard's with other counts (no page: the device logic alone).
 DeviceFamilyRow Counts(int leds, int keys) {
     DeviceFamilyRow row = FamilyRow(DeviceFamily::Keyboard);
@@ -37,7 +43,7 @@ std::array<uint8_t, 23>& RingOf(COrvaneUSBDevice& device) {
 }
 
 TEST(DeviceObject, LedsOutsideTheFrameChangeNothingAndReadAsZero) {
-    COrvaneKeyboardDevice device;
+    COrvaneKeyboardDevice device(NoBus());
     const DeviceFamilyRow fifteen = Counts(15, 0);
     device.Setup(fifteen, nullptr);
     device.SetLed(3, 0x123456, 200);
@@ -56,7 +62,7 @@ TEST(DeviceObject, LedsOutsideTheFrameChangeNothingAndReadAsZero) {
 }
 
 TEST(DeviceObject, RingAndFadeCounters) {
-    COrvaneKeyboardDevice device;
+    COrvaneKeyboardDevice device(NoBus());
     RingOf(device)[0] = 1;
     RingOf(device)[10] = 1;
     device.StartDecayGroup();
@@ -105,7 +111,7 @@ TEST(DeviceObject, PanelBindsTheKeyAndLedButtonsOfThePicture) {
     EXPECT_NE(mouse->LedButtons()[14], nullptr);
 
     // A device without a page shows no picture.
-    COrvaneKeyboardDevice bare;
+    COrvaneKeyboardDevice bare(NoBus());
     const DeviceFamilyRow full = Counts(170, 170);
     bare.Setup(full, nullptr);
     bare.AttachPanel();
@@ -215,7 +221,9 @@ class CountingKeyboard : public COrvaneKeyboardDevice {
 std::vector<DeviceFamilyRow> CountingFamilies() {
     std::vector<DeviceFamilyRow> rows(DeviceFamilies().begin(), DeviceFamilies().end());
     rows[static_cast<size_t>(DeviceFamily::Keyboard)].create =
-        []() -> std::unique_ptr<COrvaneUSBDevice> { return std::make_unique<CountingKeyboard>(); };
+        [](HidBackend& backend) -> std::unique_ptr<COrvaneUSBDevice> {
+        return std::make_unique<CountingKeyboard>(backend);
+    };
     return rows;
 }
 
@@ -258,7 +266,7 @@ namespace {
 
 // The whole-device steps, fades and ring are the lighting engine's, over the device's frame.
 TEST(DeviceObject, StepsRunTheKindsLightingEngine) {
-    COrvaneMouseDevice mouse;
+    COrvaneMouseDevice mouse(NoBus());
     const DeviceFamilyRow fifteen = Counts(15, 0);
     mouse.Setup(fifteen, nullptr);
     const auto step = [&](void (lighting::LightingEngine::*which)()) {

@@ -36,7 +36,6 @@ qintptr MessageTarget::HandleCustomMessage(unsigned message, qintptr wParam, qin
 DeviceWindow::DeviceWindow(std::span<const SupportedDeviceRow> rows,
                            std::span<const DeviceFamilyRow> families)
     : slotTable(rows) {
-    SetActiveHidBackend(&bus);
     controls::RegisterCustomControls();
     RegisterDeviceControls();
     loader = std::make_unique<ui::SkinLoader>();
@@ -44,9 +43,9 @@ DeviceWindow::DeviceWindow(std::span<const SupportedDeviceRow> rows,
     paintManager = std::make_unique<ui::PaintManager>(window.get());
     if (window) paintManager->AttachControls(window.get());
     controller = std::make_unique<DeviceListController>(window.get(), *paintManager, *loader,
-                                                        slotTable, &target, families);
+                                                        slotTable, &target, bus, families);
     target.controller = controller.get();
-    discovery = std::make_unique<DiscoveryThread>(slotTable, *this);
+    discovery = std::make_unique<DiscoveryThread>(slotTable, *this, bus);
 }
 
 DeviceWindow::~DeviceWindow() {
@@ -55,7 +54,6 @@ DeviceWindow::~DeviceWindow() {
     controller.reset();
     paintManager.reset();
     window.reset();
-    SetActiveHidBackend(nullptr);
 }
 
 void DeviceWindow::Start() { controller->CreatePlaceholderEntries(); }

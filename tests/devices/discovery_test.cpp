@@ -48,13 +48,10 @@ class RecordingOwner final : public DiscoveryOwner {
 
 class DiscoveryTest : public ::testing::Test {
   protected:
-    void SetUp() override { SetActiveHidBackend(&bus_); }
-    void TearDown() override { SetActiveHidBackend(nullptr); }
-
     sim::SimBus bus_;
     SlotTable slots_;
     RecordingOwner owner_;
-    DiscoveryThread discovery_{slots_, owner_};
+    DiscoveryThread discovery_{slots_, owner_, bus_};
 };
 
 TEST_F(DiscoveryTest, FirstPassIsAnnouncedOnceEvenWithNothingAttached) {
@@ -111,11 +108,11 @@ TEST_F(DiscoveryTest, DevicesWithoutIdentityInTheTableAreIgnoredUntilATableGives
     EXPECT_TRUE(owner_.arrived.empty());
 
     // A table that knows the simulated mouse: its rows take the mouse's identity.
-    HidDevice probe;
+    HidDevice probe(bus_);
     ASSERT_EQ(probe.Enumerate(), 1);
     uint16_t vendor = 0, product = 0;
     while (const std::string* path = probe.NextPath()) {
-        HidDevice device;
+        HidDevice device(bus_);
         if (path->find("mouse") != std::string::npos &&
             device.Open(*path, false, false, true, false)) {
             vendor = device.VendorId();
@@ -128,7 +125,7 @@ TEST_F(DiscoveryTest, DevicesWithoutIdentityInTheTableAreIgnoredUntilATableGives
     rows[4].productId = rows[5].productId = product;
     SlotTable slots(rows);
     RecordingOwner owner;
-    DiscoveryThread discovery(slots, owner);
+    DiscoveryThread discovery(slots, owner, bus_);
     ASSERT_TRUE(discovery.RunPass());
     EXPECT_EQ(owner.Sorted(owner.arrived), (std::vector<int>{4, 5}));
 }
@@ -136,7 +133,7 @@ TEST_F(DiscoveryTest, DevicesWithoutIdentityInTheTableAreIgnoredUntilATableGives
 TEST_F(DiscoveryTest, EnumerationListsMoreThanEightInterfaces) {
     for (const char* device : {"keyboard", "headset", "mouse", "pad", "keyboard-receiver"})
         ASSERT_TRUE(bus_.Plug(device));
-    HidDevice enumerator;
+    HidDevice enumerator(bus_);
     ASSERT_EQ(enumerator.Enumerate(), 1);
     EXPECT_GT(enumerator.PathCount(), 8);
 }
@@ -209,24 +206,24 @@ class FlakyBackend final : public HidBackend {
 // comes up), removals are still seen, and later passes try the listing again.
 TEST_F(DiscoveryTest, FailedEnumerationIsTriedAgainAndTheFirstPassStillCompletes) {
     FlakyBackend flaky(bus_);
-    SetActiveHidBackend(&flaky);
+    DiscoveryThread flakyDiscovery(slots_, owner_, flaky);
     ASSERT_TRUE(bus_.Plug("headset"));
-    ASSERT_TRUE(discovery_.RunPass());
+    ASSERT_TRUE(flakyDiscovery.RunPass());
     ASSERT_EQ(owner_.arrived, (std::vector<int>{10}));
 
     flaky.failuresLeft = 2;
     ASSERT_TRUE(bus_.Unplug("headset"));
     ASSERT_TRUE(bus_.Plug("keyboard"));
-    EXPECT_FALSE(discovery_.RunPass());
+    EXPECT_FALSE(flakyDiscovery.RunPass());
     EXPECT_EQ(owner_.removed, (std::vector<int>{10})) << "presence is checked all the same";
-    EXPECT_FALSE(discovery_.RunPass());
+    EXPECT_FALSE(flakyDiscovery.RunPass());
     EXPECT_EQ(owner_.arrived.size(), 1u);
-    EXPECT_TRUE(discovery_.RunPass());
+    EXPECT_TRUE(flakyDiscovery.RunPass());
     EXPECT_EQ(owner_.Sorted(owner_.arrived), (std::vector<int>{0, 1, 10}));
 
     SlotTable slots;
     RecordingOwner owner;
-    DiscoveryThread fresh(slots, owner);
+    DiscoveryThread fresh(slots, owner, flaky);
     flaky.failuresLeft = 1;
     EXPECT_FALSE(fresh.RunPass());
     EXPECT_EQ(owner.firstPasses.size(), 1u) << "the window must come up even so";
@@ -239,8 +236,7 @@ TEST_F(DiscoveryTest, TheThreadRetriesAFailedEnumerationWithoutAnyChange) {
     FlakyBackend flaky(bus_);
     ASSERT_TRUE(bus_.Plug("keyboard"));
     flaky.failuresLeft = 3;
-    SetActiveHidBackend(&flaky);
-    DiscoveryThread discovery(slots_, owner_);  // stopped before the backend goes
+    DiscoveryThread discovery(slots_, owner_, flaky);  // stopped before the backend goes
     discovery.SetRetryDelayMs(20);
     discovery.Start();
     ASSERT_TRUE(owner_.WaitFor(owner_.firstPasses, 1));

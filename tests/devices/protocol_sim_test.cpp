@@ -18,12 +18,7 @@ using sim::Region;
 
 class ProtocolSimTest : public ::testing::Test {
   protected:
-    void SetUp() override { SetActiveHidBackend(&bus_); }
-    void TearDown() override {
-        link_.CableInterface().Close();
-        link_.ReceiverInterface().Close();
-        SetActiveHidBackend(nullptr);
-    }
+    void TearDown() override { link_.CloseCommandInterfaces(); }
 
     // Opens the command collection (interface 1, collection 4) of a plugged device.
     void Connect(const char* device, int mode) {
@@ -38,7 +33,7 @@ class ProtocolSimTest : public ::testing::Test {
     }
 
     sim::SimBus bus_;
-    DeviceLink link_;
+    DeviceLink link_{bus_};
 };
 
 TEST_F(ProtocolSimTest, FirstContactReadsWhatTheKeyboardHolds) {
@@ -140,7 +135,7 @@ TEST_F(ProtocolSimTest, ThroughTheReceiver) {
 
 TEST_F(ProtocolSimTest, KeyEventsArriveOnTheNotificationCollection) {
     Connect("keyboard", kConnectionCable);
-    HidDevice notification;
+    HidDevice notification(bus_);
     HidNodeInfo node;
     const std::string nodePath = bus_.NodePath("keyboard", 1);
     ASSERT_TRUE(bus_.DescribeNode(nodePath, node));

@@ -17,13 +17,11 @@ using Packets = std::vector<std::vector<uint8_t>>;
 class DeviceLinkTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        SetActiveHidBackend(&bus_);
         bus_.SetResponder([](const std::vector<uint8_t>& request, Packets& replies) {
             replies.push_back(test::EchoReply(request));
         });
         Connect(kConnectionCable);
     }
-    void TearDown() override { SetActiveHidBackend(nullptr); }
 
     void Connect(int mode) {
         const LinkSide side = mode == kConnectionReceiver ? LinkSide::Receiver : LinkSide::Cable;
@@ -39,7 +37,7 @@ class DeviceLinkTest : public ::testing::Test {
     }
 
     test::ScriptedBackend bus_;
-    DeviceLink link_;
+    DeviceLink link_{bus_};
 };
 
 TEST(CommandPacket, ChecksumIsTheSumOfBytes3To63) {

@@ -12,13 +12,11 @@ namespace {
 
 class HidDeviceTest : public ::testing::Test {
   protected:
-    void SetUp() override { SetActiveHidBackend(&bus_); }
-    void TearDown() override { SetActiveHidBackend(nullptr); }
     test::ScriptedBackend bus_;
 };
 
 TEST_F(HidDeviceTest, EnumerationListsEveryCollectionOfANode) {
-    HidDevice enumerator;
+    HidDevice enumerator(bus_);
     ASSERT_EQ(enumerator.Enumerate(), 1);
     ASSERT_EQ(enumerator.PathCount(), 2);
     EXPECT_EQ(*enumerator.NextPath(), test::ScriptedBackend::ConsumerPath());
@@ -27,7 +25,7 @@ TEST_F(HidDeviceTest, EnumerationListsEveryCollectionOfANode) {
 }
 
 TEST_F(HidDeviceTest, OpenGivesTheCollectionsIdentityAndCapabilities) {
-    HidDevice command;
+    HidDevice command(bus_);
     ASSERT_EQ(command.Open(test::ScriptedBackend::CommandPath(), true, true, true, false), 1);
     EXPECT_EQ(command.VendorId(), 0x3A5C);
     EXPECT_EQ(command.ProductId(), 0x7031);
@@ -37,7 +35,7 @@ TEST_F(HidDeviceTest, OpenGivesTheCollectionsIdentityAndCapabilities) {
     EXPECT_EQ(command.InterfaceNumber(), 1);
     EXPECT_EQ(command.CollectionNumber(), 2);
 
-    HidDevice missing;
+    HidDevice missing(bus_);
     EXPECT_EQ(missing.Open("test:0#vid_3a5c&pid_7031&mi_01&col09", true, false, true, false), 0);
     EXPECT_FALSE(missing.LastError().empty());
     EXPECT_EQ(missing.Open("test:0#vid_3a5c&pid_7031&mi_01", true, false, true, false), 0)
@@ -45,7 +43,7 @@ TEST_F(HidDeviceTest, OpenGivesTheCollectionsIdentityAndCapabilities) {
 }
 
 TEST_F(HidDeviceTest, ReadSkipsReportsOfTheNodesOtherCollections) {
-    HidDevice consumer;
+    HidDevice consumer(bus_);
     ASSERT_EQ(consumer.Open(test::ScriptedBackend::ConsumerPath(), true, true, true, false), 1);
     std::vector<uint8_t> command(64, 0);
     command[0] = 0x04;
@@ -67,7 +65,7 @@ TEST_F(HidDeviceTest, ReadSkipsReportsOfTheNodesOtherCollections) {
 }
 
 TEST_F(HidDeviceTest, ReadTimesOutOnASilentInterface) {
-    HidDevice command;
+    HidDevice command(bus_);
     ASSERT_EQ(command.Open(test::ScriptedBackend::CommandPath(), true, true, true, false), 1);
     uint8_t report[64];
     const auto start = std::chrono::steady_clock::now();
@@ -76,7 +74,7 @@ TEST_F(HidDeviceTest, ReadTimesOutOnASilentInterface) {
 }
 
 TEST_F(HidDeviceTest, CloseFromAnotherThreadEndsAnEndlessRead) {
-    HidDevice consumer;
+    HidDevice consumer(bus_);
     ASSERT_EQ(consumer.Open(test::ScriptedBackend::ConsumerPath(), true, true, true, false), 1);
     int result = -1;
     std::thread reader([&] {
@@ -91,7 +89,7 @@ TEST_F(HidDeviceTest, CloseFromAnotherThreadEndsAnEndlessRead) {
 }
 
 TEST_F(HidDeviceTest, ReadFailsWhenTheNodeGoes) {
-    HidDevice command;
+    HidDevice command(bus_);
     ASSERT_EQ(command.Open(test::ScriptedBackend::CommandPath(), true, true, true, false), 1);
     bus_.SetPresent(false);
     uint8_t report[64];

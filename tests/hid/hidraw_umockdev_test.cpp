@@ -340,7 +340,6 @@ class HidrawUmockdev : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(umockdev_in_mock_environment()) << "run this test under umockdev-wrapper";
-        SetActiveHidBackend(nullptr);
         keyboard_.Plug();
         headset_.Plug();
     }
@@ -394,7 +393,7 @@ TEST_F(HidrawUmockdev, ListsBothDevicesWithIdentityInterfaceAndDescriptor) {
 }
 
 TEST_F(HidrawUmockdev, EveryCollectionIsAnInterfaceOfItsOwn) {
-    HidDevice list;
+    HidDevice list(HidrawBackend());
     ASSERT_EQ(list.Enumerate(), 1);
     std::vector<std::string> paths;
     while (const std::string* path = list.NextPath()) paths.push_back(*path);
@@ -426,7 +425,7 @@ TEST_F(HidrawUmockdev, EveryCollectionIsAnInterfaceOfItsOwn) {
     };
     for (const Collection& c : collections) {
         SCOPED_TRACE(c.path);
-        HidDevice device;
+        HidDevice device(HidrawBackend());
         ASSERT_EQ(device.Open(c.path, false, false, true, false), 1) << device.LastError();
         EXPECT_EQ(device.UsagePage(), c.usagePage);
         EXPECT_EQ(device.Usage(), c.usage);
@@ -587,7 +586,7 @@ TEST_F(HidrawUmockdev, NodeWithoutUsbParentOrDescriptorIsListedAndExplained) {
     EXPECT_EQ(info->version, 0);
     EXPECT_TRUE(info->reportDescriptor.empty());
 
-    HidDevice device;
+    HidDevice device(HidrawBackend());
     EXPECT_EQ(device.Open(devnode + "#vid_3a5c&pid_7031", true, true, true, false), 0);
     EXPECT_NE(device.LastError().find("report descriptor"), std::string::npos)
         << device.LastError();
@@ -685,7 +684,7 @@ TEST_F(HidrawUmockdev, HidDeviceCollectionsFilterTheirReports) {
     const std::string commandPath = node + "#vid_3a5c&pid_7031&mi_01&col04";
     const std::string notificationPath = node + "#vid_3a5c&pid_7031&mi_01&col03";
 
-    HidDevice command;
+    HidDevice command(HidrawBackend());
     ASSERT_EQ(command.Open(commandPath, true, true, true, false), 1) << command.LastError();
     EXPECT_EQ(command.InputReportByteLength(), 64);
     EXPECT_EQ(command.InterfaceNumber(), 1);
@@ -704,7 +703,7 @@ TEST_F(HidrawUmockdev, HidDeviceCollectionsFilterTheirReports) {
     EXPECT_EQ(command.Read(reply.data(), reply.size(), &got, 300), 0);
     command.Close();
 
-    HidDevice notification;
+    HidDevice notification(HidrawBackend());
     ASSERT_EQ(notification.Open(notificationPath, true, false, true, true), 1)
         << notification.LastError();
     EXPECT_EQ(notification.InputReportByteLength(), 3);
@@ -731,7 +730,7 @@ TEST_F(HidrawUmockdev, HidDeviceCollectionsFilterTheirReports) {
 
 TEST_F(HidrawUmockdev, HeadsetTakesLedReportsAndCommandsOnItsOneCollection) {
     const std::string path = headset_.NodeOf(3).devnode + "#vid_0c76&pid_1630&mi_03";
-    HidDevice headset;
+    HidDevice headset(HidrawBackend());
     ASSERT_EQ(headset.Open(path, true, true, true, false), 1) << headset.LastError();
     EXPECT_EQ(headset.CollectionNumber(), 0);
     std::vector<uint8_t> led(17, 0);

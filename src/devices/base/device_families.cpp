@@ -12,8 +12,8 @@ namespace qx::devices {
 namespace {
 
 template <class T>
-std::unique_ptr<COrvaneUSBDevice> Make() {
-    return std::make_unique<T>();
+std::unique_ptr<COrvaneUSBDevice> Make(HidBackend& backend) {
+    return std::make_unique<T>(backend);
 }
 
 constexpr std::string_view kEntryFile = "XML/CustomControlXML/DeviceOption.ui";

@@ -13,6 +13,7 @@
 
 #include "core/device_kind.h"
 #include "devices/supported_devices.h"
+#include "platform/hid_backend.h"
 
 namespace qx::devices {
 
@@ -48,7 +49,7 @@ struct DeviceFamilyRow {
     bool placeholder;
     // The class that handles the family, and how to make one.
     std::string_view handlerClass;
-    std::unique_ptr<COrvaneUSBDevice> (*create)();
+    std::unique_ptr<COrvaneUSBDevice> (*create)(HidBackend& backend);
 };
 
 inline constexpr std::string_view kPowerControlFile = "XML/CustomControlXML/MpDevicePower.ui";

@@ -41,13 +41,14 @@ QString ToQString(std::string_view text) {
 
 DeviceListController::DeviceListController(QWidget* window, ui::PaintManager& paintManager,
                                            ui::SkinLoader& loader, SlotTable& slotTable,
-                                           QObject* messageTarget,
+                                           QObject* messageTarget, HidBackend& backend,
                                            std::span<const DeviceFamilyRow> families)
     : window_(window),
       paintManager_(paintManager),
       loader_(loader),
       slots_(slotTable),
       messageTarget_(messageTarget),
+      backend_(backend),
       families_(families) {
     RegisterDeviceControls();
 }
@@ -132,7 +133,7 @@ COrvaneUSBDevice* DeviceListController::AddDeviceEntry(const DeviceSlot& slot) {
     power->SetKind(slot.row.kind, 0);
     records_.push_back({power, entry, family});
 
-    std::unique_ptr<COrvaneUSBDevice> made = family->create();
+    std::unique_ptr<COrvaneUSBDevice> made = family->create(backend_);
     COrvaneUSBDevice* device = made.get();
     devices_.push_back(std::move(made));
     device->SetPaintManager(&paintManager_);

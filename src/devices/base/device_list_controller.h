@@ -36,8 +36,9 @@ class DeviceListController {
     // "device_power_switch" and "No_device_Link"; `messageTarget` (the main window, a
     // ui::CustomMessageHandler) receives the entries' messages (kEntryOnline).
     // `families` (tests give their own) says which object, page and entry each family gets.
+    // The devices reach their interfaces through `backend`.
     DeviceListController(QWidget* window, ui::PaintManager& paintManager, ui::SkinLoader& loader,
-                         SlotTable& slots, QObject* messageTarget,
+                         SlotTable& slots, QObject* messageTarget, HidBackend& backend,
                          std::span<const DeviceFamilyRow> families = DeviceFamilies());
     ~DeviceListController();  // stops every device's threads and worker, closes its interfaces
     DeviceListController(const DeviceListController&) = delete;
@@ -111,6 +112,7 @@ class DeviceListController {
     ui::SkinLoader& loader_;
     SlotTable& slots_;
     QPointer<QObject> messageTarget_;
+    HidBackend& backend_;
     std::span<const DeviceFamilyRow> families_;
     std::vector<COrvaneUSBDevice*> pads_, mice_, keyboards_, headsets_;
     std::vector<EntryRecord> records_;

@@ -54,8 +54,11 @@ bool IsSkinClass(const QWidget* control, const char* skinClass) {
     return name.compare(wanted, Qt::CaseInsensitive) == 0;
 }
 
-COrvaneUSBDevice::COrvaneUSBDevice(DeviceKind kind)
-    : kind_(kind), worker_(std::string("device ") + std::to_string(static_cast<int>(kind))) {
+COrvaneUSBDevice::COrvaneUSBDevice(HidBackend& backend, DeviceKind kind)
+    : commandLink_(backend),
+      notificationLink_(backend),
+      kind_(kind),
+      worker_(std::string("device ") + std::to_string(static_cast<int>(kind))) {
     lighting_ = std::make_unique<lighting::DeviceLighting>(0);
     slot_.row.kind = kind_;
 }

@@ -52,7 +52,8 @@ class COrvaneUSBDevice : public QObject {
     static constexpr size_t kRingSize = 23;
     static constexpr size_t kFadeCount = 170;
 
-    explicit COrvaneUSBDevice(DeviceKind kind = DeviceKind::KeyboardWired);
+    // The device's interfaces are reached through `backend` (hidraw, or the simulated bus).
+    explicit COrvaneUSBDevice(HidBackend& backend, DeviceKind kind = DeviceKind::KeyboardWired);
     ~COrvaneUSBDevice() override;
 
     // --- the page

@@ -4,7 +4,8 @@
 
 namespace qx::devices {
 
-COrvaneHS6533Device::COrvaneHS6533Device() : COrvaneUSBDevice(DeviceKind::Headset) {}
+COrvaneHS6533Device::COrvaneHS6533Device(HidBackend& backend)
+    : COrvaneUSBDevice(backend, DeviceKind::Headset) {}
 
 COrvaneHS6533Device::~COrvaneHS6533Device() { Shutdown(); }
 

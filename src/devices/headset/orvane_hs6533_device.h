@@ -9,7 +9,7 @@ namespace qx::devices {
 class COrvaneHS6533Device : public COrvaneUSBDevice {
     Q_OBJECT
   public:
-    COrvaneHS6533Device();
+    explicit COrvaneHS6533Device(HidBackend& backend);
     ~COrvaneHS6533Device() override;
 
     // Reads the power record whenever the channel is open (no presence gate).

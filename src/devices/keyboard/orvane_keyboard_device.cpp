@@ -5,7 +5,8 @@
 
 namespace qx::devices {
 
-COrvaneKeyboardDevice::COrvaneKeyboardDevice() : COrvaneUSBDevice(DeviceKind::KeyboardWired) {}
+COrvaneKeyboardDevice::COrvaneKeyboardDevice(HidBackend& backend)
+    : COrvaneUSBDevice(backend, DeviceKind::KeyboardWired) {}
 
 COrvaneKeyboardDevice::~COrvaneKeyboardDevice() {
     // The threads call into this class: they end before it goes.

@@ -15,7 +15,7 @@ class COrvaneKeyboardDevice : public COrvaneUSBDevice {
   public:
     static constexpr int kFunctionKey = 110;
 
-    COrvaneKeyboardDevice();
+    explicit COrvaneKeyboardDevice(HidBackend& backend);
     ~COrvaneKeyboardDevice() override;
 
     void AttachPanel() override;

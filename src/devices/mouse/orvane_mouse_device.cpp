@@ -4,7 +4,8 @@
 
 namespace qx::devices {
 
-COrvaneMouseDevice::COrvaneMouseDevice() : COrvaneUSBDevice(DeviceKind::MouseWired) {}
+COrvaneMouseDevice::COrvaneMouseDevice(HidBackend& backend)
+    : COrvaneUSBDevice(backend, DeviceKind::MouseWired) {}
 
 COrvaneMouseDevice::~COrvaneMouseDevice() { Shutdown(); }
 

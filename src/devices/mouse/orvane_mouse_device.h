@@ -12,7 +12,7 @@ namespace qx::devices {
 class COrvaneMouseDevice : public COrvaneUSBDevice {
     Q_OBJECT
   public:
-    COrvaneMouseDevice();
+    explicit COrvaneMouseDevice(HidBackend& backend);
     ~COrvaneMouseDevice() override;
 
     void PowerQuery() override;

@@ -5,7 +5,8 @@
 
 namespace qx::devices {
 
-COrvaneMousePadDevice::COrvaneMousePadDevice() : COrvaneUSBDevice(DeviceKind::MousePad) {}
+COrvaneMousePadDevice::COrvaneMousePadDevice(HidBackend& backend)
+    : COrvaneUSBDevice(backend, DeviceKind::MousePad) {}
 
 COrvaneMousePadDevice::~COrvaneMousePadDevice() { Shutdown(); }
 

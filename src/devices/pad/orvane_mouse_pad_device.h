@@ -9,7 +9,7 @@ namespace qx::devices {
 class COrvaneMousePadDevice : public COrvaneUSBDevice {
     Q_OBJECT
   public:
-    COrvaneMousePadDevice();
+    explicit COrvaneMousePadDevice(HidBackend& backend);
     ~COrvaneMousePadDevice() override;
 
     void FirstContact() override;
