@@ -20,6 +20,7 @@
 #include "platform/hid_backend.h"
 #include "settings/language_settings.h"
 #include "sim/sim_bus.h"
+#include "sim/sim_setup.h"
 #include "ui/paint_manager.h"
 
 namespace qx::app::test {
@@ -49,6 +50,10 @@ class MainWindowTest : public ::testing::Test {
   protected:
     // Devices plugged before the window starts.
     virtual std::vector<std::string> PluggedAtStart() const { return {}; }
+    // The supported-device rows the window's discovery matches.
+    virtual std::vector<SupportedDeviceRow> SupportedRows() const {
+        return {kSupportedDevices.begin(), kSupportedDevices.end()};
+    }
 
     void SetUp() override {
         RegisterClassesOnce();
@@ -56,6 +61,7 @@ class MainWindowTest : public ::testing::Test {
         for (const std::string& device : PluggedAtStart()) ASSERT_TRUE(bus_.Plug(device));
         MainWndOptions options;
         options.backend = &bus_;
+        options.supportedRows = SupportedRows();
         options.monitorSize = [this] { return monitor_; };
         window_ = std::make_unique<CMainWnd>(options);
         ASSERT_TRUE(window_->Create()) << window_->LastError().toStdString();

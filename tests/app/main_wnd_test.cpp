@@ -254,3 +254,34 @@ TEST_F(KeyboardAndHeadsetTest, PageTabsGoToTheSelectedDeviceAndUnknownNamesAreIg
 
 }  // namespace
 }  // namespace qx::app::test
+
+namespace qx::app::test {
+namespace {
+
+// Every kind in simulation: the table gives the receiver, mouse and pad rows the simulator's
+// identities, so the four devices get their entries and pages.
+class EveryKindTest : public MainWindowTest {
+  protected:
+    std::vector<std::string> PluggedAtStart() const override {
+        return sim::DevicesPluggedAtStart(sim::SimulationMode::All);
+    }
+    std::vector<SupportedDeviceRow> SupportedRows() const override {
+        return sim::WithSimulatorIdentities(kSupportedDevices);
+    }
+};
+
+TEST_F(EveryKindTest, FourDevicesAreListedWithTheirPages) {
+    devices::DeviceListController* list = window_->Devices();
+    ASSERT_TRUE(WaitUntil([&] { return list->OnlineCount() == 4; }))
+        << "entries shown: " << list->OnlineCount();
+    for (const auto* family :
+         {&list->Keyboards(), &list->Mice(), &list->MousePads(), &list->Headsets()}) {
+        ASSERT_EQ(family->size(), 1u);
+        EXPECT_TRUE(family->front()->Online());
+        EXPECT_NE(family->front()->Page(), nullptr);
+    }
+    EXPECT_TRUE(Control("No_device_Link")->isHidden());
+}
+
+}  // namespace
+}  // namespace qx::app::test
