@@ -219,17 +219,8 @@ TEST(DeviceList, ReceiverEntryFollowsThePresenceOfTheKeyboardBehindIt) {
     EXPECT_EQ(w.target.entryOnline.back(), std::make_pair(qintptr{1}, qintptr{1}));
 }
 
-SupportedDeviceRowTable ReceiverRows() {
-    auto rows = kSupportedDevices;
-    for (size_t row : {size_t{2}, size_t{3}}) {
-        rows[row].vendorId = 0x3A5C;
-        rows[row].productId = sim::SimBus::kKeyboardReceiverProductId;
-    }
-    return rows;
-}
-
 TEST(DeviceList, KeyboardMovesBetweenCableAndReceiverInOneObject) {
-    const auto rows = ReceiverRows();
+    const auto rows = test::KeyboardReceiverRows();
     DeviceWindow w(rows);
     w.Start();
     ASSERT_TRUE(w.bus.Plug("keyboard"));
@@ -271,7 +262,7 @@ TEST(DeviceList, KeyboardMovesBetweenCableAndReceiverInOneObject) {
 }
 
 TEST(DeviceList, PowerQueryOfAKeyboardBehindItsReceiverSkipsAHiddenWindow) {
-    const auto rows = ReceiverRows();
+    const auto rows = test::KeyboardReceiverRows();
     DeviceWindow w(rows);
     w.Start();
     ASSERT_TRUE(w.bus.Plug("keyboard-receiver"));

@@ -17,12 +17,7 @@ namespace {
 using test::DeviceWindow;
 
 TEST(DeviceThreads, NoWriteEverHappensOnTheUiThread) {
-    // The keyboard's receiver rows get the simulated receiver's identity.
-    auto rows = kSupportedDevices;
-    for (size_t row : {size_t{2}, size_t{3}}) {
-        rows[row].vendorId = 0x3A5C;
-        rows[row].productId = sim::SimBus::kKeyboardReceiverProductId;
-    }
+    const auto rows = test::KeyboardReceiverRows();
     DeviceWindow w(rows);
     w.Start();
     const std::thread::id ui = std::this_thread::get_id();

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <memory>
 #include <span>
@@ -20,6 +21,16 @@
 #include "ui/skin_loader.h"
 
 namespace qx::devices::test {
+
+// The supported-device table whose keyboard receiver rows have the simulated receiver's identity.
+inline std::array<SupportedDeviceRow, kSupportedDeviceCount> KeyboardReceiverRows() {
+    auto rows = kSupportedDevices;
+    for (size_t row : {size_t{2}, size_t{3}}) {
+        rows[row].vendorId = 0x3A5C;
+        rows[row].productId = sim::SimBus::kKeyboardReceiverProductId;
+    }
+    return rows;
+}
 
 // Runs the UI thread's events until `done` holds or `timeoutMs` passed. The final value.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
