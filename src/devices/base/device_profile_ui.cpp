@@ -298,7 +298,11 @@ void CDeviceProfileUI::TellUploadResult(int result) const {
         return;
     }
     QString text = ui::ResourceManager::GetInstance().Text(QStringLiteral("message_text_16"));
-    text.replace(QLatin1String("%d"), QString::number(result));
+    // A text without its placeholder (a language that lacks it) still says the number.
+    if (text.contains(QLatin1String("%d")))
+        text.replace(QLatin1String("%d"), QString::number(result));
+    else
+        text += QStringLiteral(" (%1)").arg(result);
     Tell(text);
 }
 
