@@ -188,12 +188,15 @@ def profile_bar(family, shown_tabs):
         tabs.append(option(name, family + "_page_tab", k, checked=(name == "deng_Op_tab"),
                            props=props + [("minimumSize", "size", (88, 32), True), p_font(0),
                                           p_dyn("skinrole", "pagetab")]))
-    return box("QWidget", "DeviceProfileItem", "H", [
+    row = box("QWidget", "device_profile_row", "H", [
         label("device_profile_label", "profile_text"),
         W("QComboBox", "device_profile_combo", props=p_fixed(160, 30)),
         button("profile_fun_spread_btn", props=p_fixed(30, 30), tip="profile_menu_tip"),
         spacer("profile_tab_spacer", True),
-    ] + tabs, spacing=6, margins=(0, 6, 0, 6))
+    ] + tabs, spacing=6, margins=(0, 0, 0, 0))
+    # The profile buttons, a row under the bar, hidden until the spread button shows them.
+    return box("QWidget", "DeviceProfileItem", "V", [row, panel("profile_menu_layout", family)],
+               spacing=4, margins=(0, 6, 0, 6))
 
 
 # Pages of the two tab layouts: the device selects them by page number, so every family has all

@@ -19,12 +19,14 @@
 
 #include "app/copy_data.h"
 #include "app/display_fit.h"
+#include "app/msg_wnd.h"
 #include "app/tool_query.h"
 #include "app/tray_menu.h"
 #include "core/diagnostics.h"
 #include "core/language_list.h"
 #include "core/paths.h"
 #include "devices/base/device_list_controller.h"
+#include "devices/base/device_profile_ui.h"
 #include "devices/base/orvane_usb_device.h"
 #include "settings/language_settings.h"
 #include "ui/messages.h"
@@ -97,6 +99,12 @@ CMainWnd::CMainWnd(MainWndOptions options, QWidget* parent)
     setWindowTitle(Identity());
     setObjectName(QStringLiteral("MainWnd"));
     paintManager_ = std::make_unique<ui::PaintManager>(this);
+    // The profile panels ask and tell through the message window.
+    devices::CDeviceProfileUI::SetMessageBox([](QWidget* over, const QString& text,
+                                                int buttonMode) {
+        const ui::PaintManager* manager = ui::PaintManager::Of(over);
+        return ShowMessage(over, QString(), text, manager ? manager->Dpi() : 96, false, buttonMode);
+    });
     loader_ = std::make_unique<ui::SkinLoader>(
         [this](const QString& className, QWidget* container) {
             return CreateControl(className, container);
@@ -248,8 +256,10 @@ void CMainWnd::OnSelectChanged(ui::TNotifyUI& msg) {
     for (const PageTab& tab : kPageTabs) {
         if (name != QLatin1String(tab.name)) continue;
         if (!selected) return;
-        if (devices::COrvaneUSBDevice* device = devices_->CurrentDevice())
+        if (devices::COrvaneUSBDevice* device = devices_->CurrentDevice()) {
             device->SetFunctionPage(tab.page);
+            if (auto* panel = devices::CDeviceProfileUI::Of(device)) panel->SelectTab(tab.page);
+        }
         return;
     }
 }

@@ -12,6 +12,8 @@
 
 #include "app/automation_adaptor.h"
 #include "app/bus_names.h"
+#include "app/devices_adaptor.h"
+#include "app/main_wnd.h"
 #include "app/messages_adaptor.h"
 #include "app/simulator_adaptor.h"
 #include "app/tool_query.h"
@@ -45,6 +47,8 @@ bool MessageBus::Register(sim::SimBus* simulator) {
     }
     exported_ = new QObject;
     messages_ = new MessagesAdaptor(exported_, handler_, connection_);
+    if (auto* window = qobject_cast<CMainWnd*>(handler_.data()))
+        new DevicesAdaptor(exported_, window, connection_);
     if (simulator != nullptr) new SimulatorAdaptor(exported_, *simulator, connection_);
     if (simulator != nullptr)
         new AutomationAdaptor(exported_, qobject_cast<QWidget*>(handler_.data()), connection_);

@@ -27,5 +27,8 @@ int RunEffectCommand(Context& context, Args args);   // effect render | frames |
 int RunProfileCommand(Context& context, Args args);  // profile --device D <action>
 int RunSimCommand(Context& context, Args args);      // sim plug|unplug|online|offline DEVICE
 int RunUiCommand(Context& context, Args args);       // ui click|select|value|text|... NAME ...
+int RunDevicesCommand(Context& context, Args args);  // devices [--json] [--verbose]
+// keyboard|mouse|pad|headset get [--json] | set NAME VALUE
+int RunDeviceOptionsCommand(Context& context, const std::string& device, Args args);
 
 }  // namespace qx::ctl

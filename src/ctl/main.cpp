@@ -25,8 +25,12 @@ constexpr const char* kUsage =
     "  effect list [--device D] [--json] the lighting effects of each device family\n"
     "  profile --device D <action>       list, new, copy, rename, delete, select, export,\n"
     "                                    import, reset the profiles of a device family\n"
+    "                                    (through the running program when one runs)\n"
     "  sim plug|unplug|online|offline D  hot-plug a simulated device of the running program\n"
     "  sim mem|log|notify|fault|power    look into and act on its simulated devices\n"
+    "  devices [--json] [--verbose]      every device: connection, power, profiles\n"
+    "  keyboard|mouse|pad|headset get [--json] | set NAME VALUE\n"
+    "                                    a device's options, through the running program\n"
     "  ui click|select|value|text|hover|state|windows|answer|file|shot ...\n"
     "                                    drive the running program's window by control name\n"
     "\n"
@@ -71,6 +75,9 @@ int main(int argc, char** argv) {
     if (command == "profile") return qx::ctl::RunProfileCommand(context, rest);
     if (command == "sim") return qx::ctl::RunSimCommand(context, rest);
     if (command == "ui") return qx::ctl::RunUiCommand(context, rest);
+    if (command == "devices") return qx::ctl::RunDevicesCommand(context, rest);
+    if (command == "keyboard" || command == "mouse" || command == "pad" || command == "headset")
+        return qx::ctl::RunDeviceOptionsCommand(context, command, rest);
     std::cerr << "qx580ctl: unknown command \"" << command << "\"\n" << kUsage;
     return qx::ctl::kExitUsage;
 }

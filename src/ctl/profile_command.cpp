@@ -1,7 +1,12 @@
-// qx580ctl profile: the profile panel's actions on the profile files of one device family, for
-// scripts. The device itself is not contacted.
+// qx580ctl profile: the profile panel's actions on the profiles of one device family, for
+// scripts. When the program runs, the actions go through it (it owns the devices and the files,
+// and its window shows the change at once); otherwise they work on the files, and the device
+// itself is not contacted.
 #include <json/value.h>
 
+#include <QFileInfo>
+#include <QString>
+#include <QVariantList>
 #include <charconv>
 #include <ostream>
 #include <string>
@@ -9,6 +14,7 @@
 
 #include "core/device_kind.h"
 #include "core/json_file.h"
+#include "ctl/bus_call.h"
 #include "ctl/commands.h"
 #include "platform/user_folders.h"
 #include "profiles/audio_style_store.h"
@@ -22,7 +28,7 @@ constexpr int kExitNameInUse = 3;
 constexpr int kExitBlankName = 4;
 
 constexpr const char* kProfileUsage =
-    "usage: qx580ctl profile --device keyboard|mouse|MousePad|HD <action> [--json]\n"
+    "usage: qx580ctl profile --device keyboard|mouse|pad|headset <action> [--json] [--verbose]\n"
     "actions:\n"
     "  list           the profiles and the selected one\n"
     "  new            add a profile made from the shipped defaults\n"
@@ -34,15 +40,7 @@ constexpr const char* kProfileUsage =
     "  import FILE    add the profile stored in FILE\n"
     "  reset          restore the selected profile to the shipped defaults\n";
 
-struct Family {
-    const char* folder;
-    DeviceKind kind;
-};
-
-constexpr Family kFamilies[] = {{"keyboard", DeviceKind::KeyboardWired},
-                                {"mouse", DeviceKind::MouseWired},
-                                {"MousePad", DeviceKind::MousePad},
-                                {"HD", DeviceKind::Headset}};
+using Family = CtlFamily;
 
 int Usage(Context& context, const std::string& message) {
     context.err << "qx580ctl profile: " << message << "\n" << kProfileUsage;
@@ -82,22 +80,100 @@ void PrintList(Context& context, const ProfileManager& manager, bool asJson) {
     }
 }
 
+// The action through the running program. Nothing (and `done` false) when no program runs or
+// it has not seen the device: then the files are worked on directly. Else the exit status to
+// return at once (a failure), or nothing with `done` set when the action was done.
+std::optional<int> RunThroughProgram(Context& context, const Family& family,
+                                     const std::vector<std::string>& words, bool verbose,
+                                     bool& done) {
+    BusCall bus("qx580ctl-profile", kDevicesInterface, "qx580");
+    if (!bus.ProgramRunning()) {
+        if (verbose) context.err << "qx580ctl: no program runs\n";
+        return std::nullopt;
+    }
+    const std::string& action = words[0];
+    const QString device = QString::fromLatin1(family.name);
+    auto absolute = [](const std::string& path) {
+        return QFileInfo(QString::fromStdString(path)).absoluteFilePath();
+    };
+    QString method;
+    QVariantList arguments{device};
+    if (action == "list") {
+        method = QStringLiteral("List");
+        arguments.clear();
+    } else if (action == "new") {
+        method = QStringLiteral("NewProfile");
+    } else if (action == "copy") {
+        method = QStringLiteral("CopyProfile");
+    } else if (action == "delete") {
+        method = QStringLiteral("DeleteProfile");
+    } else if (action == "reset") {
+        method = QStringLiteral("ResetProfile");
+    } else if (action == "rename") {
+        method = QStringLiteral("RenameProfile");
+        arguments << QString::fromStdString(words[1]);
+    } else if (action == "import") {
+        method = QStringLiteral("ImportProfile");
+        arguments << absolute(words[1]);
+    } else if (action == "export") {
+        method = QStringLiteral("ExportProfile");
+        arguments << absolute(words[1]);
+    } else if (action == "select") {
+        int index = -1;
+        const std::string& text = words[1];
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), index);
+        if (error != std::errc() || end != text.data() + text.size() || index < 0)
+            return Usage(context, "select needs a profile number");
+        method = QStringLiteral("SelectProfile");
+        arguments << uint(index);
+    } else {
+        return Usage(context, "unknown action \"" + action + "\"");
+    }
+    if (const std::optional<QVariantList> reply = bus.Call(context, method, arguments, false)) {
+        // A list is the program's only when it has the device.
+        if (action == "list" && !reply->value(0).toString().contains(
+                                    QStringLiteral("\"device\" : \"%1\"").arg(device))) {
+            if (verbose)
+                context.err << "qx580ctl: the running program has no " << family.name
+                            << "; reading the files directly\n";
+            return std::nullopt;
+        }
+        if (verbose) context.err << "qx580ctl: done by the running program\n";
+        done = true;
+        return std::nullopt;
+    }
+    const QString error = bus.LastError();
+    if (error == QLatin1String("org.mirvel.QX580.Error.UnknownDevice")) {
+        if (verbose)
+            context.err << "qx580ctl: the running program has no " << family.name
+                        << "; working on the files directly\n";
+        return std::nullopt;
+    }
+    context.err << "qx580ctl profile: " << bus.LastMessage().toStdString() << "\n";
+    if (error == QLatin1String("org.mirvel.QX580.Error.NameInUse")) return kExitNameInUse;
+    if (error == QLatin1String("org.mirvel.QX580.Error.BlankName")) return kExitBlankName;
+    return kExitFailure;
+}
+
 }  // namespace
 
 int RunProfileCommand(Context& context, Args args) {
     const Family* family = nullptr;
     bool asJson = false;
+    bool verbose = false;
     std::vector<std::string> words;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--device") {
             if (i + 1 >= args.size()) return Usage(context, "--device needs a value");
             const std::string& name = args[++i];
-            for (const Family& f : kFamilies) {
-                if (name == f.folder) family = &f;
-            }
-            if (family == nullptr) return Usage(context, "unknown device \"" + name + "\"");
+            family = FindCtlFamily(name);
+            if (family == nullptr)
+                return Usage(context,
+                             "unknown device \"" + name + "\" (devices: " + kCtlFamilyNames + ")");
         } else if (args[i] == "--json") {
             asJson = true;
+        } else if (args[i] == "--verbose") {
+            verbose = true;
         } else {
             words.push_back(args[i]);
         }
@@ -109,6 +185,14 @@ int RunProfileCommand(Context& context, Args args) {
         (action == "rename" || action == "select" || action == "export" || action == "import") ? 2
                                                                                                : 1;
     if (words.size() != expected) return Usage(context, "wrong arguments for \"" + action + "\"");
+
+    // Through the running program when it has this device.
+    bool throughProgram = false;
+    if (const std::optional<int> outcome =
+            RunThroughProgram(context, *family, words, verbose, throughProgram)) {
+        return *outcome;
+    }
+    if (verbose && !throughProgram) context.err << "qx580ctl: working on the files directly\n";
 
     std::error_code folderError;
     const std::filesystem::path folder = platform::UserDeviceFolder(family->folder, &folderError);
@@ -127,7 +211,7 @@ int RunProfileCommand(Context& context, Args args) {
     if (manager.Recovery())
         context.err << "qx580ctl profile: " << manager.Recovery()->Message() << "\n";
 
-    if (action == "list") {
+    if (action == "list" || throughProgram) {
         // Nothing more: the list is printed below.
     } else if (action == "new") {
         if (ProfileStatus status = manager.NewProfile(); !status) {

@@ -6,6 +6,7 @@
 
 #include "core/diagnostics.h"
 #include "devices/base/device_option_ui.h"
+#include "devices/base/device_profile_ui.h"
 #include "devices/base/mp_device_power_ui.h"
 #include "devices/base/orvane_usb_device.h"
 #include "devices/base/register_device_controls.h"
@@ -142,6 +143,8 @@ COrvaneUSBDevice* DeviceListController::AddDeviceEntry(const DeviceSlot& slot) {
     const int pageIndex = pageSwitch->addWidget(page);
     device->Setup(*family, page);
     ListOf(family->family).push_back(device);
+    // The page's profile panel: the device's profiles, and the one it starts with.
+    (new CDeviceProfileUI(*device, &paintManager_))->Start();
 
     if (list->layout() != nullptr) {
         list->layout()->addWidget(entry);
