@@ -32,7 +32,7 @@ class ArrivalList final : public DiscoveryOwner {
 bool ListDirectly(Context& context, Json::Value& root) {
     SlotTable table(SupportedRows());
     ArrivalList arrivals;
-    DiscoveryThread discovery(table, arrivals);
+    DiscoveryThread discovery(table, arrivals, Backend());
     if (!discovery.RunPass()) {
         context.err << "qx580ctl: the HID interfaces could not be listed\n";
         return false;

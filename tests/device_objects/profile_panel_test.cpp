@@ -29,6 +29,7 @@ using test::WaitUntil;
 // A keyboard whose capabilities note each call; every call must come on the device's worker.
 class RecordingKeyboard : public COrvaneKeyboardDevice, ProfileCapability, KeyTableCapability {
   public:
+    using COrvaneKeyboardDevice::COrvaneKeyboardDevice;
     ~RecordingKeyboard() override { Shutdown(); }
     ProfileCapability* Profiles() override { return this; }
     KeyTableCapability* KeyTable() override { return this; }
@@ -87,7 +88,9 @@ class RecordingKeyboard : public COrvaneKeyboardDevice, ProfileCapability, KeyTa
 std::vector<DeviceFamilyRow> RecordingFamilies() {
     std::vector<DeviceFamilyRow> rows(DeviceFamilies().begin(), DeviceFamilies().end());
     rows[static_cast<size_t>(DeviceFamily::Keyboard)].create =
-        []() -> std::unique_ptr<COrvaneUSBDevice> { return std::make_unique<RecordingKeyboard>(); };
+        [](HidBackend& backend) -> std::unique_ptr<COrvaneUSBDevice> {
+        return std::make_unique<RecordingKeyboard>(backend);
+    };
     return rows;
 }
 
