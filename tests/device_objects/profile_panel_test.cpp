@@ -54,9 +54,9 @@ class RecordingKeyboard : public COrvaneKeyboardDevice, ProfileCapability, KeyTa
         Note("WriteKeyTableFromProfile");
         return kResultSuccess;
     }
-    Result UploadMacros(const std::vector<int>&) override {
+    int UploadMacros(const std::vector<int>&) override {
         Note("UploadMacros");
-        return static_cast<Result>(uploadResult.load());
+        return uploadResult.load();
     }
     void DropDanglingMacros() override { Note("DropDanglingMacros"); }
     Result WriteSystemBlock(int, int, int, int, int) override {

@@ -36,7 +36,9 @@ class KeyTableCapability {
     virtual std::vector<int> CollectMacros() = 0;
     virtual Result WriteKeyTable(int profile, const std::vector<KeyAssignRecord>& keyList) = 0;
     virtual Result WriteKeyTableFromProfile() = 0;
-    virtual Result UploadMacros(const std::vector<int>& macros) = 0;
+    // 0 sent (or nothing to send); > 0: the image is that many 4-byte events too large and
+    // nothing was sent; -1: it could not be built or the device did not take it.
+    virtual int UploadMacros(const std::vector<int>& macros) = 0;
     virtual void DropDanglingMacros() = 0;
     virtual Result WriteSystemBlock(int profile, int currentProfileByte, int applyFlag,
                                     int screenWidth, int screenHeight) = 0;

@@ -519,7 +519,7 @@ void CDeviceProfileUI::ApplySelection() {
         if (keys != nullptr) {
             if (keys->WriteSystemBlock(0, 0, 1, screen.width(), screen.height()) != kResultSuccess)
                 DebugLine("the settings block of the selected profile was not written");
-            outcome.uploadResult = static_cast<int>(keys->UploadMacros(keys->CollectMacros()));
+            outcome.uploadResult = keys->UploadMacros(keys->CollectMacros());
             if (outcome.uploadResult == 0 || outcome.uploadResult == -1)
                 outcome.keyTableWritten = keys->WriteKeyTableFromProfile() == kResultSuccess;
         }
@@ -549,7 +549,7 @@ void CDeviceProfileUI::ApplyReset() {
             if (keys->WriteSystemBlock(0, 0, 1, screen.width(), screen.height()) != kResultSuccess)
                 DebugLine("the settings block of the reset profile was not written");
             if (IsKeyboardOrMouse(kind)) {
-                outcome.uploadResult = static_cast<int>(keys->UploadMacros(keys->CollectMacros()));
+                outcome.uploadResult = keys->UploadMacros(keys->CollectMacros());
                 if (outcome.uploadResult == 0 || outcome.uploadResult == -1)
                     outcome.keyTableWritten = keys->WriteKeyTableFromProfile() == kResultSuccess;
             }
