@@ -2,9 +2,6 @@
 // Simulator bus interface: hot-plugging, memory, the command log, notifications, faults, power.
 #include <json/json.h>
 
-#include <QCoreApplication>
-#include <QDBusConnection>
-#include <QDBusMessage>
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
@@ -15,24 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "ctl/bus_call.h"
 #include "ctl/commands.h"
 #include "ctl/json_output.h"
 
 namespace qx::ctl {
 namespace {
 
-constexpr const char* kService = "org.mirvel.QX580";
-constexpr const char* kPath = "/org/mirvel/QX580";
-constexpr const char* kInterface = "org.mirvel.QX580.Simulator";
-constexpr int kCallTimeoutMs = 5000;
-
-// The bus library warns about its own types while it shuts down after an error reply; that says
-// nothing about the command, which has already reported its result.
-void DropShutdownNoise(QtMsgType type, const QMessageLogContext& where, const QString& text) {
-    if (text.startsWith(QLatin1String("Trying to construct an instance of an invalid type")))
-        return;
-    qt_message_output(type, where, text);
-}
+constexpr const char* kSimulatorInterface = "org.mirvel.QX580.Simulator";
 
 void Usage(Context& context) {
     context.err
@@ -72,55 +59,10 @@ std::optional<uint64_t> ParseNumber(const std::string& text, uint64_t max) {
 }
 
 // One call of the Simulator interface on a connection of its own.
-class SimulatorCall {
+// One call of the Simulator interface per command, over its own bus connection.
+class SimulatorCall : public BusCall {
   public:
-    SimulatorCall() {
-        // The bus connection wants an application object. It lives until the process ends: the
-        // bus library's own thread still delivers messages while the connection shuts down.
-        static int argc = 1;
-        static char name[] = "qx580ctl";
-        static char* argv[] = {name, nullptr};
-        if (QCoreApplication::instance() == nullptr) new QCoreApplication(argc, argv);
-        qInstallMessageHandler(DropShutdownNoise);
-        bus_ = QDBusConnection::connectToBus(QDBusConnection::SessionBus, connectionName_);
-    }
-    // Closed before the command returns, so that nothing of the bus library is still at work
-    // while the process ends.
-    ~SimulatorCall() { QDBusConnection::disconnectFromBus(connectionName_); }
-    SimulatorCall(const SimulatorCall&) = delete;
-    SimulatorCall& operator=(const SimulatorCall&) = delete;
-
-    // The reply's arguments, or nullopt after the error has been told.
-    std::optional<QVariantList> Call(Context& context, const QString& method,
-                                     const QVariantList& arguments) {
-        if (!bus_.isConnected()) {
-            context.err << "qx580ctl: no session bus: " << bus_.lastError().message().toStdString()
-                        << '\n';
-            return std::nullopt;
-        }
-        QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(kService),
-                                                           QString::fromLatin1(kPath),
-                                                           QString::fromLatin1(kInterface), method);
-        call.setArguments(arguments);
-        call.setAutoStartService(false);
-        const QDBusMessage reply = bus_.call(call, QDBus::Block, kCallTimeoutMs);
-        if (reply.type() == QDBusMessage::ReplyMessage) return reply.arguments();
-        const QString error = reply.errorName();
-        if (error == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown") ||
-            error == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner") ||
-            error == QLatin1String("org.freedesktop.DBus.Error.UnknownInterface") ||
-            error == QLatin1String("org.freedesktop.DBus.Error.UnknownObject") ||
-            error == QLatin1String("org.freedesktop.DBus.Error.UnknownMethod")) {
-            context.err << "qx580ctl: no running \"qx580 --simulate\" on the session bus\n";
-        } else {
-            context.err << "qx580ctl: " << reply.errorMessage().toStdString() << '\n';
-        }
-        return std::nullopt;
-    }
-
-  private:
-    const QString connectionName_ = QStringLiteral("qx580ctl-sim");
-    QDBusConnection bus_{QString()};
+    SimulatorCall() : BusCall("qx580ctl-sim", kSimulatorInterface, "qx580 --simulate") {}
 };
 
 // Splits the words after the action into positional words and the flags it allows; false (and

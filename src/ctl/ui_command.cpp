@@ -1,6 +1,3 @@
-#include <QCoreApplication>
-#include <QDBusConnection>
-#include <QDBusMessage>
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
@@ -9,22 +6,14 @@
 #include <ostream>
 #include <string>
 
+#include "ctl/bus_call.h"
 #include "ctl/commands.h"
 
 namespace qx::ctl {
 namespace {
 
-constexpr const char* kService = "org.mirvel.QX580";
-constexpr const char* kPath = "/org/mirvel/QX580";
-constexpr const char* kInterface = "org.mirvel.QX580.Automation";
-// Long enough for a window that is busy drawing; an action answers before it runs.
+constexpr const char* kAutomationInterface = "org.mirvel.QX580.Automation";
 constexpr int kCallTimeoutMs = 10000;
-
-void DropShutdownNoise(QtMsgType type, const QMessageLogContext& where, const QString& text) {
-    if (text.startsWith(QLatin1String("Trying to construct an instance of an invalid type")))
-        return;
-    qt_message_output(type, where, text);
-}
 
 void Usage(Context& context) {
     context.err
@@ -134,44 +123,11 @@ int RunUiCommand(Context& context, Args args) {
         return kExitUsage;
     }
 
-    // The bus connection wants an application object; it lives until the process ends.
-    static int argc = 1;
-    static char name[] = "qx580ctl";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr) new QCoreApplication(argc, argv);
-    qInstallMessageHandler(DropShutdownNoise);
-
-    const QString connectionName = QStringLiteral("qx580ctl-ui");
-    struct Closer {
-        QString name;
-        ~Closer() { QDBusConnection::disconnectFromBus(name); }
-    } closer{connectionName};
-    QDBusConnection bus =
-        QDBusConnection::connectToBus(QDBusConnection::SessionBus, connectionName);
-    if (!bus.isConnected()) {
-        context.err << "qx580ctl: no session bus: " << bus.lastError().message().toStdString()
-                    << '\n';
-        return kExitFailure;
-    }
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(QString::fromLatin1(kService), QString::fromLatin1(kPath),
-                                       QString::fromLatin1(kInterface), request->method);
-    call.setArguments(request->arguments);
-    call.setAutoStartService(false);
-    const QDBusMessage reply = bus.call(call, QDBus::Block, kCallTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage) {
-        const QString error = reply.errorName();
-        if (error == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown") ||
-            error == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner") ||
-            error == QLatin1String("org.freedesktop.DBus.Error.UnknownInterface") ||
-            error == QLatin1String("org.freedesktop.DBus.Error.UnknownMethod")) {
-            context.err << "qx580ctl: no running \"qx580 --simulate\" on the session bus\n";
-        } else {
-            context.err << "qx580ctl: " << reply.errorMessage().toStdString() << '\n';
-        }
-        return kExitFailure;
-    }
-    const QVariantList values = reply.arguments();
+    BusCall bus("qx580ctl-ui", kAutomationInterface, "qx580 --simulate", kCallTimeoutMs);
+    const std::optional<QVariantList> reply =
+        bus.Call(context, request->method, request->arguments);
+    if (!reply) return kExitFailure;
+    const QVariantList& values = *reply;
     if (action == "state") {
         context.out << values.value(0).toString().toStdString() << '\n';
     } else if (action == "windows") {
