@@ -25,6 +25,7 @@
 #include "settings/update_catalogue.h"
 #include "settings/update_check.h"
 #include "settings/update_service.h"
+#include "settings/update_test_print.h"
 
 namespace qx {
 namespace {
@@ -303,7 +304,10 @@ TEST_F(UpdateServer, ASilentServerTimesOutAndAStopEndsTheWait) {
     // Default (long) limits: only the stop can end this wait.
     std::stop_source stop;
     std::jthread stopper([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        // Once the server holds the second request (the first timed out above).
+        for (int i = 0; i < 1000 && Requests().size() < 2; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
         stop.request_stop();
     });
     const UpdateCheckOutcome outcome =

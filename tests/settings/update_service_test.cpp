@@ -15,6 +15,7 @@
 #include "settings/update_reply.h"
 #include "settings/update_request.h"
 #include "settings/update_service.h"
+#include "settings/update_test_print.h"
 
 namespace qx {
 namespace {
