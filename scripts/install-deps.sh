@@ -16,6 +16,9 @@ libgtest-dev
 libgmock-dev
 libbenchmark-dev
 libpng-dev
+libcurl4-openssl-dev
+openssl
+python3
 umockdev
 libumockdev-dev
 qt6-base-dev
