@@ -18,6 +18,7 @@
 
 #include "app/copy_data.h"
 #include "app/display_fit.h"
+#include "app/msg_wnd.h"
 #include "app/tool_query.h"
 #include "app/tray_menu.h"
 #include "core/diagnostics.h"
@@ -25,6 +26,8 @@
 #include "core/paths.h"
 #include "devices/base/device_list_controller.h"
 #include "devices/base/orvane_usb_device.h"
+#include "devices/base/user_message.h"
+#include "devices/keyboard/orvane_keyboard_device.h"
 #include "settings/language_settings.h"
 #include "ui/messages.h"
 #include "ui/paint_manager.h"
@@ -106,6 +109,7 @@ CMainWnd::CMainWnd(MainWndOptions options, QWidget* parent)
 CMainWnd::~CMainWnd() {
     stopping_ = true;
     StopWorkers();
+    devices::SetUserMessageSink({});
     devices_.reset();
     delete trayMenu_;
 }
@@ -166,6 +170,10 @@ void CMainWnd::OnWindowInit() {
     devices_ = std::make_unique<devices::DeviceListController>(this, *paintManager_, *loader_,
                                                                slots_, this);
     devices_->CreatePlaceholderEntries();
+    // What a device did not take is told in the message window.
+    devices::SetUserMessageSink([this](const QString& text) {
+        ShowMessage(this, QString(), text, paintManager_->Dpi(), false, CMsgWnd::kConfirmOnly);
+    });
     screen_ = MonitorSize();
     hide();
     if (options_.startDiscovery) {
@@ -323,6 +331,12 @@ qintptr CMainWnd::HandleCustomMessage(unsigned message, qintptr wParam, qintptr 
         case msg::kLanguageChanged:
             settings::LanguageSettings::SetLanguage(int(wParam));
             FillLanguageCombo();
+            if (devices_) {
+                for (devices::COrvaneUSBDevice* device : devices_->Keyboards()) {
+                    if (auto* keyboard = dynamic_cast<devices::COrvaneKeyboardDevice*>(device))
+                        keyboard->RefreshKeyLabels();
+                }
+            }
             return 1;
         case msg::kDeviceArrived:
             if (devices_ && !stopping_) devices_->OnDeviceArrived(int(wParam));
