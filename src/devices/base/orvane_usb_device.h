@@ -217,6 +217,8 @@ class COrvaneUSBDevice : public QObject, public ui::INotifyUI {
     void RequestPanelRefresh();
     // Begin, identity, end, while the command channel is open (worker). The identity result.
     Result ReadIdentity();
+    // Keeps an identity block that a family's own read sequence got (worker).
+    void StoreIdentity(const std::array<uint8_t, kIdentitySize>& identity) { identity_ = identity; }
     // The shared keyboard and mouse queries: only behind the receiver, on-line and not hidden.
     void ReceiverPowerQuery();
     int ReceiverPresenceQuery();

@@ -59,10 +59,7 @@ void COrvaneKeyboardDevice::ReadIdentityAndKeyTables() {
         return;
     }
     const int keyCount = identity[kKeyCountByte];
-    {
-        std::lock_guard lock(model_);
-        identity_ = identity;
-    }
+    StoreIdentity(identity);
     // A table larger than the transfer buffer is refused; the sequence is closed all the same
     // so that the keyboard does not stay in configuration mode.
     if (link.SetBlockSize(static_cast<uint16_t>(keyCount * 3)) != 1) {
@@ -148,9 +145,9 @@ Result COrvaneKeyboardDevice::WriteKeyTable(int profile,
     if (const Result read = link.CmdReadIdentity(identity.data()); read != kResultSuccess)
         return read;
     std::vector<uint8_t> table;
+    StoreIdentity(identity);
     {
         std::lock_guard lock(model_);
-        identity_ = identity;
         const size_t used = std::min<size_t>(static_cast<size_t>(keyCount_) * 3, keyTable_.size());
         const std::span<const uint8_t> current(keyTable_.data(), used);
         table = BuildKeyTable(current, keyList, maps_.primary, MacroCount());
@@ -172,19 +169,11 @@ std::vector<int> COrvaneKeyboardDevice::CollectMacros() {
 
 Result COrvaneKeyboardDevice::UploadMacros(const std::vector<int>& macros) {
     DeviceLink& link = CommandLink();
-    size_t capacity = 0;
-    {
-        std::lock_guard lock(model_);
-        capacity = size_t{identity_[kMacroUnitsByte]} * kMacroUnit;
-    }
     if (link.IsOpen()) {
         std::array<uint8_t, kIdentitySize> identity{};
-        if (link.CmdReadIdentity(identity.data()) == kResultSuccess) {
-            std::lock_guard lock(model_);
-            identity_ = identity;
-            capacity = size_t{identity[kMacroUnitsByte]} * kMacroUnit;
-        }
+        if (link.CmdReadIdentity(identity.data()) == kResultSuccess) StoreIdentity(identity);
     }
+    const size_t capacity = size_t{Identity()[kMacroUnitsByte]} * kMacroUnit;
     const MacroUploadPlan plan = PrepareMacroUpload(UserDeviceFolder(), macros, capacity);
     if (plan.result != 0) return static_cast<Result>(plan.result);
     if (plan.image.empty()) return kResultFailed;  // nothing to send: done

@@ -142,7 +142,6 @@ class COrvaneKeyboardDevice : public COrvaneUSBDevice,
     LightInfoRecord lightInfo_;
     std::vector<int> effectCodes_;
     QStringList macroNames_;
-    std::array<uint8_t, kIdentitySize> identity_{};
     std::array<uint8_t, DeviceLink::kMaxBlockSize> keyTable_{};
     std::array<uint8_t, DeviceLink::kMaxBlockSize> keyBytes_{};
     KeyPositionMaps maps_;
