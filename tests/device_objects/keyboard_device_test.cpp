@@ -114,6 +114,7 @@ TEST_F(KeyboardDevice, FirstContactReadsTablesProfileAndBlockInOrder) {
     EXPECT_TRUE(Control<QAbstractButton>(keyboard, "repeat_delay_check_1")->isChecked());
     EXPECT_EQ(Control<QLabel>(keyboard, "repeat_delay_time_label1")->text(), "Repeat delay: 500ms");
     EXPECT_EQ(Control<QAbstractSlider>(keyboard, "repeat_rate_slider")->value(), 5);
+    EXPECT_EQ(Control<QLabel>(keyboard, "repeat_rate_value_label")->text(), "5");
     EXPECT_EQ(Control<QLineEdit>(keyboard, "repeat_input_richedit")->placeholderText(),
               "Hold a key here to try the repeat");
     EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
@@ -157,6 +158,7 @@ TEST_F(KeyboardDevice, SystemOptionsReachTheBlockAndTheProfile) {
     EXPECT_EQ(w.bus.Keyboard()->PacketCount(kCmdWriteConfig), writes);
     EXPECT_EQ(Stage(profile, "RepeatDelay"), 2);
     EXPECT_EQ(Stage(profile, "Repeat"), 4);
+    EXPECT_EQ(Control<QLabel>(keyboard, "repeat_rate_value_label")->text(), "4");
     EXPECT_EQ(Control<QLabel>(keyboard, "repeat_delay_time_label1")->text(), "Repeat delay: 750ms");
     EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
 }
@@ -332,6 +334,46 @@ TEST_F(KeyboardDevice, ProfileApplyWritesBlockMacrosAndKeyTable) {
     const std::vector<uint8_t> expected = {0xAA, 0x55, 26, 0,  1, 0, 0, 0, 0, 0,    0, 0,    0,
                                            0,    0,    0,  18, 0, 1, 0, 0, 0, 0x14, 0, 0x8A, 4};
     EXPECT_EQ(image, expected);
+}
+
+TEST_F(KeyboardDevice, CustomColourSendsTheMaskOnCableInTheCustomEffect) {
+    DeviceWindow w;
+    COrvaneKeyboardDevice* keyboard = Contact(w);
+    // Outside the custom-colour effect nothing happens.
+    keyboard->SetCustomColour(0);
+    w.Settle();
+    EXPECT_EQ(w.bus.Keyboard()->PacketCount(kCmdWriteKeyMask), 0u);
+
+    Json::Value document = ReadJsonFile(keyboard->ProfilePath());
+    json::Slot(json::Slot(json::SlotAt(json::Slot(document, "Device"), 0), "LightInfo"),
+               "SelectItem") = COrvaneKeyboardDevice::kCustomColourEffect;
+    // Group 0 starts with no key lit on its own.
+    Json::Value& cells = json::SlotAt(
+        json::Slot(json::Slot(json::SlotAt(json::Slot(document, "Device"), 0), "CustomLightMode"),
+                   "LightColorInfo"),
+        0);
+    for (Json::ArrayIndex i = 0; i < cells.size(); ++i) cells[i]["IsBright"] = 0;
+    ASSERT_TRUE(WriteJsonFile(keyboard->ProfilePath(), document));
+    ASSERT_EQ(keyboard->LoadProfile(), 1);
+    constexpr int kEsc = 0;
+    keyboard->SetCustomColour(kEsc);
+    w.Settle();
+    ASSERT_EQ(w.bus.Keyboard()->PacketCount(kCmdWriteKeyMask), 1u);
+    const size_t k = sim::KeyboardPositionOf(kEsc);
+    const std::vector<uint8_t> mask = w.bus.Keyboard()->ReadMemory(sim::Region::KeyMask, 0, 21);
+    for (size_t byte = 0; byte < mask.size(); ++byte) {
+        const uint8_t wanted = byte == k % 21 ? static_cast<uint8_t>(1u << (k / 21)) : 0;
+        EXPECT_EQ(mask[byte], wanted) << byte;
+    }
+    // The group in the profile keeps the key's own colour.
+    const Json::Value saved = ReadJsonFile(keyboard->ProfilePath());
+    const Json::Value& group =
+        json::At(json::Get(json::Get(json::At(json::Get(saved, "Device"), 0), "CustomLightMode"),
+                           "LightColorInfo"),
+                 0);
+    EXPECT_EQ(json::ToInt(json::Get(json::At(group, kEsc), "IsBright")), 1);
+    EXPECT_EQ(json::ToInt(json::Get(json::At(group, 1), "IsBright")), 0);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
 }
 
 }  // namespace

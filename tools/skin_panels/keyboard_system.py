@@ -53,6 +53,7 @@ def build(family):
             W("QSlider", "repeat_rate_slider",
               props=[("orientation", "enum", "Qt::Horizontal", True),
                      ("minimum", "number", 0, True), ("maximum", "number", 5, True)]),
+            W("QLabel", "repeat_rate_value_label"),
         ], spacing=8),
         group("repeat_delay_text", [("repeat_delay_check_%d" % i, "repeat_delay_%d" % i)
                                     for i in range(4)], "repeat_delay"),

@@ -154,6 +154,7 @@ class COrvaneKeyboardDevice : public COrvaneUSBDevice,
     std::array<QPointer<QAbstractButton>, 4> delayChecks_{};
     QPointer<QAbstractSlider> repeatSlider_;
     QPointer<QLabel> delayLabel_;
+    QPointer<QLabel> rateLabel_;
     QPointer<QLineEdit> repeatInput_;
 };
 

@@ -78,6 +78,7 @@ void COrvaneKeyboardDevice::BindSystemControls() {
     }
     repeatSlider_ = Find<QAbstractSlider>(page, QStringLiteral("repeat_rate_slider"));
     delayLabel_ = Find<QLabel>(page, QStringLiteral("repeat_delay_time_label1"));
+    rateLabel_ = Find<QLabel>(page, QStringLiteral("repeat_rate_value_label"));
     repeatInput_ = Find<QLineEdit>(page, QStringLiteral("repeat_input_richedit"));
     if (repeatSlider_) repeatSlider_->setRange(kRepeatRateMinimum, kRepeatRateMaximum);
 
@@ -106,6 +107,11 @@ void COrvaneKeyboardDevice::BindSystemControls() {
         }
     }
     if (repeatSlider_) {
+        // The number follows the handle while it is dragged; the value is taken on release.
+        manager->OnNotify(repeatSlider_, QStringLiteral("movevaluechanged"), this,
+                          [this](ui::TNotifyUI& msg) {
+                              if (rateLabel_) rateLabel_->setText(QString::number(msg.wParam));
+                          });
         manager->OnNotify(
             repeatSlider_, QStringLiteral("valuechanged"), this,
             [this](ui::TNotifyUI& msg) { OnRepeatRate(static_cast<int>(msg.wParam)); });
@@ -143,6 +149,7 @@ void COrvaneKeyboardDevice::ShowSystemControls() {
         const QSignalBlocker quiet(repeatSlider_.data());
         repeatSlider_->setValue(system.repeatRate);
         repeatSlider_->setToolTip(QString::number(repeatSlider_->value()));
+        if (rateLabel_) rateLabel_->setText(QString::number(repeatSlider_->value()));
     }
     const int delay = system.repeatDelay < kChoiceCount ? system.repeatDelay : 0;
     SelectOnly(delayChecks_, delay);
