@@ -228,7 +228,7 @@ TEST_F(KeyboardDevice, KeyCapsNameTheirKeysInTheChosenLanguage) {
     keyboard->Post([keyboard] { keyboard->LoadProfile(); });
     w.Settle();
     keyboard->RefreshPanel();
-    EXPECT_EQ(enter->text(), "Left Ctrl+A");
+    EXPECT_EQ(enter->text(), "L Ctrl+A");
     EXPECT_FALSE(enter->KeySetHidden());
 }
 

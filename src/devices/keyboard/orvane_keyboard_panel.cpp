@@ -2,6 +2,7 @@
 // W key, 6-key mode, polling rate, key repeat) with what the user changes in them.
 #include <QAbstractButton>
 #include <QAbstractSlider>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -48,6 +49,24 @@ void SetChecked(QAbstractButton* option, bool checked) {
     if (option == nullptr) return;
     const QSignalBlocker quiet(option);
     option->setChecked(checked);
+}
+
+// A long name is drawn smaller so that it fits on its key cap (down to a readable size). The
+// style may give the size in pixels or in points.
+void FitText(QAbstractButton* button) {
+    constexpr int kSmallestPixels = 7;
+    constexpr int kMargin = 4;
+    button->setFont(QFont());
+    QFont font = button->font();
+    const int room = button->width() - kMargin;
+    int pixels = QFontMetrics(font).height();
+    if (room <= 0) return;
+    while (pixels > kSmallestPixels &&
+           QFontMetrics(font).horizontalAdvance(button->text()) > room) {
+        --pixels;
+        font.setPixelSize(pixels);
+    }
+    button->setFont(font);
 }
 
 }  // namespace
@@ -234,6 +253,7 @@ void COrvaneKeyboardDevice::ApplyKeyLabel(int key, const QString& label) {
     const QString own = OwnKeyName(key, [](const QString& k) { return Text(k); });
     const bool unchanged = label.compare(own, Qt::CaseInsensitive) == 0;
     button->setText(label);
+    FitText(button);
     button->setProperty("tooltiptitle", own);
     const QString tip = Text(QStringLiteral("Key_Set")) + label;
     button->setProperty("tooltiptext", tip);
