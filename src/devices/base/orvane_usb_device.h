@@ -191,7 +191,8 @@ class COrvaneUSBDevice : public QObject, public ui::INotifyUI {
     lighting::LightFrame Frame() const;
     std::array<uint8_t, kFadeCount> FadeCounters() const;
     lighting::LightSettings& Light() { return light_; }
-    void StoreLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3);
+    // A family may keep the settings elsewhere too (the keyboard: in its profile).
+    virtual void StoreLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3);
     std::array<uint32_t, 4> GetLightSettings() const { return lightWords_; }
 
     // ui::INotifyUI: notifications of this device's own page.

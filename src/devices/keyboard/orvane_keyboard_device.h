@@ -55,6 +55,8 @@ class COrvaneKeyboardDevice : public COrvaneUSBDevice,
     void PowerQuery() override;
     int PresenceQuery() override;
     int ApplyLighting() override;
+    // The light settings are also the profile's "LightInfo" (saved by the caller).
+    void StoreLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) override;
 
     ProfileCapability* Profiles() override { return this; }
     KeyTableCapability* KeyTable() override { return this; }

@@ -51,7 +51,34 @@ std::array<uint32_t, 4> ToWords(const LightInfoRecord& info) {
     return words;
 }
 
+LightInfoRecord FromWords(const std::array<uint32_t, 4>& words) {
+    auto byte = [&words](size_t i) { return static_cast<uint8_t>(words[i / 4] >> (8 * (i % 4))); };
+    LightInfoRecord info;
+    info.selectItem = byte(0);
+    info.light = byte(1);
+    info.speed = byte(2);
+    info.fx = byte(3);
+    info.multiColor = byte(4);
+    info.red = byte(5);
+    info.green = byte(6);
+    info.blue = byte(7);
+    info.reserved9 = byte(8);
+    info.reserved10 = byte(9);
+    info.reserved11 = byte(10);
+    info.zzccLedMode = byte(11);
+    info.customGroup = byte(12);
+    info.oldLedmode = byte(13);
+    return info;
+}
+
 }  // namespace
+
+void COrvaneKeyboardDevice::StoreLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {
+    COrvaneUSBDevice::StoreLightSettings(w0, w1, w2, w3);
+    std::lock_guard lock(model_);
+    lightInfo_ = FromWords({w0, w1, w2, w3});
+    profile_.WriteLightInfoBlock(lightInfo_);
+}
 
 std::filesystem::path COrvaneKeyboardDevice::ProfilePath() const {
     std::lock_guard lock(model_);
@@ -153,7 +180,7 @@ int COrvaneKeyboardDevice::ApplyLighting() {
 
 void COrvaneKeyboardDevice::ApplyLightLocked() {
     const std::array<uint32_t, 4> words = ToWords(lightInfo_);
-    StoreLightSettings(words[0], words[1], words[2], words[3]);
+    COrvaneUSBDevice::StoreLightSettings(words[0], words[1], words[2], words[3]);
     Light() = ToLightSettings(lightInfo_);
     auto* keyboard = dynamic_cast<lighting::KeyboardLighting*>(Lighting());
     if (keyboard == nullptr) return;
