@@ -60,8 +60,8 @@ TEST(KeyboardTables, FunctionKeyFallsBackTo113OnlyWhenTheTableHasKeys) {
 TEST(KeyboardTables, SystemBlockBytesBothWays) {
     KeyboardSystem system;
     system.winLock = 1;
-    system.wKey = 1;
-    system.sixKey = 0;
+    system.wKey = 0;
+    system.sixKey = 1;
     system.pollingRate = 2;
     system.repeatRate = 3;  // profile only: no byte
     LightInfoRecord light;
@@ -79,7 +79,7 @@ TEST(KeyboardTables, SystemBlockBytesBothWays) {
     codes[5] = 0x09;
     const SystemBlock block = BuildSystemBlock(system, light, codes, 7);
     const SystemBlock expected = {7, 0x09, 3, 3, 1, 1, 0x11, 0x22, 0x33, 0, 0, 0, 0,
-                                  0, 0,    0, 0, 0, 4, 1,    0,    1,    2, 0, 0, 2};
+                                  0, 0,    0, 0, 0, 4, 0,    1,    1,    2, 0, 0, 2};
     EXPECT_EQ(block, expected);
 
     const DecodedSystemBlock decoded = DecodeSystemBlock(block, codes);
@@ -88,8 +88,8 @@ TEST(KeyboardTables, SystemBlockBytesBothWays) {
     EXPECT_EQ(decoded.light.customGroup, 2);
     EXPECT_EQ(decoded.light.zzccLedMode, 4);
     EXPECT_EQ(decoded.winLock, 1);
-    EXPECT_EQ(decoded.wKey, 1);
-    EXPECT_EQ(decoded.sixKey, 0);
+    EXPECT_EQ(decoded.wKey, 0);
+    EXPECT_EQ(decoded.sixKey, 1);
 
     // The host-driven effects are written as 0xFE, which reads back as "keep the host's".
     for (int code : {0x1D, 0x1E}) {
