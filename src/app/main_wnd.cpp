@@ -28,6 +28,8 @@
 #include "devices/base/device_list_controller.h"
 #include "devices/base/device_profile_ui.h"
 #include "devices/base/orvane_usb_device.h"
+#include "devices/base/user_message.h"
+#include "devices/keyboard/orvane_keyboard_device.h"
 #include "settings/language_settings.h"
 #include "ui/messages.h"
 #include "ui/paint_manager.h"
@@ -115,6 +117,7 @@ CMainWnd::CMainWnd(MainWndOptions options, QWidget* parent)
 CMainWnd::~CMainWnd() {
     stopping_ = true;
     StopWorkers();
+    devices::SetUserMessageSink({});
     devices_.reset();
     delete trayMenu_;
 }
@@ -175,6 +178,10 @@ void CMainWnd::OnWindowInit() {
     devices_ = std::make_unique<devices::DeviceListController>(this, *paintManager_, *loader_,
                                                                slots_, this, Backend());
     devices_->CreatePlaceholderEntries();
+    // What a device did not take is told in the message window.
+    devices::SetUserMessageSink([this](const QString& text) {
+        ShowMessage(this, QString(), text, paintManager_->Dpi(), false, CMsgWnd::kConfirmOnly);
+    });
     screen_ = MonitorSize();
     hide();
     if (options_.startDiscovery) {
@@ -334,6 +341,12 @@ qintptr CMainWnd::HandleCustomMessage(unsigned message, qintptr wParam, qintptr 
         case msg::kLanguageChanged:
             settings::LanguageSettings::SetLanguage(int(wParam));
             FillLanguageCombo();
+            if (devices_) {
+                for (devices::COrvaneUSBDevice* device : devices_->Keyboards()) {
+                    if (auto* keyboard = dynamic_cast<devices::COrvaneKeyboardDevice*>(device))
+                        keyboard->RefreshKeyLabels();
+                }
+            }
             return 1;
         case msg::kDeviceArrived:
             if (devices_ && !stopping_) devices_->OnDeviceArrived(int(wParam));

@@ -178,8 +178,8 @@ TEST_F(SimulatedProgram, LogListsWhatFirstContactSent) {
     EXPECT_TRUE(log["plugged"].toBool());
     const QJsonArray requests = log["requests"].toArray();
     ASSERT_GE(requests.size(), 3);
-    // Open the sequence, read the 34 identity bytes in one cable packet, close it.
-    const int commands[] = {0x01, 0x03, 0x02};
+    // Open the sequence, read the 34 identity bytes in one cable packet, then the key table.
+    const int commands[] = {0x01, 0x03, 0x07};
     for (int i = 0; i < 3; ++i) {
         const QJsonObject r = requests[i].toObject();
         SCOPED_TRACE(i);

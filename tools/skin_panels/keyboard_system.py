@@ -22,6 +22,15 @@ TEXTS = {
     "Repeat_Delay_Time": ("Repeat delay: ", "重复延迟："),
     "Repeat_input_text": ("Hold a key here to try the repeat", "在此按住按键测试重复"),
     "reset_repeat_text": ("Clear", "清空"),
+    "kb_write_failed_text": ("The keyboard did not take the change: ", "键盘未接受此更改："),
+    "kb_error_no_answer": ("it is not connected or did not answer.", "键盘未连接或无应答。"),
+    "kb_error_unreachable": ("it could not be reached.", "无法连接键盘。"),
+    "kb_error_refused": ("it refused the command.", "键盘拒绝了该命令。"),
+    "kb_error_profile": ("it only takes key tables for its first profile.", "键盘只接受第一个配置的按键表。"),
+    "kb_error_not_on_cable": ("The keyboard's system settings can only be changed on its cable.",
+                              "键盘的系统设置只能在有线连接时更改。"),
+    "kb_profile_not_saved_text": ("The profile could not be saved; the change was not kept.",
+                                  "配置文件无法保存，更改未保留。"),
 }
 
 
@@ -43,7 +52,8 @@ def build(family):
             label("repeat_rate_title", "repeat_rate_text"),
             W("QSlider", "repeat_rate_slider",
               props=[("orientation", "enum", "Qt::Horizontal", True),
-                     ("minimum", "number", 0, True), ("maximum", "number", 4, True)]),
+                     ("minimum", "number", 0, True), ("maximum", "number", 5, True)]),
+            W("QLabel", "repeat_rate_value_label"),
         ], spacing=8),
         group("repeat_delay_text", [("repeat_delay_check_%d" % i, "repeat_delay_%d" % i)
                                     for i in range(4)], "repeat_delay"),

@@ -192,7 +192,8 @@ class COrvaneUSBDevice : public QObject {
     lighting::LightFrame Frame() const;
     std::array<uint8_t, kFadeCount> FadeCounters() const;
     lighting::LightSettings& Light() { return light_; }
-    void StoreLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3);
+    // A family may keep the settings elsewhere too (the keyboard: in its profile).
+    virtual void StoreLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3);
     std::array<uint32_t, 4> GetLightSettings() const { return lightWords_; }
 
   signals:
@@ -216,6 +217,8 @@ class COrvaneUSBDevice : public QObject {
     void RequestPanelRefresh();
     // Begin, identity, end, while the command channel is open (worker). The identity result.
     Result ReadIdentity();
+    // Keeps an identity block that a family's own read sequence got (worker).
+    void StoreIdentity(const std::array<uint8_t, kIdentitySize>& identity) { identity_ = identity; }
     // The shared keyboard and mouse queries: only behind the receiver, on-line and not hidden.
     void ReceiverPowerQuery();
     int ReceiverPresenceQuery();

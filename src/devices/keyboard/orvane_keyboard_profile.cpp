@@ -1,0 +1,200 @@
+// The keyboard's profile hooks: which file is the current profile, loading it into the model,
+// saving it, the lists its page names (macros, effect codes) and the lighting it selects.
+#include <algorithm>
+
+#include "core/diagnostics.h"
+#include "core/json_file.h"
+#include "core/json_value.h"
+#include "devices/keyboard/keyboard_key_table.h"
+#include "devices/keyboard/keyboard_write_errors.h"
+#include "devices/keyboard/orvane_keyboard_device.h"
+#include "lighting/keyboard_lighting.h"
+#include "macros/macro_store.h"
+#include "profiles/profile_manager.h"
+
+namespace qx::devices {
+namespace {
+
+lighting::LightSettings ToLightSettings(const LightInfoRecord& info) {
+    lighting::LightSettings settings;
+    settings.effectId = info.selectItem;
+    settings.brightness = info.light;
+    settings.speed = info.speed;
+    settings.direction = info.fx;
+    settings.colourful = info.multiColor;
+    settings.colour = {info.red, info.green, info.blue};
+    settings.presetColour = info.zzccLedMode;
+    settings.customGroup = info.customGroup;
+    return settings;
+}
+
+// The 14 bytes of the light settings in the four words that StoreLightSettings keeps.
+std::array<uint32_t, 4> ToWords(const LightInfoRecord& info) {
+    const uint8_t bytes[16] = {info.selectItem,
+                               info.light,
+                               info.speed,
+                               info.fx,
+                               info.multiColor,
+                               info.red,
+                               info.green,
+                               info.blue,
+                               info.reserved9,
+                               info.reserved10,
+                               info.reserved11,
+                               info.zzccLedMode,
+                               info.customGroup,
+                               info.oldLedmode,
+                               0,
+                               0};
+    std::array<uint32_t, 4> words{};
+    for (size_t i = 0; i < 16; ++i) words[i / 4] |= uint32_t{bytes[i]} << (8 * (i % 4));
+    return words;
+}
+
+LightInfoRecord FromWords(const std::array<uint32_t, 4>& words) {
+    auto byte = [&words](size_t i) { return static_cast<uint8_t>(words[i / 4] >> (8 * (i % 4))); };
+    LightInfoRecord info;
+    info.selectItem = byte(0);
+    info.light = byte(1);
+    info.speed = byte(2);
+    info.fx = byte(3);
+    info.multiColor = byte(4);
+    info.red = byte(5);
+    info.green = byte(6);
+    info.blue = byte(7);
+    info.reserved9 = byte(8);
+    info.reserved10 = byte(9);
+    info.reserved11 = byte(10);
+    info.zzccLedMode = byte(11);
+    info.customGroup = byte(12);
+    info.oldLedmode = byte(13);
+    return info;
+}
+
+}  // namespace
+
+void COrvaneKeyboardDevice::StoreLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {
+    COrvaneUSBDevice::StoreLightSettings(w0, w1, w2, w3);
+    std::lock_guard lock(model_);
+    lightInfo_ = FromWords({w0, w1, w2, w3});
+    profile_.WriteLightInfoBlock(lightInfo_);
+}
+
+std::filesystem::path COrvaneKeyboardDevice::ProfilePath() const {
+    std::lock_guard lock(model_);
+    return profile_.GetProfilePath();
+}
+
+void COrvaneKeyboardDevice::SetProfilePaths() {
+    std::lock_guard lock(model_);
+    if (ProfileId().isEmpty()) {
+        // Before the profile panel names a profile, the list's selection is the current one
+        // (the list is made from the shipped profile when the folder has none).
+        ProfileManager manager;
+        manager.SetDeviceKind(Kind());
+        manager.SetFolders(UserDeviceFolder(), DefaultProfilePath());
+        if (const ProfileStatus status = manager.InitProfileList(); !status)
+            DebugLine("the keyboard's profile list could not be made: " + status.error);
+        SetProfileId(QString::fromStdString(manager.GetCurrentProfileId()));
+    }
+    const std::string id = ProfileId().toStdString();
+    // An identifier that is not a plain file name never leaves the folder.
+    if (id.empty() || id.find_first_of("/\\") != std::string::npos || id == "." || id == "..")
+        return;
+    profile_.SetDefaultPath(DefaultProfilePath());
+    profile_.SetProfilePath(UserDeviceFolder() / (id + ".Json"));
+    const std::string lightName =
+        Family() != nullptr ? std::string(Family()->lightConfigName) : std::string("orbek_light");
+    profile_.SetLightConfigPath(UserDeviceFolder() / (lightName + ".config"));
+}
+
+int COrvaneKeyboardDevice::LoadProfile() {
+    std::lock_guard lock(model_);
+    SetProfilePaths();
+    profile_.SetDeviceIndex(0);
+    profile_.Load(profile_.GetProfilePath());
+    if (profile_.LoadWriteFailed()) DebugLine("the keyboard's profile could not be completed");
+    keyList_ = profile_.GetKeyList();
+    ApplyLighting();
+    system_ = KeyboardSystem::From(profile_.GetKeyboardSystem());
+    return 1;
+}
+
+void COrvaneKeyboardDevice::SaveProfile() {
+    std::lock_guard lock(model_);
+    if (!SaveLocked()) DebugLine("the keyboard's profile was not saved");
+}
+
+bool COrvaneKeyboardDevice::SaveLocked() {
+    if (profile_.GetProfilePath().empty()) return false;
+    return profile_.Save();
+}
+
+void COrvaneKeyboardDevice::ReloadProfile() {
+    LoadProfile();
+    SaveProfile();
+    RefreshPanel();
+}
+
+QString COrvaneKeyboardDevice::GetProfileName() const {
+    std::lock_guard lock(model_);
+    const Json::Value document = ReadJsonFile(profile_.GetProfilePath());
+    return QString::fromStdString(json::ToString(json::Get(document, "profilename")));
+}
+
+void COrvaneKeyboardDevice::ReloadPanelLists() {
+    QStringList names;
+    for (const MacroInfo& macro : MacroStore(UserDeviceFolder()).ReadMacroList())
+        names << QString::fromStdString(macro.name);
+    // The effect codes of this model: the "value" of each effect of its row.
+    std::vector<int> codes;
+    const Json::Value lights = ReadJsonFile(DefaultDataFolder() / "default_light.json");
+    const Json::Value& row = json::At(json::Get(lights, "DefaultLightName"),
+                                      static_cast<Json::ArrayIndex>(std::max(GetModelIndex(), 0)));
+    for (Json::ArrayIndex i = 0; i < json::ArraySize(row); ++i)
+        codes.push_back(json::ToInt(json::Get(json::At(row, i), "value")));
+    std::lock_guard lock(model_);
+    macroNames_ = names;
+    // A missing or damaged list leaves the codes as they were.
+    if (!codes.empty()) effectCodes_ = codes;
+}
+
+void COrvaneKeyboardDevice::DropDanglingMacros() {
+    ReloadPanelLists();
+    bool changed = false;
+    {
+        std::lock_guard lock(model_);
+        changed = RevertDanglingMacros(keyList_, static_cast<int>(macroNames_.size()));
+        if (changed) profile_.SetKeyList(keyList_);
+    }
+    ReloadPanelLists();
+    if (changed) RefreshKeyLabels();
+}
+
+int COrvaneKeyboardDevice::ApplyLighting() {
+    std::lock_guard lock(model_);
+    lightInfo_ = profile_.ReadLightInfoBlock();
+    ApplyLightLocked();
+    return 1;
+}
+
+void COrvaneKeyboardDevice::ApplyLightLocked() {
+    const std::array<uint32_t, 4> words = ToWords(lightInfo_);
+    COrvaneUSBDevice::StoreLightSettings(words[0], words[1], words[2], words[3]);
+    Light() = ToLightSettings(lightInfo_);
+    auto* keyboard = dynamic_cast<lighting::KeyboardLighting*>(Lighting());
+    if (keyboard == nullptr) return;
+    if (lightInfo_.selectItem == kCustomColourEffect) {
+        // The custom-colour effect starts from the colours of the profile's group.
+        const std::vector<ColourCell> cells =
+            profile_.GetCustomColours(lightInfo_.customGroup, kLogicalKeyCount);
+        std::vector<lighting::CustomColour> colours;
+        for (const ColourCell& cell : cells)
+            colours.push_back({{cell.red, cell.green, cell.blue}, cell.bright});
+        keyboard->SetCustomColours(colours);
+    }
+    // The engine restarts the effect when it changed (and the custom colours always).
+    keyboard->ApplySettings(Light());
+}
+
+}  // namespace qx::devices
