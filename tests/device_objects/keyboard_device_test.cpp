@@ -314,7 +314,8 @@ TEST_F(KeyboardDevice, ProfileApplyWritesBlockMacrosAndKeyTable) {
     keyboard->DropDanglingMacros();
     keyboard->RefreshPanel();
     EXPECT_EQ(keyboard->KeyList()[1].current, keyboard->KeyList()[1].defaults);
-    Result block = kResultFailed, upload = kResultSuccess, table = kResultFailed;
+    Result block = kResultFailed, table = kResultFailed;
+    int upload = 1;
     keyboard->Post([&] {
         block = keyboard->WriteSystemBlock(0, 0, 1, 0, 0);
         upload = keyboard->UploadMacros(keyboard->CollectMacros());

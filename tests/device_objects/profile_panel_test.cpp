@@ -26,10 +26,11 @@ namespace {
 using test::DeviceWindow;
 using test::WaitUntil;
 
-// A keyboard whose capabilities note each call; every call must come on the device's worker.
-class RecordingKeyboard : public COrvaneKeyboardDevice, ProfileCapability, KeyTableCapability {
+// A keyboard whose capabilities only note each call; every call must come on the device's worker.
+class RecordingKeyboard : public COrvaneUSBDevice, ProfileCapability, KeyTableCapability {
   public:
-    using COrvaneKeyboardDevice::COrvaneKeyboardDevice;
+    explicit RecordingKeyboard(HidBackend& backend)
+        : COrvaneUSBDevice(backend, DeviceKind::KeyboardWired) {}
     ~RecordingKeyboard() override { Shutdown(); }
     ProfileCapability* Profiles() override { return this; }
     KeyTableCapability* KeyTable() override { return this; }

@@ -168,7 +168,7 @@ std::vector<int> COrvaneKeyboardDevice::CollectMacros() {
     return CollectKeyMacros(keyList_, maps_.primary, MacroCount());
 }
 
-Result COrvaneKeyboardDevice::UploadMacros(const std::vector<int>& macros) {
+int COrvaneKeyboardDevice::UploadMacros(const std::vector<int>& macros) {
     DeviceLink& link = CommandLink();
     if (link.IsOpen()) {
         std::array<uint8_t, kIdentitySize> identity{};
@@ -176,15 +176,15 @@ Result COrvaneKeyboardDevice::UploadMacros(const std::vector<int>& macros) {
     }
     const size_t capacity = size_t{Identity()[kMacroUnitsByte]} * kMacroUnit;
     const MacroUploadPlan plan = PrepareMacroUpload(UserDeviceFolder(), macros, capacity);
-    if (plan.result != 0) return static_cast<Result>(plan.result);
-    if (plan.image.empty()) return kResultFailed;  // nothing to send: done
-    if (!link.IsOpen()) return kResultWriteFailed;
+    if (plan.result != 0) return plan.result;  // too large (events over), or not built (-1)
+    if (plan.image.empty()) return 0;          // nothing to send
+    // A keyboard that is gone or refuses the image has not got it: that is a failure to tell.
+    if (!link.IsOpen()) return -1;
     Result result = link.CmdBeginConfig();
     if (result == kResultSuccess)
         result = link.CmdWriteMacros(plan.image.data(), plan.image.size());
     result = Worse(result, link.CmdEndConfig());
-    if (result == kResultSuccess) return kResultFailed;  // 0: the image is on the keyboard
-    return result == kResultFailed ? kResultWriteFailed : result;
+    return result == kResultSuccess ? 0 : -1;
 }
 
 Result COrvaneKeyboardDevice::SendCustomColourMask() {

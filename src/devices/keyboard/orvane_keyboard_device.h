@@ -77,7 +77,7 @@ class COrvaneKeyboardDevice : public COrvaneUSBDevice,
     // 0 when the image reached the keyboard (or nothing was to be sent); above 0 the image is
     // too large by that many events plus one; below 0 it could not be built (-1) or the
     // keyboard did not take it (the command's result; -1 also for a keyboard not connected).
-    Result UploadMacros(const std::vector<int>& macros) override;
+    int UploadMacros(const std::vector<int>& macros) override;
     void DropDanglingMacros() override;
     // The block of the current options and light settings at profile × 25; byte 0 is
     // `currentProfileByte`. The first failing command's result, else 1.
