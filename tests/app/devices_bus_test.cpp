@@ -3,7 +3,9 @@
 // without a program qx580ctl works on the files and says so.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -11,6 +13,7 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 
 namespace {
 
@@ -27,6 +30,7 @@ QProcessEnvironment Environment(const QTemporaryDir& home) {
     env.insert("XDG_DATA_HOME", home.filePath("data"));
     env.insert("XDG_CONFIG_HOME", home.filePath("config"));
     env.insert("XDG_RUNTIME_DIR", home.path());
+    env.insert("QX580_DEBUG", "1");
     return env;
 }
 
@@ -44,6 +48,14 @@ CtlRun Ctl(const QProcessEnvironment& env, const QStringList& args) {
     run.out = QString::fromUtf8(process.readAllStandardOutput());
     run.err = QString::fromUtf8(process.readAllStandardError());
     return run;
+}
+
+// The last lines the program wrote to its error output (its diagnostics with QX580_DEBUG=1).
+std::string Tail(const QString& path, int lines = 40) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QStringList all = QString::fromUtf8(file.readAll()).split('\n');
+    return all.mid(std::max<qsizetype>(0, all.size() - lines)).join('\n').toStdString();
 }
 
 QJsonObject DeviceOf(const CtlRun& run, const QString& name) {
@@ -69,7 +81,9 @@ TEST(DevicesOnTheBus, QxctlGoesThroughTheRunningProgramAndSaysSo) {
         QThread::msleep(200);
     }
     const QJsonObject keyboard = DeviceOf(list, "keyboard");
-    ASSERT_TRUE(keyboard["online"].toBool()) << list.out.toStdString() << list.err.toStdString();
+    ASSERT_TRUE(keyboard["online"].toBool())
+        << list.out.toStdString() << list.err.toStdString() << "\n--- qx580:\n"
+        << Tail(home.filePath("err.txt"));
     EXPECT_TRUE(list.err.contains("asking the running program"));
     EXPECT_EQ(keyboard["connection"].toString(), "cable");
     EXPECT_EQ(keyboard["profiles"].toArray(), QJsonArray{"profile1"});
@@ -104,6 +118,109 @@ TEST(DevicesOnTheBus, QxctlGoesThroughTheRunningProgramAndSaysSo) {
     EXPECT_TRUE(direct.err.contains("reading the files and devices directly"));
     EXPECT_EQ(DeviceOf(direct, "keyboard")["selected"].toInt(), 1);
     EXPECT_FALSE(DeviceOf(direct, "keyboard")["online"].toBool());
+}
+
+// Waits until the program lists `device` on-line; the last list.
+CtlRun WaitOnline(const QProcessEnvironment& env, const QString& device) {
+    QElapsedTimer clock;
+    clock.start();
+    CtlRun list;
+    while (clock.elapsed() < 30000) {
+        list = Ctl(env, {"devices", "--json"});
+        if (DeviceOf(list, device)["online"].toBool()) break;
+        QThread::msleep(200);
+    }
+    return list;
+}
+
+// Waits until the keyboard's first contact has read its settings block (a ReadConfig in its log):
+// from then on the program holds the keyboard's profile.
+bool WaitFirstContact(const QProcessEnvironment& env) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 30000) {
+        const CtlRun log = Ctl(env, {"sim", "log", "keyboard", "--json"});
+        for (const QJsonValue& entry :
+             QJsonDocument::fromJson(log.out.toUtf8())["requests"].toArray())
+            if (entry["name"].toString() == "ReadConfig") return true;
+        QThread::msleep(200);
+    }
+    return false;
+}
+
+// An option set from a script reaches the keyboard (its memory), the window and the profile file,
+// and is still there after the program starts again.
+TEST(DevicesOnTheBus, KeyboardOptionSetThroughTheProgramReachesTheKeyboardAndStays) {
+    QTemporaryDir home;
+    const QProcessEnvironment env = Environment(home);
+    const auto start = [&](QProcess& program) {
+        program.setProcessEnvironment(env);
+        program.setStandardErrorFile(home.filePath("err.txt"));
+        program.start(QStringLiteral(QX580_PATH), {"--simulate"});
+        return program.waitForStarted();
+    };
+    const auto stop = [](QProcess& program) {
+        program.terminate();
+        if (!program.waitForFinished(10000)) program.kill();
+        program.waitForFinished();
+    };
+    constexpr int kWinLockByte = 21;  // of profile 0's settings block
+    {
+        QProcess program;
+        ASSERT_TRUE(start(program));
+        ASSERT_TRUE(DeviceOf(WaitOnline(env, "keyboard"), "keyboard")["online"].toBool())
+            << Tail(home.filePath("err.txt"));
+        ASSERT_TRUE(WaitFirstContact(env)) << Tail(home.filePath("err.txt"));
+        const CtlRun before = Ctl(env, {"sim", "mem", "keyboard", "config",
+                                        QString::number(kWinLockByte), "1", "--json"});
+        ASSERT_EQ(before.status, 0) << before.err.toStdString();
+        EXPECT_EQ(QJsonDocument::fromJson(before.out.toUtf8()).array(), QJsonArray{0});
+        const CtlRun set = Ctl(env, {"keyboard", "set", "winlock", "on"});
+        EXPECT_EQ(set.status, 0) << set.err.toStdString();
+        const CtlRun after = Ctl(env, {"sim", "mem", "keyboard", "config",
+                                       QString::number(kWinLockByte), "1", "--json"});
+        EXPECT_EQ(QJsonDocument::fromJson(after.out.toUtf8()).array(), QJsonArray{1})
+            << "the keyboard's settings block has the lock";
+        const CtlRun state = Ctl(env, {"ui", "state", "winlockflag_option"});
+        EXPECT_TRUE(state.out.contains("\"checked\": true") ||
+                    state.out.contains("\"checked\":true"))
+            << state.out.toStdString() << state.err.toStdString();
+        EXPECT_EQ(Ctl(env, {"keyboard", "set", "repeat-rate", "2"}).status, 0);
+        const CtlRun refused = Ctl(env, {"keyboard", "set", "polling-rate", "333"});
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_TRUE(refused.err.contains("125, 250, 500, 1000")) << refused.err.toStdString();
+        stop(program);
+        // The profile file has it.
+        const QDir folder(home.filePath("data/MIRVEL QX-580 Device/keyboard"));
+        const QStringList profiles = folder.entryList({"*.Json"}, QDir::Files);
+        ASSERT_EQ(profiles.size(), 1) << folder.path().toStdString();
+        QFile file(folder.filePath(profiles.front()));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QJsonObject stages =
+            QJsonDocument::fromJson(file.readAll())["Device"][0]["SystemStages"].toObject();
+        EXPECT_EQ(stages["WinFlag"].toInt(), 1);
+        EXPECT_EQ(stages["Repeat"].toInt(), 2);
+    }
+    {
+        // A new program on a new simulated keyboard: the repeat rate is the profile's (the
+        // keyboard does not keep it); the flags are the keyboard's own, as first contact reads
+        // them from its settings block.
+        QProcess program;
+        ASSERT_TRUE(start(program));
+        ASSERT_TRUE(DeviceOf(WaitOnline(env, "keyboard"), "keyboard")["online"].toBool());
+        ASSERT_TRUE(WaitFirstContact(env));
+        const CtlRun get = Ctl(env, {"keyboard", "get", "--json"});
+        EXPECT_EQ(get.status, 0) << get.err.toStdString();
+        const QJsonDocument options = QJsonDocument::fromJson(get.out.toUtf8());
+        bool found = false;
+        for (const QJsonValue& option : options["options"].toArray()) {
+            if (option["name"].toString() != "repeat-rate") continue;
+            found = true;
+            EXPECT_EQ(option["value"].toString(), "2") << "kept in the profile file";
+        }
+        EXPECT_TRUE(found) << get.out.toStdString();
+        stop(program);
+    }
 }
 
 }  // namespace
