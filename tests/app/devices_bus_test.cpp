@@ -186,6 +186,24 @@ TEST(DevicesOnTheBus, KeyboardOptionSetThroughTheProgramReachesTheKeyboardAndSta
                     state.out.contains("\"checked\":true"))
             << state.out.toStdString() << state.err.toStdString();
         EXPECT_EQ(Ctl(env, {"keyboard", "set", "repeat-rate", "2"}).status, 0);
+
+        // The lighting-control button: off, then on again, which resumes the keyboard's own
+        // lighting with exactly one 0x1C.
+        const auto resumes = [&] {
+            int count = 0;
+            const CtlRun log = Ctl(env, {"sim", "log", "keyboard", "--json"});
+            for (const QJsonValue& entry :
+                 QJsonDocument::fromJson(log.out.toUtf8())["requests"].toArray())
+                count += entry["command"].toInt() == 0x1C;
+            return count;
+        };
+        const int resumesBefore = resumes();
+        EXPECT_EQ(Ctl(env, {"ui", "click", "control_light_status"}).status, 0);
+        EXPECT_EQ(Ctl(env, {"ui", "click", "control_light_status"}).status, 0);
+        QElapsedTimer waited;
+        waited.start();
+        while (resumes() == resumesBefore && waited.elapsed() < 5000) QThread::msleep(100);
+        EXPECT_EQ(resumes(), resumesBefore + 1);
         const CtlRun refused = Ctl(env, {"keyboard", "set", "polling-rate", "333"});
         EXPECT_EQ(refused.status, 1);
         EXPECT_TRUE(refused.err.contains("125, 250, 500, 1000")) << refused.err.toStdString();

@@ -17,8 +17,10 @@
 #include "core/json_value.h"
 #include "core/paths.h"
 #include "device_window_fixture.h"
+#include "devices/base/device_profile_ui.h"
 #include "devices/base/user_message.h"
 #include "devices/keyboard/orvane_keyboard_device.h"
+#include "profiles/profile_manager.h"
 #include "sim/keyboard_firmware.h"
 #include "sim/sim_control.h"
 #include "ui/resource_manager.h"
@@ -375,6 +377,44 @@ TEST_F(KeyboardDevice, CustomColourSendsTheMaskOnCableInTheCustomEffect) {
     EXPECT_EQ(json::ToInt(json::Get(json::At(group, kEsc), "IsBright")), 1);
     EXPECT_EQ(json::ToInt(json::Get(json::At(group, 1), "IsBright")), 0);
     EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+}
+
+}  // namespace
+}  // namespace qx::devices
+
+namespace qx::devices {
+namespace {
+
+// 0x402: the keyboard asks the host for its profiles again; a profile another program added to
+// the folder appears in the list, and the settings block is read again.
+TEST(KeyboardRefresh, ProfileRequestReadsTheListAgain) {
+    std::filesystem::remove_all(UserDeviceFolder("keyboard"));
+    DeviceWindow w;
+    w.Start();
+    ASSERT_TRUE(w.bus.Plug("keyboard"));
+    w.Pass();
+    auto* keyboard = dynamic_cast<COrvaneKeyboardDevice*>(w.controller->Keyboards().front());
+    ASSERT_NE(keyboard, nullptr);
+    CDeviceProfileUI* panel = CDeviceProfileUI::Of(keyboard);
+    ASSERT_NE(panel, nullptr);
+    ASSERT_EQ(panel->Names().size(), 1u);
+
+    // Another program adds a profile to the folder.
+    ProfileManager other;
+    other.SetFolders(UserDeviceFolder("keyboard"), DefaultProfilePath("keyboard"));
+    ASSERT_TRUE(other.InitProfileList());
+    ASSERT_TRUE(other.NewProfile());
+
+    const size_t readsBefore = w.bus.Keyboard()->PacketCount(kCmdReadConfig);
+    ASSERT_TRUE(sim::SendDeviceNotification(w.bus, "keyboard", 0x402).Ok());
+    EXPECT_TRUE(WaitUntil([&] {
+        w.Settle();
+        return panel->Names().size() == 2u;
+    })) << "the list was not read again";
+    EXPECT_TRUE(WaitUntil([&] {
+        w.Settle();
+        return w.bus.Keyboard()->PacketCount(kCmdReadConfig) > readsBefore;
+    })) << "the settings block was not read again";
 }
 
 }  // namespace

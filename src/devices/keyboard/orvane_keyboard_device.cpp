@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "core/diagnostics.h"
+#include "devices/base/device_profile_ui.h"
 #include "devices/keyboard/keyboard_key_table.h"
 #include "devices/keyboard/keyboard_write_errors.h"
 #include "lighting/keyboard_lighting.h"
@@ -45,7 +46,22 @@ void COrvaneKeyboardDevice::FirstContact() {
 }
 
 void COrvaneKeyboardDevice::RefreshFromDevice() {
-    if (lastCode_.load() == 0x402) LoadProfile();
+    if (lastCode_.load() == 0x402) {
+        // The keyboard asks for its profiles again: the list is read anew on the UI thread
+        // (where its panel lives), then the profile and the settings block here.
+        OnUiThread([this] {
+            if (CDeviceProfileUI* panel = CDeviceProfileUI::Of(this)) {
+                panel->InitProfileList();
+                SetProfileId(panel->GetCurrentProfileId());
+            }
+            Post([this] {
+                LoadProfile();
+                ReadSystemBlock();
+                RequestPanelRefresh();
+            });
+        });
+        return;
+    }
     ReadSystemBlock();
     RequestPanelRefresh();
 }
