@@ -419,3 +419,37 @@ TEST(KeyboardRefresh, ProfileRequestReadsTheListAgain) {
 
 }  // namespace
 }  // namespace qx::devices
+
+namespace qx::devices {
+namespace {
+
+// A script may set an option the moment the keyboard is on-line, before its first contact has read
+// the profile: the profile is read first and the change lands in it and in the keyboard.
+TEST(KeyboardOptionsEarly, AnOptionBeforeFirstContactIsMadeOnTheProfile) {
+    std::filesystem::remove_all(UserDeviceFolder("keyboard"));
+    DeviceWindow w;
+    w.Start();
+    ASSERT_TRUE(w.bus.Plug("keyboard"));
+    w.Pass();  // on-line; the contact timer has not fired yet
+    auto* keyboard = dynamic_cast<COrvaneKeyboardDevice*>(w.controller->Keyboards().front());
+    ASSERT_NE(keyboard, nullptr);
+    ASSERT_FALSE(keyboard->ProfileLoaded());
+    std::string result = "pending";
+    keyboard->Options()->SetOption("winlock", "on",
+                                   [&result](const std::string& error) { result = error; });
+    EXPECT_TRUE(WaitUntil([&] {
+        w.Settle();
+        return result != "pending";
+    }));
+    EXPECT_EQ(result, "");
+    EXPECT_TRUE(keyboard->ProfileLoaded());
+    EXPECT_EQ(w.bus.Keyboard()->ReadMemory(sim::Region::Config, 21, 1).at(0), 1);
+    const Json::Value document = ReadJsonFile(keyboard->ProfilePath());
+    EXPECT_EQ(
+        json::ToInt(json::Get(json::Get(json::At(json::Get(document, "Device"), 0), "SystemStages"),
+                              "WinFlag")),
+        1);
+}
+
+}  // namespace
+}  // namespace qx::devices

@@ -50,6 +50,23 @@ std::vector<OptionCapability::Option> KeyboardOptions::Options() const {
 }
 
 void KeyboardOptions::SetOption(const std::string& name, const std::string& value, Done done) {
+    if (device_.ProfileLoaded()) {
+        Apply(name, value, std::move(done));
+        return;
+    }
+    // A script may ask before the keyboard's first contact has read its profile: the profile
+    // is read first (on the worker, behind any exchange queued there), then the change is made
+    // on top of it, so it neither fails nor overwrites the profile's other settings.
+    COrvaneKeyboardDevice* device = &device_;
+    const bool posted = device_.Post([this, device, name, value, done]() mutable {
+        if (!device->ProfileLoaded()) device->LoadProfile();
+        device->OnUiThread(
+            [this, name, value, done]() mutable { Apply(name, value, std::move(done)); });
+    });
+    if (!posted && done) done("the keyboard is going away");
+}
+
+void KeyboardOptions::Apply(const std::string& name, const std::string& value, Done done) {
     KeyboardSystem wanted = device_.System();
     bool toDevice = true;
     std::string error;

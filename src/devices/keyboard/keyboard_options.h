@@ -21,6 +21,8 @@ class KeyboardOptions : public OptionCapability {
     void SetOption(const std::string& name, const std::string& value, Done done) override;
 
   private:
+    void Apply(const std::string& name, const std::string& value, Done done);
+
     COrvaneKeyboardDevice& device_;
 };
 

@@ -249,6 +249,11 @@ void COrvaneKeyboardDevice::SetCustomColour(int key) {
 
 // --- the model
 
+bool COrvaneKeyboardDevice::ProfileLoaded() const {
+    std::lock_guard lock(model_);
+    return !profile_.GetProfilePath().empty();
+}
+
 KeyboardSystem COrvaneKeyboardDevice::System() const {
     std::lock_guard lock(model_);
     return system_;

@@ -93,6 +93,8 @@ class COrvaneKeyboardDevice : public COrvaneUSBDevice,
 
     // --- the model (any thread)
     KeyboardSystem System() const;
+    // Whether the current profile has been read (first contact or a profile switch).
+    bool ProfileLoaded() const;
     LightInfoRecord LightInfo() const;
     std::vector<KeyAssignRecord> KeyList() const;
     KeyPositionMaps PositionMaps() const;
