@@ -148,10 +148,23 @@ DriverResult WindowDriver::Find(const QString& name, QWidget** control) const {
     }
     if (!controlName.isEmpty()) {
         for (QWidget* window : windows) {
-            *control = window->objectName() == controlName
-                           ? window
-                           : window->findChild<QWidget*>(controlName);
-            if (*control != nullptr) return {};
+            if (window->objectName() == controlName) {
+                *control = window;
+                return {};
+            }
+            // Every device page has its own "device_profile_combo", "default_btn", ...: the
+            // one a user sees is meant (the shown page's), else the first in tree order.
+            const QList<QWidget*> found = window->findChildren<QWidget*>(controlName);
+            for (QWidget* candidate : found) {
+                if (candidate->isVisible()) {
+                    *control = candidate;
+                    return {};
+                }
+            }
+            if (!found.isEmpty()) {
+                *control = found.front();
+                return {};
+            }
         }
     }
     return {DriverError::kUnknownControl,

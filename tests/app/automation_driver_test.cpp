@@ -313,3 +313,28 @@ TEST(MessageAnswers, QueuedAnswersAreTakenInOrderWithoutShowingTheBox) {
 
 }  // namespace
 }  // namespace qx::app::test
+
+namespace qx::app::test {
+namespace {
+
+// Several pages hold controls of one name (each device page has its profile combo): the one on
+// the shown page is the one acted on.
+TEST_F(DriverTest, OfControlsSharingANameTheShownOneIsMeant) {
+    auto* hiddenPage = Add<QWidget>(window.get(), "page_a");
+    new QVBoxLayout(hiddenPage);
+    auto* shownPage = Add<QWidget>(window.get(), "page_b");
+    new QVBoxLayout(shownPage);
+    auto* hiddenCombo = Add<QComboBox>(hiddenPage, "device_profile_combo");
+    auto* shownCombo = Add<QComboBox>(shownPage, "device_profile_combo");
+    for (QComboBox* c : {hiddenCombo, shownCombo}) c->addItems({"profile1", "profile2"});
+    // Widgets added to a shown window stay hidden until shown.
+    shownPage->show();
+    shownCombo->show();
+    manager->AttachControls(window.get());
+    ASSERT_TRUE(driver->Select("device_profile_combo", 1).Ok());
+    EXPECT_EQ(shownCombo->currentIndex(), 1);
+    EXPECT_EQ(hiddenCombo->currentIndex(), 0);
+}
+
+}  // namespace
+}  // namespace qx::app::test
