@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <string_view>
 
 #include "app/app_options.h"
 #include "app/main_wnd.h"
@@ -60,9 +61,34 @@ class SimulationScope {
     std::unique_ptr<sim::SimBus> bus_;
 };
 
+// Why the window can't be shown here (no graphical session), or nullptr when it can.
+const char* MissingDisplay() {
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    // A platform that needs no display (offscreen, minimal, vnc, ...) was chosen on purpose.
+    if (!platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland"))
+        return nullptr;
+    if (!qgetenv("DISPLAY").isEmpty() || !qgetenv("WAYLAND_DISPLAY").isEmpty()) return nullptr;
+    return "this program needs a graphical session (neither DISPLAY nor WAYLAND_DISPLAY is set); "
+           "start it from the desktop, or under a virtual display: xvfb-run -a qx580";
+}
+
 }  // namespace
 
 int RunApplication(int argc, char** argv) {
+    // Without a display the toolkit would abort with a text about reinstalling it. Help needs
+    // no display.
+    if (const char* missing = MissingDisplay()) {
+        for (int i = 1; i < argc; ++i) {
+            const std::string_view argument = argv[i];
+            if (argument == "--help" || argument == "-h") {
+                std::cout << kUsageText;
+                return 0;
+            }
+        }
+        std::cerr << "qx580: " << missing << '\n';
+        return 1;
+    }
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("qx580"));
     // Closing the window only hides it to the tray; the tray menu's "exit" ends the program.

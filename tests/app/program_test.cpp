@@ -59,6 +59,21 @@ TEST(Program, ScreenshotWithoutASessionBusSaysOnceThatTheBusFeaturesAreOff) {
     EXPECT_GE(image.height(), 640);
 }
 
+// Without a graphical session: one line that says so and how to run it, status 1; help needs no
+// display.
+TEST(Program, WithoutADisplayItSaysSoInOneLine) {
+    QTemporaryDir home;
+    QProcessEnvironment env = ProgramEnvironment(home);
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) env.remove(name);
+    const ProgramRun run = RunProgram({"--simulate"}, env);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("needs a graphical session")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("xvfb-run")) << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains("reinstall")) << run.err.toStdString();
+    EXPECT_EQ(RunProgram({"--help"}, env).exitCode, 0);
+}
+
 TEST(Program, BadCommandLineIsAUsageError) {
     QTemporaryDir home;
     const ProgramRun run = RunProgram({"--screenshot"}, ProgramEnvironment(home));
