@@ -402,6 +402,14 @@ void CMainWnd::OnFirstPassDone() {
 // --- showing and hiding
 
 void CMainWnd::HideToTray() {
+    const bool trayShown = options_.trayAvailable ? options_.trayAvailable()
+                                                  : QSystemTrayIcon::isSystemTrayAvailable();
+    if (!trayShown) {
+        // No tray to come back from: the close button ends the program.
+        DebugLine("no system tray: closing the window ends the program");
+        Exit();
+        return;
+    }
     if (trayMenu_ != nullptr) trayMenu_->hide();
     hide();
     if (devices_) devices_->SetMiceAndKeyboardsHidden(true);

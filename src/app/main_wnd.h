@@ -43,6 +43,9 @@ struct MainWndOptions {
     std::function<QSize()> monitorSize;
     // Start the discovery thread at "windowinit" (tests of the routing alone may leave it off).
     bool startDiscovery = true;
+    // Whether the desktop shows tray icons (where it does not, closing the window ends the
+    // program: a hidden window could not be brought back). Empty: asked from the desktop.
+    std::function<bool()> trayAvailable;
     // The backend the devices are reached through (nullptr: the machine's hidraw nodes).
     HidBackend* backend = nullptr;
     // The supported-device rows discovery matches (the simulation of every kind gives the

@@ -63,6 +63,7 @@ class MainWindowTest : public ::testing::Test {
         options.backend = &bus_;
         options.supportedRows = SupportedRows();
         options.monitorSize = [this] { return monitor_; };
+        options.trayAvailable = [this] { return trayAvailable_; };
         window_ = std::make_unique<CMainWnd>(options);
         ASSERT_TRUE(window_->Create()) << window_->LastError().toStdString();
         ASSERT_TRUE(WaitUntil([this] { return window_->isVisible(); }))
@@ -96,6 +97,7 @@ class MainWindowTest : public ::testing::Test {
     }
 
     QSize monitor_{1920, 1080};
+    bool trayAvailable_ = true;
     sim::SimBus bus_;
     std::unique_ptr<CMainWnd> window_;
 };

@@ -2,7 +2,9 @@
 // fitting to the display, lighting control, game messages, routing and languages.
 #include <QComboBox>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QSystemTrayIcon>
 #include <vector>
 
@@ -24,6 +26,18 @@ TEST_F(NoDeviceTest, ShowsNoDeviceLinkAfterTheFirstPass) {
     ASSERT_NE(placeholder, nullptr);
     EXPECT_TRUE(placeholder->isVisible());
     EXPECT_EQ(window_->Devices()->OnlineCount(), 0);
+}
+
+// Where the desktop shows no tray icons, a hidden window could never come back: the close button
+// ends the program instead.
+TEST_F(NoDeviceTest, WithoutATrayTheCloseButtonEndsTheProgram) {
+    trayAvailable_ = false;
+    int exits = 0;
+    QObject scope;
+    QObject::connect(window_.get(), &CMainWnd::Exited, &scope, [&] { ++exits; });
+    Click("closebtn");
+    EXPECT_TRUE(window_->Exiting());
+    EXPECT_TRUE(WaitUntil([&] { return exits == 1; }));
 }
 
 TEST_F(NoDeviceTest, CloseButtonHidesToTheTrayAndTheTrayBringsItBack) {
@@ -216,6 +230,26 @@ TEST_F(KeyboardAndHeadsetTest, GameStartRemembersTheEffectAndTheTimerRestoresIt)
     window_->PaintManager().SendNotify(window_.get(), QStringLiteral("timer"),
                                        CMainWnd::kGameRestoreTimer);
     EXPECT_EQ(EffectOf(*current), remembered);
+}
+
+// A click on a device's name in the list selects it, as a click on its icon does.
+TEST_F(KeyboardAndHeadsetTest, AClickOnTheDevicesNameSelectsIt) {
+    devices::DeviceListController* list = window_->Devices();
+    ASSERT_EQ(list->CurrentDevice(), Keyboard());
+    QLabel* name = Headset()->DeviceEntry()->NameLabel();
+    ASSERT_NE(name, nullptr);
+    const QPoint at = name->rect().center();
+    const QPointF global = name->mapToGlobal(QPointF(at));
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), global, Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(name, &press);
+    QCoreApplication::sendEvent(name, &release);
+    EXPECT_EQ(list->CurrentDevice(), Headset());
+    auto* pages = qobject_cast<QStackedWidget*>(Control("device_switch"));
+    ASSERT_NE(pages, nullptr);
+    EXPECT_EQ(pages->currentIndex(), Headset()->DeviceEntry()->PageIndex());
 }
 
 TEST_F(KeyboardAndHeadsetTest, PageTabsGoToTheSelectedDeviceAndUnknownNamesAreIgnored) {

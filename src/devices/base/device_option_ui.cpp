@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QLabel>
+#include <QMouseEvent>
 
 #include "core/diagnostics.h"
 #include "devices/base/orvane_usb_device.h"
@@ -61,6 +62,17 @@ QAbstractButton* CDeviceOptionUI::SynchroOption() const {
 QLabel* CDeviceOptionUI::NameLabel() const {
     return qobject_cast<QLabel*>(ui::PaintManager::FindSubControlByName(
         const_cast<CDeviceOptionUI*>(this), "device_select_name"));
+}
+
+void CDeviceOptionUI::mouseReleaseEvent(QMouseEvent* event) {
+    QAbstractButton* option = SelectOption();
+    if (event->button() != Qt::LeftButton || option == nullptr || !rect().contains(event->pos())) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    event->accept();
+    // Clicked as the user clicks the icon: the same notifications follow.
+    if (!option->isChecked()) option->click();
 }
 
 void CDeviceOptionUI::SetSynchroVisible(bool visible) {

@@ -11,6 +11,7 @@
 
 class QAbstractButton;
 class QLabel;
+class QMouseEvent;
 
 namespace qx::ui {
 class PaintManager;
@@ -76,6 +77,11 @@ class CDeviceOptionUI : public QWidget {
 
     // A timer of this entry fired (also callable directly).
     void OnTimer(int id);
+
+  protected:
+    // A click anywhere on the entry (its name, its free space) selects the device, as a click
+    // on its icon does.
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
     bool SetTimer(int id, int delayMs);
