@@ -241,7 +241,11 @@ void CMainWnd::OnClick(ui::TNotifyUI& msg) {
     } else if (name == QLatin1String("minbtn")) {
         showMinimized();
     } else if (name == QLatin1String("maxbtn")) {
-        showMaximized();
+        if (isMaximized()) {
+            showNormal();
+        } else {
+            showMaximized();
+        }
     } else if (name == QLatin1String("restorebtn")) {
         showNormal();
     } else if (name == QLatin1String("device_select_prev")) {
@@ -473,6 +477,15 @@ bool CMainWnd::eventFilter(QObject* watched, QEvent* event) {
 void CMainWnd::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange)
         HandleCustomMessage(msg::kActivate, isActiveWindow() ? 1 : 0, 0);
+    if (event->type() == QEvent::WindowStateChange) {
+        // The title bar offers the way back from the state the window is in, whoever changed it
+        // (its buttons, the window manager, a double click on a frame).
+        const bool maximised = isMaximized();
+        if (QWidget* maximise = FindControl(QStringLiteral("maxbtn")))
+            maximise->setVisible(!maximised);
+        if (QWidget* restore = FindControl(QStringLiteral("restorebtn")))
+            restore->setVisible(maximised);
+    }
     QWidget::changeEvent(event);
 }
 

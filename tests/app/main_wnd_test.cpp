@@ -28,6 +28,23 @@ TEST_F(NoDeviceTest, ShowsNoDeviceLinkAfterTheFirstPass) {
     EXPECT_EQ(window_->Devices()->OnlineCount(), 0);
 }
 
+// The title bar's maximise button gives way to restore while the window is maximised, and restore
+// brings the window back to its size.
+TEST_F(NoDeviceTest, MaximiseAndRestoreFromTheTitleBar) {
+    QWidget* maximise = Control("maxbtn");
+    QWidget* restore = Control("restorebtn");
+    ASSERT_NE(maximise, nullptr);
+    ASSERT_NE(restore, nullptr);
+    const QSize normal = window_->size();
+    Click("maxbtn");
+    ASSERT_TRUE(WaitUntil([&] { return window_->isMaximized(); }));
+    EXPECT_TRUE(WaitUntil([&] { return restore->isVisible() && !maximise->isVisible(); }));
+    Click("restorebtn");
+    ASSERT_TRUE(WaitUntil([&] { return !window_->isMaximized(); }));
+    EXPECT_TRUE(WaitUntil([&] { return maximise->isVisible() && !restore->isVisible(); }));
+    EXPECT_EQ(window_->size(), normal);
+}
+
 // Where the desktop shows no tray icons, a hidden window could never come back: the close button
 // ends the program instead.
 TEST_F(NoDeviceTest, WithoutATrayTheCloseButtonEndsTheProgram) {
