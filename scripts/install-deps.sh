@@ -33,6 +33,10 @@ dbus-daemon
 dbus-bin
 fonts-dejavu-core
 fonts-wqy-microhei
+appstream
+dpkg-dev
+file
+groff-base
 "
 
 missing=""

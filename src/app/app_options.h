@@ -26,6 +26,7 @@ inline constexpr const char* kUsageText =
     "  --simulate        run on simulated devices (a keyboard and a headset); also QX580_HID=sim\n"
     "  --simulate=all    the same with a keyboard, a mouse, a pad and a headset; also\n"
     "                    QX580_HID=sim-all\n"
-    "  --screenshot FILE save a picture of the main window once it is shown, then exit\n";
+    "  --screenshot FILE save a picture of the main window once it is shown, then exit\n"
+    "  --version         print the version and exit\n";
 
 }  // namespace qx::app

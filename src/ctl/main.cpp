@@ -35,7 +35,8 @@ constexpr const char* kUsage =
     "                                    drive the running program's window by control name\n"
     "\n"
     "  --simulate      use simulated devices (a keyboard and a headset); also QX580_HID=sim\n"
-    "  --simulate=all  a keyboard, a mouse, a pad and a headset; also QX580_HID=sim-all\n";
+    "  --simulate=all  a keyboard, a mouse, a pad and a headset; also QX580_HID=sim-all\n"
+    "  --version       print the version and exit\n";
 
 }  // namespace
 
@@ -54,6 +55,9 @@ int main(int argc, char** argv) {
             simulation = *mode;
         } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::cout << kUsage;
+            return qx::ctl::kExitOk;
+        } else if (std::strcmp(argv[i], "--version") == 0) {
+            std::cout << "qx580ctl " << QX580_VERSION << '\n';
             return qx::ctl::kExitOk;
         } else {
             args.emplace_back(argv[i]);

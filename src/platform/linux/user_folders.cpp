@@ -31,11 +31,16 @@ std::filesystem::path Created(const std::filesystem::path& folder, std::error_co
     return folder;
 }
 
-std::filesystem::path InstalledDataFolder() {
-    std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) return "/usr/local/share/qx580";
-    return program.parent_path().parent_path() / "share" / "qx580";
+// Whether path lies inside folder (both absolute, compared by whole components).
+bool LiesIn(const std::filesystem::path& path, const std::filesystem::path& folder) {
+    const std::filesystem::path inner = path.lexically_normal();
+    const std::filesystem::path outer = folder.lexically_normal();
+    auto innerPart = inner.begin();
+    for (auto outerPart = outer.begin(); outerPart != outer.end(); ++outerPart, ++innerPart) {
+        if (outerPart->empty()) continue;  // the trailing separator of "dir/"
+        if (innerPart == inner.end() || *innerPart != *outerPart) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -48,19 +53,36 @@ std::filesystem::path UserDeviceFolder(std::string_view deviceFolderName, std::e
     return Created(UserFolder() / std::string(deviceFolderName), error);
 }
 
-std::filesystem::path ProgramDataFolder() {
-    std::filesystem::path root;
-    if (const char* dir = std::getenv("QX580_DATA_DIR"); dir != nullptr && dir[0] != '\0') {
-        root = dir;
-    } else {
-#ifdef QX580_SOURCE_DATA_DIR
-        std::error_code error;
-        if (std::filesystem::is_directory(QX580_SOURCE_DATA_DIR, error))
-            root = QX580_SOURCE_DATA_DIR;
-#endif
-        if (root.empty()) root = InstalledDataFolder();
+std::filesystem::path ChooseProgramDataFolder(const DataFolderSources& sources) {
+    if (sources.environment != nullptr && sources.environment[0] != '\0')
+        return sources.environment;
+    std::error_code error;
+    if (!sources.executable.empty() && !sources.buildTree.empty() &&
+        LiesIn(sources.executable, sources.buildTree) &&
+        std::filesystem::is_directory(sources.buildData, error)) {
+        return sources.buildData;
     }
-    return root;
+    if (sources.executable.empty()) return sources.installedData;
+    // <prefix>/bin/program -> <prefix>/share/qx580
+    return (sources.executable.parent_path().parent_path() / "share" / "qx580").lexically_normal();
+}
+
+std::filesystem::path ProgramDataFolder() {
+    DataFolderSources sources;
+    sources.environment = std::getenv("QX580_DATA_DIR");
+    std::error_code error;
+    sources.executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) sources.executable.clear();
+#if defined(QX580_BUILD_TREE) && defined(QX580_SOURCE_DATA_DIR)
+    sources.buildTree = QX580_BUILD_TREE;
+    sources.buildData = QX580_SOURCE_DATA_DIR;
+#endif
+#ifdef QX580_INSTALLED_DATA_DIR
+    sources.installedData = QX580_INSTALLED_DATA_DIR;
+#else
+    sources.installedData = "/usr/local/share/qx580";
+#endif
+    return ChooseProgramDataFolder(sources);
 }
 
 std::filesystem::path DefaultDataFolder() { return ProgramDataFolder() / "DefaultData"; }
