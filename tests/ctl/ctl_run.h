@@ -24,9 +24,9 @@ struct CtlRun {
 // Runs qx580ctl with the arguments (a shell fragment) and an optional environment prefix.
 inline CtlRun Ctl(const std::string& arguments, const std::string& environment = "") {
     static std::atomic<int> runs{0};
-    const auto errPath = std::filesystem::temp_directory_path() /
-                         ("qx580ctl-test-" + std::to_string(::getpid()) + "-" +
-                          std::to_string(runs.fetch_add(1)) + ".err");
+    const auto errPath =
+        std::filesystem::temp_directory_path() / ("qx580ctl-test-" + std::to_string(::getpid()) +
+                                                  "-" + std::to_string(runs.fetch_add(1)) + ".err");
     const std::string command =
         environment + " " + QX580CTL + " " + arguments + " 2>" + errPath.string();
     CtlRun run;
