@@ -18,7 +18,6 @@ namespace qx::app {
 
 inline constexpr const char* kAutomationInterface = "org.mirvel.QX580.Automation";
 inline constexpr const char* kErrorUnknownControl = "org.mirvel.QX580.Error.UnknownControl";
-inline constexpr const char* kErrorFailed = "org.mirvel.QX580.Error.Failed";
 inline constexpr const char* kErrorInvalidArgs = "org.freedesktop.DBus.Error.InvalidArgs";
 
 class AutomationAdaptor : public QDBusAbstractAdaptor {

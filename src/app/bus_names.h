@@ -13,5 +13,7 @@ inline constexpr const char* kWorkToolPath = "/";
 inline constexpr const char* kErrorUnknownMessage = "org.mirvel.QX580.Error.UnknownMessage";
 inline constexpr const char* kErrorUnknownDevice = "org.mirvel.QX580.Error.UnknownDevice";
 inline constexpr const char* kErrorRefused = "org.mirvel.QX580.Error.Refused";
+// The device or the window could not do what was asked.
+inline constexpr const char* kErrorFailed = "org.mirvel.QX580.Error.Failed";
 
 }  // namespace qx::app

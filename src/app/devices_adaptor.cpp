@@ -158,7 +158,7 @@ void DevicesAdaptor::RenameProfile(const QString& device, const QString& name,
         return Refuse(call, kErrorNameInUse, error);
     if (result == ProfileManager::RenameResult::Blank) return Refuse(call, kErrorBlankName, error);
     if (result == ProfileManager::RenameResult::WriteFailed)
-        return Refuse(call, kErrorDeviceFailed, error);
+        return Refuse(call, kErrorFailed, error);
     Finish(call, error);
 }
 
@@ -240,7 +240,7 @@ void DevicesAdaptor::SetOption(const QString& device, const QString& name, const
             if (error.empty()) {
                 connection.send(pending->createReply());
             } else {
-                connection.send(pending->createErrorReply(QString::fromLatin1(kErrorDeviceFailed),
+                connection.send(pending->createErrorReply(QString::fromLatin1(kErrorFailed),
                                                           QString::fromStdString(error)));
             }
         });

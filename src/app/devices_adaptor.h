@@ -34,7 +34,6 @@ inline constexpr const char* kErrorNotSupported = "org.mirvel.QX580.Error.NotSup
 inline constexpr const char* kErrorUnknownOption = "org.mirvel.QX580.Error.UnknownOption";
 inline constexpr const char* kErrorNameInUse = "org.mirvel.QX580.Error.NameInUse";
 inline constexpr const char* kErrorBlankName = "org.mirvel.QX580.Error.BlankName";
-inline constexpr const char* kErrorDeviceFailed = "org.mirvel.QX580.Error.Failed";
 
 // The bus name of a device's family, and the families' names in list order.
 QString BusDeviceName(const devices::COrvaneUSBDevice& device);

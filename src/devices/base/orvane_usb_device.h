@@ -49,7 +49,6 @@ class COrvaneUSBDevice : public QObject {
   public:
     using KeyNameMap = std::map<int, std::string>;
     static constexpr size_t kIdentitySize = 34;
-    static constexpr size_t kRingSize = 23;
     static constexpr size_t kFadeCount = 170;
 
     // The device's interfaces are reached through `backend` (hidraw, or the simulated bus).
