@@ -11,6 +11,7 @@
 #include "app/automation_adaptor.h"
 #include "app/bus_names.h"
 #include "app/main_wnd.h"
+#include "core/device_names.h"
 #include "devices/base/device_capabilities.h"
 #include "devices/base/device_list_controller.h"
 #include "devices/base/device_profile_ui.h"
@@ -67,7 +68,9 @@ void DevicesAdaptor::Finish(const QDBusMessage& call, const QString& error) {
     if (!error.isEmpty()) Refuse(call, kErrorRefused, error);
 }
 
-devices::COrvaneUSBDevice* DevicesAdaptor::Find(const QString& name, const QDBusMessage& call) {
+devices::COrvaneUSBDevice* DevicesAdaptor::Find(const QString& given, const QDBusMessage& call) {
+    // Older names of a family ("HD", "MousePad") are taken too.
+    const QString name = QString::fromStdString(CanonicalDeviceName(given.toStdString()));
     devices::DeviceListController* list = window_ ? window_->Devices() : nullptr;
     if (list != nullptr) {
         for (devices::COrvaneUSBDevice* device : list->AllDevices()) {

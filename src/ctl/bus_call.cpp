@@ -6,6 +6,8 @@
 #include <QDBusReply>
 #include <ostream>
 
+#include "core/device_names.h"
+
 namespace qx::ctl {
 namespace {
 
@@ -28,8 +30,12 @@ bool MeansNotRunning(const QString& error) {
 }  // namespace
 
 const CtlFamily* FindCtlFamily(const std::string& name) {
+    // A family's receiver reaches the same device and profiles.
+    std::string canonical = CanonicalDeviceName(name);
+    if (const size_t receiver = canonical.find("-receiver"); receiver != std::string::npos)
+        canonical.erase(receiver);
     for (const CtlFamily& family : kCtlFamilies) {
-        if (name == family.name || name == family.folder) return &family;
+        if (canonical == family.name || name == family.folder) return &family;
     }
     return nullptr;
 }

@@ -6,7 +6,9 @@
 #include <ostream>
 #include <vector>
 
+#include "core/device_names.h"
 #include "core/result_codes.h"
+#include "ctl/command_help.h"
 #include "ctl/commands.h"
 #include "ctl/json_output.h"
 #include "ctl/simulation.h"
@@ -117,7 +119,7 @@ DeviceReport ReadDevice(const DeviceSlot& slot, int index) {
 
 int RunDeviceCommand(Context& context, Args args) {
     if (args.empty() || args[0] != "info") {
-        context.err << "usage: qx580ctl device info [--json]\n";
+        context.err << CommandUsage("device");
         return kExitUsage;
     }
     bool json = false;
@@ -149,7 +151,7 @@ int RunDeviceCommand(Context& context, Args args) {
     Json::Value array(Json::arrayValue);
     for (const DeviceReport& report : reports) {
         if (!report.error.empty()) {
-            context.err << "qx580ctl: slot " << report.slot << " (" << KindName(report.kind)
+            context.err << "qx580ctl: slot " << report.slot << " (" << DeviceNameOfKind(report.kind)
                         << "): " << report.error << '\n';
             status = kExitFailure;
             continue;
@@ -160,6 +162,7 @@ int RunDeviceCommand(Context& context, Args args) {
         if (json) {
             Json::Value item(Json::objectValue);
             item["slot"] = report.slot;
+            item["device"] = DeviceNameOfKind(report.kind);
             item["kind"] = KindName(report.kind);
             item["identity"] = identity;
             item["key_count"] = report.identity.KeyCount();
@@ -167,7 +170,7 @@ int RunDeviceCommand(Context& context, Args args) {
             item["profile"] = report.profile ? Json::Value(*report.profile) : Json::Value();
             array.append(item);
         } else {
-            context.out << "slot " << report.slot << ": " << KindName(report.kind) << '\n'
+            context.out << "slot " << report.slot << ": " << DeviceNameOfKind(report.kind) << '\n'
                         << "    identity     " << identity << '\n'
                         << "    keys         " << int(report.identity.KeyCount()) << '\n'
                         << "    macro memory " << macroBytes << " bytes\n";

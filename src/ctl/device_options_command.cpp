@@ -9,6 +9,7 @@
 #include <string>
 
 #include "ctl/bus_call.h"
+#include "ctl/command_help.h"
 #include "ctl/commands.h"
 #include "ctl/json_output.h"
 
@@ -16,9 +17,7 @@ namespace qx::ctl {
 namespace {
 
 int Usage(Context& context) {
-    context.err << "usage: qx580ctl keyboard|mouse|pad|headset get [--json]\n"
-                   "       qx580ctl keyboard|mouse|pad|headset set NAME VALUE\n"
-                   "  (through the running program)\n";
+    context.err << CommandUsage("keyboard");
     return kExitUsage;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ctl/bus_call.h"
+#include "ctl/command_help.h"
 #include "ctl/commands.h"
 #include "ctl/json_output.h"
 #include "ctl/simulation.h"
@@ -98,7 +99,7 @@ int RunDevicesCommand(Context& context, Args args) {
             verbose = true;
         } else {
             context.err << "qx580ctl devices: unknown argument \"" << arg << "\"\n"
-                        << "usage: qx580ctl devices [--json] [--verbose]\n";
+                        << CommandUsage("devices");
             return kExitUsage;
         }
     }

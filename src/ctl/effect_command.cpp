@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "ctl/command_help.h"
 #include "ctl/commands.h"
 #include "ctl/json_output.h"
 #include "ctl/png_writer.h"
@@ -27,22 +28,7 @@ namespace {
 
 using namespace qx::lighting;
 
-constexpr const char* kEffectUsage =
-    "usage: qx580ctl effect render --id N[,N...] --out FILE.png [options]\n"
-    "       qx580ctl effect frames --id N[,N...] --json [options]\n"
-    "       qx580ctl effect list [--device D] [--json]   the effects of a family (all families)\n"
-    "options:\n"
-    "  --device keyboard|mouse|pad|headset   (keyboard)\n"
-    "  --steps K        drawn steps (24)       --every M      draw every M-th step (1)\n"
-    "  --brightness B   0-4 (4)                --speed S      speed index 0-4 (4)\n"
-    "  --direction D    0 or 1 (1)             --colourful    colours from the wheel\n"
-    "  --colour R,G,B   single / foreground colour (255,255,255)\n"
-    "  --background R,G,B  sound styles' background (0,0,0)\n"
-    "  --preset P       colour choice of effect 45 (0)\n"
-    "  --style S[,S...] sound styles 0-6 for the sound effect, one run each (0)\n"
-    "  --levels FILE    sound levels, 25 numbers per line, one line per step (else a test signal)\n"
-    "  --keys STEP:LED:down|up,...  key events (else a fixed script for the key effects)\n"
-    "  --seed X         random seed (1)\n";
+const char* const kEffectUsage = CommandUsage("effect");
 
 constexpr int kMaxSteps = 2000;
 constexpr int kMaxEvery = 1000;
@@ -193,11 +179,11 @@ std::string ParseOptions(Args args, Options& o) {
         } else if (arg == "--background") {
             if (!ParseColour(v, o.audio.background)) return "--background takes R,G,B of 0-255";
         } else if (arg == "--preset") {
-            if (!ParseInt(v, 0, 255, n)) return "--preset takes 0-255";
+            if (!ParseInt(v, 0, 3, n)) return "--preset takes 0-3";
             o.settings.presetColour = static_cast<std::uint8_t>(n);
         } else if (arg == "--style") {
             for (const std::string& part : Split(v, ',')) {
-                if (!ParseInt(part, 0, 255, n)) return "--style takes styles 0-255";
+                if (!ParseInt(part, 0, 6, n)) return "--style takes styles 0-6";
                 o.styles.push_back(static_cast<int>(n));
             }
         } else if (arg == "--seed") {

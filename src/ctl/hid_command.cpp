@@ -5,6 +5,7 @@
 #include <ostream>
 #include <sstream>
 
+#include "ctl/command_help.h"
 #include "ctl/commands.h"
 #include "ctl/json_output.h"
 #include "ctl/simulation.h"
@@ -124,7 +125,7 @@ int RunHidList(Context& context, Args args) {
 int RunHidCommand(Context& context, Args args) {
     if (!args.empty() && args[0] == "list") return RunHidList(context, args.subspan(1));
     if (!args.empty() && args[0] == "decode") return RunHidDecode(context, args.subspan(1));
-    context.err << "usage: qx580ctl hid list [--json] | hid decode FILE [--json]\n";
+    context.err << CommandUsage("hid");
     return kExitUsage;
 }
 

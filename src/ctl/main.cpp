@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "core/device_names.h"
 #include "core/diagnostics.h"
+#include "ctl/command_help.h"
 #include "ctl/commands.h"
 #include "ctl/simulation.h"
 #include "platform/platform_log.h"
@@ -36,7 +38,8 @@ constexpr const char* kUsage =
     "\n"
     "  --simulate      use simulated devices (a keyboard and a headset); also QX580_HID=sim\n"
     "  --simulate=all  a keyboard, a mouse, a pad and a headset; also QX580_HID=sim-all\n"
-    "  --version       print the version and exit\n";
+    "  --version       print the version and exit\n"
+    "  COMMAND --help  the command's options, with examples\n";
 
 }  // namespace
 
@@ -44,6 +47,7 @@ int main(int argc, char** argv) {
     qx::platform::SetPlatformLogSink(&qx::DebugLine);
     qx::ctl::Context context{false, std::cout, std::cerr};
     std::vector<std::string> args;
+    bool help = false;
     qx::sim::SimulationMode simulation = qx::sim::SimulationMode::Off;
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--simulate", 10) == 0) {
@@ -54,14 +58,28 @@ int main(int argc, char** argv) {
             }
             simulation = *mode;
         } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::cout << kUsage;
-            return qx::ctl::kExitOk;
+            help = true;
         } else if (std::strcmp(argv[i], "--version") == 0) {
             std::cout << "qx580ctl " << QX580_VERSION << '\n';
             return qx::ctl::kExitOk;
         } else {
             args.emplace_back(argv[i]);
         }
+    }
+    if (!args.empty()) {
+        // Device commands take every name a device has had ("HD", "MousePad", ...).
+        const std::string device = qx::CanonicalDeviceName(args.front());
+        if (device == "keyboard" || device == "mouse" || device == "pad" || device == "headset")
+            args.front() = device;
+    }
+    if (help) {
+        if (args.empty()) {
+            std::cout << kUsage;
+            return qx::ctl::kExitOk;
+        }
+        if (qx::ctl::WriteCommandHelp(std::cout, args.front())) return qx::ctl::kExitOk;
+        // A command without an entry in the help table answers --help itself.
+        args.emplace_back("--help");
     }
     if (simulation == qx::sim::SimulationMode::Off)
         simulation = qx::sim::SimulationModeFromEnvironment(std::getenv("QX580_HID"));

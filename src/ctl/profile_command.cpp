@@ -15,6 +15,7 @@
 #include "core/device_kind.h"
 #include "core/json_file.h"
 #include "ctl/bus_call.h"
+#include "ctl/command_help.h"
 #include "ctl/commands.h"
 #include "platform/user_folders.h"
 #include "profiles/audio_style_store.h"
@@ -27,18 +28,7 @@ namespace {
 constexpr int kExitNameInUse = 3;
 constexpr int kExitBlankName = 4;
 
-constexpr const char* kProfileUsage =
-    "usage: qx580ctl profile --device keyboard|mouse|pad|headset <action> [--json] [--verbose]\n"
-    "actions:\n"
-    "  list           the profiles and the selected one\n"
-    "  new            add a profile made from the shipped defaults\n"
-    "  copy           add a copy of the selected profile\n"
-    "  rename NAME    rename the selected profile\n"
-    "  delete         delete the selected profile\n"
-    "  select N       select profile N (from 0)\n"
-    "  export FILE    write the selected profile to FILE\n"
-    "  import FILE    add the profile stored in FILE\n"
-    "  reset          restore the selected profile to the shipped defaults\n";
+const char* const kProfileUsage = CommandUsage("profile");
 
 using Family = CtlFamily;
 

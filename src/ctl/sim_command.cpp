@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "core/device_names.h"
 #include "ctl/bus_call.h"
+#include "ctl/command_help.h"
 #include "ctl/commands.h"
 #include "ctl/json_output.h"
 
@@ -21,24 +23,7 @@ namespace {
 
 constexpr const char* kSimulatorInterface = "org.mirvel.QX580.Simulator";
 
-void Usage(Context& context) {
-    context.err
-        << "usage: qx580ctl sim plug|unplug|online|offline DEVICE\n"
-           "       qx580ctl sim mem DEVICE REGION [OFFSET [LENGTH]] [--json]\n"
-           "       qx580ctl sim log DEVICE [--json] [--clear]\n"
-           "       qx580ctl sim notify DEVICE CODE\n"
-           "       qx580ctl sim fault DEVICE FAULT [COUNT]\n"
-           "       qx580ctl sim power DEVICE PERCENT [charging]\n"
-           "  DEVICE: keyboard, keyboard-receiver, headset, mouse, mouse-receiver, pad,\n"
-           "          pad-receiver\n"
-           "  REGION: identity, config, keytable, keybytes, keymask, frame, macros, recoil, "
-           "status\n"
-           "  FAULT:  silent, status-ff, status-fe, stray-reply (the next COUNT packets, default\n"
-           "          1, 0 until cleared), unplug-after (leaves after COUNT more packets), none\n"
-           "  numbers are decimal or 0x... hexadecimal; mem prints hex (--json: numbers), log\n"
-           "  prints one line per command packet since the plug, then --clear empties it\n"
-           "  (the program must run with --simulate)\n";
-}
+void Usage(Context& context) { context.err << CommandUsage("sim"); }
 
 // A decimal or 0x-prefixed hexadecimal number no greater than `max`.
 std::optional<uint64_t> ParseNumber(const std::string& text, uint64_t max) {
@@ -170,7 +155,7 @@ int RunSimCommand(Context& context, Args args) {
         return kExitUsage;
     };
     if (words.empty()) return usage("which device?");
-    const QString device = QString::fromStdString(words[0]);
+    const QString device = QString::fromStdString(CanonicalDeviceName(words[0]));
 
     if (action == "plug" || action == "unplug" || action == "online" || action == "offline") {
         if (words.size() != 1) return usage("one device name");

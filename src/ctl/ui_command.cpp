@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ctl/bus_call.h"
+#include "ctl/command_help.h"
 #include "ctl/commands.h"
 
 namespace qx::ctl {
@@ -15,21 +16,7 @@ namespace {
 constexpr const char* kAutomationInterface = "org.mirvel.QX580.Automation";
 constexpr int kCallTimeoutMs = 10000;
 
-void Usage(Context& context) {
-    context.err
-        << "usage: qx580ctl ui <action> ...   (drives a running \"qx580 --simulate\")\n"
-           "  ui click NAME              click a control\n"
-           "  ui select NAME INDEX       pick item INDEX of a combo box or list\n"
-           "  ui value NAME VALUE        drag a slider (or type into a spin box) to VALUE\n"
-           "  ui text NAME TEXT          type TEXT into an edit, then Enter and focus out\n"
-           "  ui hover NAME              move the pointer onto a control\n"
-           "  ui state NAME              the control's state as JSON\n"
-           "  ui windows                 the open windows, one name a line\n"
-           "  ui answer confirm|cancel   answer the next message box without showing it\n"
-           "  ui file PATH|--cancel      answer the next file dialog without showing it\n"
-           "  ui shot FILE.png [WINDOW]  a picture of a window (the main window by default)\n"
-           "  NAME: a control name, or WINDOW/NAME for a control of that window\n";
-}
+void Usage(Context& context) { context.err << CommandUsage("ui"); }
 
 std::optional<int> ParseInt(const std::string& text) {
     int value = 0;

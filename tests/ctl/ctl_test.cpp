@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -51,6 +52,7 @@ TEST(Ctl, DeviceInfoReadsTheKeyboardAndLogsTheExchange) {
         if (device["slot"].asInt() != 0) continue;
         keyboard = true;
         EXPECT_EQ(device["kind"].asString(), "KeyboardWired");
+        EXPECT_EQ(device["device"].asString(), "keyboard");
         EXPECT_EQ(device["identity"].asString().size(), 68u);
         EXPECT_GT(device["key_count"].asInt(), 0);
         EXPECT_GT(device["macro_bytes"].asInt(), 0);
@@ -128,15 +130,53 @@ TEST(Ctl, MistakesGiveAClearErrorAndAStatus) {
         const char* arguments;
         int status;
     };
-    for (const Case& c : {Case{"", 2}, Case{"frobnicate", 2}, Case{"hid", 2},
-                          Case{"hid list --bogus", 2}, Case{"hid decode /nonexistent/file", 1},
-                          Case{"device", 2}, Case{"effect list --device lamp", 2},
-                          Case{"effect list --device", 2}, Case{"effect list --bogus", 2}}) {
+    for (const Case& c :
+         {Case{"", 2}, Case{"frobnicate", 2}, Case{"hid", 2}, Case{"hid list --bogus", 2},
+          Case{"hid decode /nonexistent/file", 1}, Case{"device", 2},
+          Case{"effect list --device lamp", 2}, Case{"effect list --device", 2},
+          Case{"effect list --bogus", 2}, Case{"effect frames --id 99 --json", 2},
+          Case{"effect frames --id 45 --preset 4 --json", 2},
+          Case{"effect frames --id 29 --style 7 --json", 2},
+          Case{"effect frames --id 6 --brightness 5 --json", 2},
+          Case{"profile --device lamp list", 2}}) {
         SCOPED_TRACE(c.arguments);
         const CtlRun run = Ctl(c.arguments);
         EXPECT_EQ(run.status, c.status);
         EXPECT_FALSE(run.err.empty());
     }
+}
+
+TEST(Ctl, EveryCommandExplainsItselfWithExamples) {
+    for (const char* command :
+         {"hid", "device", "effect", "profile", "sim", "devices", "keyboard", "headset", "ui"}) {
+        SCOPED_TRACE(command);
+        const CtlRun run = Ctl(std::string(command) + " --help");
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.out.find("usage: qx580ctl"), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("examples:\n  qx580ctl "), std::string::npos) << run.out;
+    }
+    const CtlRun overall = Ctl("--help");
+    EXPECT_EQ(overall.status, 0);
+    EXPECT_NE(overall.out.find("COMMAND --help"), std::string::npos);
+}
+
+// One name per kind; the names earlier versions printed still work.
+TEST(Ctl, DevicesGoByOneNameAndTheirOlderNames) {
+    const CtlRun info = Ctl("--simulate=all device info --json");
+    ASSERT_EQ(info.status, 0) << info.err;
+    std::set<std::string> names;
+    for (const Json::Value& device : ParseJson(info.out)) names.insert(device["device"].asString());
+    EXPECT_EQ(names, (std::set<std::string>{"keyboard", "mouse", "pad", "headset"}));
+
+    const std::filesystem::path home =
+        std::filesystem::temp_directory_path() / ("qx580-ctl-names-" + std::to_string(getpid()));
+    for (const char* alias : {"HD", "hd", "MousePad", "Keyboard", "keyboard-receiver"}) {
+        SCOPED_TRACE(alias);
+        const CtlRun run = Ctl(std::string("profile --device ") + alias + " list --json",
+                               "XDG_DATA_HOME=" + home.string());
+        EXPECT_EQ(run.status, 0) << run.err;
+    }
+    std::filesystem::remove_all(home);
 }
 
 }  // namespace
