@@ -77,6 +77,10 @@ def no_device_page():
             W("QLabel", "nodevice_image", props=p_fixed(160, 120), align="Qt::AlignHCenter"),
             label("nodevice_title", "nodevice_title_text", props=[p_font(5), p_centre()]),
             label("nodevice_text", "nodevice_text", props=[p_bool("wordWrap", True), p_centre()]),
+            label("nodevice_access_title", "nodevice_access_text",
+                  props=[p_bool("wordWrap", True), p_centre(), hidden()]),
+            label("nodevice_access_reason", None,
+                  props=[p_bool("wordWrap", True), p_centre(), hidden()]),
             box("QWidget", "nodevice_btn_row", "H", [
                 spacer("nodevice_btn_l", True),
                 button("nodevice_ok_btn", "nodevice_ok_text", props=p_fixed(120, 34)),
@@ -91,6 +95,10 @@ def no_device_page():
 def main_ui():
     root = box("QWidget", "root", "V", [
         title_bar(),
+        box("QWidget", "notice_bar", "H", [
+            label("notice_text", None, props=[p_bool("wordWrap", True)]),
+            button("notice_close", props=p_fixed(24, 24), tip="notice_close_tip"),
+        ], props=[hidden()], spacing=8, margins=(12, 6, 12, 6)),
         box("QWidget", "main_body", "H", [
             device_column(),
             stacked("device_switch", [no_device_page()]),

@@ -138,10 +138,13 @@ int RunApplication(int argc, char** argv) {
             windowOptions.supportedRows = sim::WithSimulatorIdentities(kSupportedDevices);
         CMainWnd window(std::move(windowOptions));
         MessageBus bus(&window, session);
+        bool busOff = false;
         if (!session.isConnected()) {
             SayBusFeaturesOff(session.lastError().message());
+            busOff = true;
         } else if (!bus.Register(simulation.Bus())) {
             SayBusFeaturesOff(bus.Error());
+            busOff = true;
         }
         QObject::connect(&window, &CMainWnd::Broadcast, &bus, &MessageBus::Broadcast);
         QObject::connect(&window, &CMainWnd::ToolQueryAnswer, &bus, &MessageBus::SendToolAnswer);
@@ -175,6 +178,7 @@ int RunApplication(int argc, char** argv) {
                       << window.LastError().toStdString() << '\n';
             return 1;
         }
+        if (busOff) window.ShowNotice(QStringLiteral("notice_bus_off_text"));
         const int loop = QApplication::exec();
         if (status == 0) status = loop;
         window.Exit();

@@ -7,6 +7,7 @@
 #include <QCursor>
 #include <QFile>
 #include <QIcon>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -236,6 +237,8 @@ void CMainWnd::OnClick(ui::TNotifyUI& msg) {
         HideToTray();
     } else if (name == QLatin1String("nodevice_ok_btn")) {
         hide();
+    } else if (name == QLatin1String("notice_close")) {
+        if (QWidget* bar = FindControl(QStringLiteral("notice_bar"))) bar->hide();
     } else if (name == QLatin1String("control_light_status")) {
         SetLightingControlFlag(!lightingControl_, true);
     } else if (name == QLatin1String("minbtn")) {
@@ -401,6 +404,36 @@ void CMainWnd::OnDeviceRemoved(int slot) {
 void CMainWnd::OnFirstPassDone() {
     firstPassDone_ = true;
     ui::PostMessage(this, msg::kIdentity, 0, 0);
+}
+
+void CMainWnd::OnDevicesNotOpenable(const std::vector<std::string>& reasons) {
+    if (stopping_) return;
+    QStringList list;
+    for (const std::string& reason : reasons) list.append(QString::fromStdString(reason));
+    QMetaObject::invokeMethod(
+        this, [this, list] { ShowAccessHint(list); }, Qt::QueuedConnection);
+}
+
+// --- notices
+
+void CMainWnd::ShowNotice(const QString& textKey) {
+    QWidget* bar = FindControl(QStringLiteral("notice_bar"));
+    QWidget* text = FindControl(QStringLiteral("notice_text"));
+    if (bar == nullptr || text == nullptr) return;
+    ui::SetControlText(text, textKey);
+    if (auto* close = qobject_cast<QAbstractButton*>(FindControl(QStringLiteral("notice_close"))))
+        close->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+    bar->show();
+}
+
+void CMainWnd::ShowAccessHint(const QStringList& reasons) {
+    QWidget* title = FindControl(QStringLiteral("nodevice_access_title"));
+    auto* reason = qobject_cast<QLabel*>(FindControl(QStringLiteral("nodevice_access_reason")));
+    if (title == nullptr || reason == nullptr) return;
+    reason->setText(reasons.join(QLatin1Char('\n')));
+    title->setVisible(!reasons.isEmpty());
+    reason->setVisible(!reasons.isEmpty());
+    if (!reasons.isEmpty()) DebugLine("devices not openable: " + reasons.join("; ").toStdString());
 }
 
 // --- showing and hiding

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <atomic>
@@ -104,6 +105,12 @@ class CMainWnd : public QWidget,
     void OnDeviceArrived(int slot) override;
     void OnDeviceRemoved(int slot) override;
     void OnFirstPassDone() override;
+    void OnDevicesNotOpenable(const std::vector<std::string>& reasons) override;
+
+    // Shows a notice in the bar under the title (a language key), until the user closes it.
+    void ShowNotice(const QString& textKey);
+    // The empty device list's hint for devices that are plugged in but do not open (UI thread).
+    void ShowAccessHint(const QStringList& reasons);
 
     // Fits the window to its monitor: display scale by the monitor's size, window 1000 x 640 at
     // 96 dots per inch, centred; visibility unchanged.

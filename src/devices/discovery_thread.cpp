@@ -1,5 +1,7 @@
 #include "devices/discovery_thread.h"
 
+#include <algorithm>
+
 #include "core/diagnostics.h"
 #include "hid/hid_paths.h"
 #include "platform/thread_name.h"
@@ -61,10 +63,18 @@ bool DiscoveryThread::RunPass() {
             DebugLine("discovery: the HID interfaces are listed again");
             failing_ = false;
         }
+        std::vector<std::string> notOpenable;
         while (const std::string* path = enumerated ? probe_.NextPath() : nullptr) {
             ProbeRecord probe = ProbeFromPath(*path);
             if (!slots_.PreMatch(probe)) continue;
-            if (!probe_.Open(*path, true, false, true, false)) continue;
+            if (!probe_.Open(*path, true, false, true, false)) {
+                // One line per node: its collections fail alike.
+                const std::string& reason = probe_.LastError();
+                if (!reason.empty() &&
+                    std::find(notOpenable.begin(), notOpenable.end(), reason) == notOpenable.end())
+                    notOpenable.push_back(reason);
+                continue;
+            }
             probe.vendorId = probe_.VendorId();
             probe.productId = probe_.ProductId();
             probe.usagePage = probe_.UsagePage();
@@ -75,6 +85,10 @@ bool DiscoveryThread::RunPass() {
             if (slots_.Claim(probe, index)) owner_.OnDeviceArrived(index);
         }
         probe_.FreePaths();
+        if (enumerated && notOpenable != notOpenable_) {
+            notOpenable_ = notOpenable;
+            owner_.OnDevicesNotOpenable(notOpenable_);
+        }
     }
     if (firstPass_) {
         owner_.OnFirstPassDone();

@@ -6,7 +6,9 @@
 
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "core/event.h"
 #include "devices/slot_table.h"
@@ -23,6 +25,10 @@ class DiscoveryOwner {
     virtual void OnDeviceArrived(int slot) = 0;  // message 3090
     virtual void OnDeviceRemoved(int slot) = 0;  // message 3091
     virtual void OnFirstPassDone() = 0;          // IdentityMessage, after the first pass
+    // The supported interfaces that are present but do not open (each with the reason, which
+    // names the fix for a missing permission), whenever that list changes; empty once they
+    // open or are gone.
+    virtual void OnDevicesNotOpenable(const std::vector<std::string>& reasons) { (void)reasons; }
 };
 
 class DiscoveryThread {
@@ -59,7 +65,8 @@ class DiscoveryThread {
     SlotTable& slots_;
     DiscoveryOwner& owner_;
     HidBackend& backend_;
-    HidDevice probe_;  // used by the discovery thread alone
+    HidDevice probe_;                       // used by the discovery thread alone
+    std::vector<std::string> notOpenable_;  // the reasons last handed to the owner
     Event exit_{true};
     bool firstPass_ = true;
     bool failing_ = false;  // the last enumeration failed (said once until it works again)

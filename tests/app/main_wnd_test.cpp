@@ -28,6 +28,43 @@ TEST_F(NoDeviceTest, ShowsNoDeviceLinkAfterTheFirstPass) {
     EXPECT_EQ(window_->Devices()->OnlineCount(), 0);
 }
 
+// A device that is plugged in but does not open makes the empty list say so and name the fix;
+// the hint goes once nothing is left that does not open.
+TEST_F(NoDeviceTest, EmptyListExplainsDevicesThatDoNotOpen) {
+    auto* title = qobject_cast<QLabel*>(Control("nodevice_access_title"));
+    auto* reason = qobject_cast<QLabel*>(Control("nodevice_access_reason"));
+    ASSERT_NE(title, nullptr);
+    ASSERT_NE(reason, nullptr);
+    EXPECT_FALSE(title->isVisible());
+    const std::string why = "no permission to open /dev/hidraw3: install the udev rule";
+    window_->OnDevicesNotOpenable({why});  // as the discovery thread reports it
+    ASSERT_TRUE(WaitUntil([&] { return reason->isVisible(); }));
+    EXPECT_TRUE(title->isVisible());
+    EXPECT_EQ(title->text(), "A supported device is plugged in, but it cannot be opened:");
+    EXPECT_EQ(reason->text().toStdString(), why);
+    window_->OnDevicesNotOpenable({});
+    ASSERT_TRUE(WaitUntil([&] { return !reason->isVisible(); }));
+    EXPECT_FALSE(title->isVisible());
+}
+
+// Without a session bus the window says once, in the bar under the title, that messages with
+// other programs are off; the user closes the notice.
+TEST_F(NoDeviceTest, NoticeBarShowsUntilClosed) {
+    QWidget* bar = Control("notice_bar");
+    auto* text = qobject_cast<QLabel*>(Control("notice_text"));
+    ASSERT_NE(bar, nullptr);
+    ASSERT_NE(text, nullptr);
+    EXPECT_FALSE(bar->isVisible());
+    window_->ShowNotice(QStringLiteral("notice_bus_off_text"));
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_TRUE(text->text().startsWith("No session bus")) << text->text().toStdString();
+    window_->HandleCustomMessage(msg::kLanguageChanged, 1, 0);
+    EXPECT_TRUE(text->text().startsWith(QString::fromUtf8("没有会话总线")));
+    window_->HandleCustomMessage(msg::kLanguageChanged, 0, 0);
+    Click("notice_close");
+    EXPECT_FALSE(bar->isVisible());
+}
+
 // The title bar's maximise button gives way to restore while the window is maximised, and restore
 // brings the window back to its size.
 TEST_F(NoDeviceTest, MaximiseAndRestoreFromTheTitleBar) {

@@ -21,6 +21,10 @@ class RecordingOwner final : public DiscoveryOwner {
     void OnDeviceArrived(int slot) override { Record(arrived, slot); }
     void OnDeviceRemoved(int slot) override { Record(removed, slot); }
     void OnFirstPassDone() override { Record(firstPasses, 0); }
+    void OnDevicesNotOpenable(const std::vector<std::string>& reasons) override {
+        std::lock_guard lock(mutex_);
+        notOpenable.push_back(reasons);
+    }
 
     // Waits until `list` holds at least `count` entries.
     bool WaitFor(std::vector<int>& list, size_t count) {
@@ -35,6 +39,7 @@ class RecordingOwner final : public DiscoveryOwner {
     }
 
     std::vector<int> arrived, removed, firstPasses;
+    std::vector<std::vector<std::string>> notOpenable;  // each change of the list
 
   private:
     void Record(std::vector<int>& list, int value) {
@@ -179,6 +184,7 @@ class FlakyBackend final : public HidBackend {
     explicit FlakyBackend(sim::SimBus& bus) : bus_(bus) {}
     std::atomic<int> failuresLeft{0};
     std::atomic<int> attempts{0};
+    std::atomic<bool> denyOpen{false};
 
     bool EnumerateNodes(std::vector<HidNodeInfo>& nodes) override {
         ++attempts;
@@ -193,6 +199,10 @@ class FlakyBackend final : public HidBackend {
     }
     std::unique_ptr<HidNodeConnection> OpenNode(const std::string& nodePath, bool read, bool write,
                                                 std::string& error) override {
+        if (denyOpen) {
+            error = "no permission to open " + nodePath + ": install the udev rule";
+            return nullptr;
+        }
         return bus_.OpenNode(nodePath, read, write, error);
     }
     bool NodePresent(const std::string& nodePath) override { return bus_.NodePresent(nodePath); }
@@ -245,4 +255,29 @@ TEST_F(DiscoveryTest, TheThreadRetriesAFailedEnumerationWithoutAnyChange) {
 }
 
 }  // namespace
+// A supported device whose nodes this user may not open is reported (once per node, with the
+// reason that names the fix) so that the empty device list can say why; the report is withdrawn
+// once the device opens.
+TEST_F(DiscoveryTest, DevicesThatDoNotOpenAreReportedUntilTheyDo) {
+    FlakyBackend denying(bus_);
+    denying.denyOpen = true;
+    DiscoveryThread denied(slots_, owner_, denying);
+    ASSERT_TRUE(bus_.Plug("keyboard"));
+    ASSERT_TRUE(denied.RunPass());
+    EXPECT_TRUE(owner_.arrived.empty());
+    ASSERT_EQ(owner_.notOpenable.size(), 1u);
+    ASSERT_FALSE(owner_.notOpenable[0].empty());
+    for (const std::string& reason : owner_.notOpenable[0])
+        EXPECT_NE(reason.find("no permission to open"), std::string::npos) << reason;
+
+    ASSERT_TRUE(denied.RunPass());
+    EXPECT_EQ(owner_.notOpenable.size(), 1u) << "an unchanged list is not reported again";
+
+    denying.denyOpen = false;
+    ASSERT_TRUE(denied.RunPass());
+    EXPECT_FALSE(owner_.arrived.empty());
+    ASSERT_EQ(owner_.notOpenable.size(), 2u);
+    EXPECT_TRUE(owner_.notOpenable[1].empty());
+}
+
 }  // namespace qx
