@@ -17,6 +17,7 @@ libgmock-dev
 libbenchmark-dev
 libpng-dev
 libcurl4-openssl-dev
+libpulse-dev
 openssl
 python3
 umockdev

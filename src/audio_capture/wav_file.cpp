@@ -103,7 +103,8 @@ WavSound DecodeWav(const std::vector<uint8_t>& bytes) {
         const size_t next = std::min(index + 1, frames - 1);
         const double fraction = position - double(index);
         const double value = mono[index] + (mono[next] - mono[index]) * fraction;
-        sound.samples.push_back(int16_t(std::lround(std::clamp(value * 32767.0, -32768.0, 32767.0))));
+        sound.samples.push_back(
+            int16_t(std::lround(std::clamp(value * 32767.0, -32768.0, 32767.0))));
     }
     return sound;
 }
@@ -111,7 +112,8 @@ WavSound DecodeWav(const std::vector<uint8_t>& bytes) {
 WavSound ReadWavFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return Fail("cannot open " + path.string());
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                               std::istreambuf_iterator<char>());
     // A WAV file larger than this is not a demo or a test; keep memory bounded.
     if (bytes.size() > (size_t(1) << 30)) return Fail(path.string() + " is too large");
     WavSound sound = DecodeWav(bytes);
