@@ -1,0 +1,65 @@
+// The program's side of the audio capture program: looks it up on the bus at start and whenever
+// its name appears (then sends the helper commands 2, 4, 5 and the style colour), sends the
+// red, green and blue slider commands and style colours while it is there, and starts our own
+// capture program (qx580-audio) while a sound effect is chosen and no other capture program
+// runs, stopping it when none is. Nothing here waits for the capture program.
+#pragma once
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QPointer>
+#include <QProcess>
+#include <QString>
+#include <array>
+#include <optional>
+
+#include "profiles/audio_style_store.h"
+
+class QDBusServiceWatcher;
+
+namespace qx::app {
+
+class AudioCaptureLink : public QObject {
+    Q_OBJECT
+  public:
+    // `helperPath`: our capture program; empty: beside this program.
+    explicit AudioCaptureLink(QDBusConnection connection, QString helperPath = {},
+                              QObject* parent = nullptr);
+    ~AudioCaptureLink() override;
+
+    // Whether a sound effect is chosen on some device: starts or stops our capture program.
+    void SetWanted(bool wanted);
+    bool Wanted() const { return wanted_; }
+    // The capture program's name has an owner on the bus.
+    bool CaptureOnBus() const { return onBus_; }
+    // Our own capture program runs.
+    bool HelperRunning() const;
+
+    // Data kind 10 with the selected preset's colour (green 0 sent as 1); kept for a capture
+    // program that comes later.
+    void SendStyleColour(const AudioStyleSet& styles);
+    // Commands 6, 7, 8: a red, green or blue slider changed (channel 0, 1, 2).
+    void SendSliderCommand(int channel, int value);
+
+  signals:
+    // Our capture program could not run (no sound server, not installed): the reason.
+    void HelperFailed(const QString& reason);
+    // The capture program came on the bus or left it.
+    void CaptureChanged(bool onBus);
+
+  private:
+    void OnCaptureAppeared();
+    void Post(int command, int value);
+    void StartHelper();
+    void StopHelper();
+
+    QDBusConnection connection_;
+    QString helperPath_;
+    QDBusServiceWatcher* watcher_ = nullptr;
+    QPointer<QProcess> helper_;
+    bool wanted_ = false;
+    bool onBus_ = false;
+    std::optional<std::array<int, 3>> styleColour_;
+};
+
+}  // namespace qx::app
