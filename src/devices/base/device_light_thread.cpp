@@ -81,6 +81,8 @@ std::shared_ptr<COrvaneUSBDevice::LightThreadState> COrvaneUSBDevice::MakeLightT
 
 void COrvaneUSBDevice::StartLightThread() {
     LightThreadState& s = *lightThread_;
+    // The old thread ends before its view of the frame starts again.
+    s.thread.Stop();
     s.lastFrame = lighting::LightFrame{};
     s.lastState = lighting::EffectState{};
     s.lastChange = Clock::now();
@@ -135,7 +137,10 @@ void COrvaneUSBDevice::WatchPicture() {
     if (s.watch || !page_) return;
     s.pictureShown.store(page_->isVisible());
     if (page_->isVisible()) WakeLightThread();
-    s.watch = new PictureWatch(page_, [this](bool shown) {
+    // The page may outlive the device by a moment (the window goes after its devices).
+    QPointer<COrvaneUSBDevice> self(this);
+    s.watch = new PictureWatch(page_, [this, self](bool shown) {
+        if (!self) return;
         lightThread_->pictureShown.store(shown);
         if (!shown) return;
         // Back on screen: the picture catches up with the frame, and the thread, resting while
