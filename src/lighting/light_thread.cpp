@@ -71,7 +71,6 @@ void LightThread::Loop(Pass pass, std::string name, std::string exitLine, std::u
     // The next tick on the clock the engines count with (whole milliseconds of the steady
     // clock): a pass at that time always counts one tick, so an effect advances once per its
     // number of ticks, as the speed tables say, without waking between ticks.
-    Clock::time_point nextTick = Clock::now();
     std::unique_lock lock(mutex_);
     while (!exit_) {
         woken_ = false;
@@ -83,10 +82,10 @@ void LightThread::Loop(Pass pass, std::string name, std::string exitLine, std::u
         const auto now = Clock::now();
         switch (next) {
             case Next::Tick: {
-                // A pass that a wake-up brought forward keeps the tick that was due.
-                if (nextTick <= now)
-                    nextTick = std::chrono::floor<milliseconds>(now) + milliseconds(tickMs);
-                changed_.wait_until(lock, nextTick, [this] { return exit_ || woken_; });
+                // A ticking loop takes what woke it at its next tick: a step runs on ticks only,
+                // so an earlier pass would only cost a wake-up.
+                const auto nextTick = std::chrono::floor<milliseconds>(now) + milliseconds(tickMs);
+                changed_.wait_until(lock, nextTick, [this] { return exit_; });
                 break;
             }
             case Next::Poll:

@@ -45,7 +45,8 @@ class LightThread {
     // Sets the exit event and joins the thread. Returns the line written about the wait (empty
     // when nothing ran): ended, or it took longer than kStopWaitMs (the join still waits).
     std::string Stop();
-    // Ends a rest (or a poll) at once: the next pass runs now.
+    // Ends a rest (or a poll) at once: the next pass runs now. A ticking loop runs its next
+    // pass at its next tick.
     void Wake();
 
     bool Running() const;
