@@ -15,6 +15,8 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWindow>
+#include <QtEndian>
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -31,6 +33,7 @@
 #include "devices/base/orvane_usb_device.h"
 #include "devices/base/user_message.h"
 #include "devices/keyboard/orvane_keyboard_device.h"
+#include "lighting/keyboard_lighting.h"
 #include "settings/language_settings.h"
 #include "ui/messages.h"
 #include "ui/paint_manager.h"
@@ -567,6 +570,8 @@ void CMainWnd::SetLightingControlFlag(bool on, bool broadcast) {
 void CMainWnd::GameLighting(qintptr wParam, qintptr lParam) {
     devices::COrvaneUSBDevice* device = devices_ ? devices_->CurrentDevice() : nullptr;
     if (device != nullptr) {
+        // The game's lighting takes over from the synchronised lighting.
+        device->SetSynchronisedLighting(false);
         std::array<uint32_t, 4> words = device->GetLightSettings();
         const auto value = static_cast<uint8_t>(lParam);
         if (wParam == 0) {
@@ -585,6 +590,7 @@ void CMainWnd::GameLighting(qintptr wParam, qintptr lParam) {
 void CMainWnd::RestoreGameEffect() {
     devices::COrvaneUSBDevice* device = devices_ ? devices_->CurrentDevice() : nullptr;
     if (device == nullptr) return;
+    device->SetSynchronisedLighting(false);
     std::array<uint32_t, 4> words = device->GetLightSettings();
     SetLightByte(words, 0, LightByte(words, 13));
     device->StoreLightSettings(words[0], words[1], words[2], words[3]);
@@ -634,6 +640,18 @@ int CMainWnd::ReceiveCopyData(const CopyDataParam& param) {
     if (param.kind != 1 && param.kind != 2) return 0;
     // Kept for the audio-reactive lighting, which reads the latest block of each kind.
     copyData_[param.kind - 1] = param.data;
+    // The six values of kind 2 colour the first keyboard's host-colour effect.
+    if (param.kind == 2 && devices_ && !devices_->Keyboards().empty()) {
+        if (auto* keyboard = dynamic_cast<lighting::KeyboardLighting*>(
+                devices_->Keyboards().front()->Lighting())) {
+            std::array<int32_t, lighting::kBandValueCount> values{};
+            const auto count = std::min<qsizetype>(param.data.size() / 4, values.size());
+            for (qsizetype i = 0; i < count; ++i)
+                values[static_cast<size_t>(i)] =
+                    qFromLittleEndian<int32_t>(param.data.constData() + 4 * i);
+            keyboard->FeedAudioBands(values);
+        }
+    }
     return 1;
 }
 

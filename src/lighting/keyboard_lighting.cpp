@@ -166,6 +166,7 @@ void KeyboardLighting::SetCustomColours(std::span<const CustomColour> colours) {
     std::lock_guard lock(stateMutex_);
     customCount_ = static_cast<int>(std::min<std::size_t>(colours.size(), kMaxLeds));
     std::copy_n(colours.begin(), customCount_, customColours_.begin());
+    NotifyInput();
 }
 
 void KeyboardLighting::SetCustomColour(int led) {
@@ -175,6 +176,7 @@ void KeyboardLighting::SetCustomColour(int led) {
     frame_.leds[led].custom = 1;
     customColours_[led] = {settings_.colour, 1};
     customCount_ = std::max(customCount_, led + 1);
+    NotifyInput();
 }
 
 // --- key events
@@ -254,6 +256,7 @@ void KeyboardLighting::OnLedKeyEvent(int led, int kind) {
         case KeyReaction::Press:
             break;
     }
+    NotifyInput();
 }
 
 // --- feeds
@@ -261,6 +264,7 @@ void KeyboardLighting::OnLedKeyEvent(int led, int kind) {
 void KeyboardLighting::SetAudioLightSettings(const AudioLightSettings& audio) {
     std::lock_guard lock(stateMutex_);
     audio_ = audio;
+    NotifyInput();
 }
 
 void KeyboardLighting::FeedAudioLevels(std::span<const std::int32_t> levels) {
@@ -273,12 +277,14 @@ void KeyboardLighting::FeedAudioLevels(std::span<const std::int32_t> levels) {
         levels_ = {};
         DetectBeat(fed);
     }
+    NotifyInput();
 }
 
 void KeyboardLighting::FeedAudioBands(std::span<const std::int32_t> values) {
     std::lock_guard lock(stateMutex_);
     std::copy_n(values.begin(), std::min<std::size_t>(values.size(), kBandValueCount),
                 bands_.begin());
+    NotifyInput();
 }
 
 // --- shared drawing

@@ -43,10 +43,23 @@ LightingEngine::LightingEngine(int ledCount, EngineSources sources)
 }
 
 void LightingEngine::ApplySettings(const LightSettings& settings) {
-    std::lock_guard lock(stateMutex_);
-    const LightSettings before = settings_;
-    settings_ = settings;
-    OnSettingsApplied(before);
+    {
+        std::lock_guard lock(stateMutex_);
+        const LightSettings before = settings_;
+        settings_ = settings;
+        OnSettingsApplied(before);
+    }
+    NotifyInput();
+}
+
+void LightingEngine::SetInputHook(std::function<void()> hook) {
+    std::lock_guard lock(hookMutex_);
+    inputHook_ = std::move(hook);
+}
+
+void LightingEngine::NotifyInput() const {
+    std::lock_guard lock(hookMutex_);
+    if (inputHook_) inputHook_();
 }
 
 LightSettings LightingEngine::Settings() const {
@@ -96,6 +109,7 @@ void LightingEngine::SetAllLeds(std::uint32_t packed) {
                Byte(packed >> 24));
     }
     PublishFrame();
+    NotifyInput();
 }
 
 // --- helpers
@@ -226,6 +240,7 @@ void LightingEngine::SetLedEffectList(std::span<const LedEffectRecord> records) 
         counters.blinkIntervalMs[i] =
             kOverlayBlinkInterval[Clamp4(overlays_[i].speed)] * kBlinkUnitMs;
     }
+    NotifyInput();
 }
 
 void LightingEngine::ApplyOverlayPass() {
@@ -292,6 +307,12 @@ void LightingEngine::SetTimedEffects(std::span<const TimedEffectEntry> entries) 
     timed_.assign(entries.begin(), entries.end());
     position_ = 0;
     entryStartMs_ = Now();
+    NotifyInput();
+}
+
+std::size_t LightingEngine::TimedEffectCount() const {
+    std::lock_guard lock(timedMutex_);
+    return timed_.size();
 }
 
 void LightingEngine::PlayEffectList() {

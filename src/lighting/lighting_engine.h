@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <span>
 #include <vector>
@@ -60,6 +61,12 @@ class LightingEngine {
     // --- lists (any thread)
     void SetLedEffectList(std::span<const LedEffectRecord> records);
     void SetTimedEffects(std::span<const TimedEffectEntry> entries);
+    std::size_t TimedEffectCount() const;
+
+    // Called (on the caller's thread) whenever something from outside the steps changes what the
+    // next passes draw: settings, lists, key events, fed data. A light thread that rests while
+    // its effect stands still is woken by it. The hook must not call back into the engine.
+    void SetInputHook(std::function<void()> hook);
 
     // The family whose effect catalogue the engine runs.
     virtual EffectFamily Family() const = 0;
@@ -106,6 +113,9 @@ class LightingEngine {
     LightingModuleState& Module() { return *module_; }
 
   protected:
+    // Tells the input hook that the next passes may draw something new.
+    void NotifyInput() const;
+
     // Runs the step of settings_.effectId (the state lock is held).
     virtual void RunCurrentStep();
     // Called with the state lock held when settings arrive; `before` are the old ones. A new
@@ -145,7 +155,10 @@ class LightingEngine {
     std::array<LedEffectRecord, kMaxLeds> overlays_{};
     int overlayCount_ = 0;
 
-    std::mutex timedMutex_;
+    mutable std::mutex hookMutex_;
+    std::function<void()> inputHook_;
+
+    mutable std::mutex timedMutex_;
     std::vector<TimedEffectEntry> timed_;
     std::size_t position_ = 0;
     std::uint32_t entryStartMs_ = 0;

@@ -96,6 +96,7 @@ void MouseLighting::OnPress() {
         state_.pressLevel[led] = 255;
         state_.pressHue[led] = RandomMod(192);
     }
+    NotifyInput();
 }
 
 // --- mouse pad

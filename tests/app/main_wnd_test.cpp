@@ -12,6 +12,8 @@
 #include "app/power_watcher.h"
 #include "app/tray_menu.h"
 #include "app_fixture.h"
+#include "devices/keyboard/orvane_keyboard_device.h"
+#include "sim/keyboard_firmware.h"
 #include "ui/messages.h"
 #include "ui/resource_manager.h"
 
@@ -273,17 +275,31 @@ TEST_F(KeyboardAndHeadsetTest, GameMessageWhileSuspendingIsIgnored) {
 }
 
 TEST_F(KeyboardAndHeadsetTest, GameStartRemembersTheEffectAndTheTimerRestoresIt) {
-    devices::COrvaneUSBDevice* current = window_->Devices()->CurrentDevice();
-    ASSERT_NE(current, nullptr);
-    const uint8_t before = EffectOf(*current);
+    auto* keyboard = dynamic_cast<devices::COrvaneKeyboardDevice*>(Keyboard());
+    ASSERT_NE(keyboard, nullptr);
+    ASSERT_EQ(window_->Devices()->CurrentDevice(), keyboard);
+    // First contact done: the keyboard's settings block has been read.
+    ASSERT_TRUE(WaitUntil([&] { return keyboard->LightThreadRunning(); }));
+    // The effect byte of the keyboard's settings block of profile 0, as the keyboard holds it.
+    auto deviceEffectCode = [this] {
+        return bus_.Keyboard()->ReadMemory(sim::Region::Config, 1, 1).at(0);
+    };
+    const uint8_t before = EffectOf(*keyboard);
     const uint8_t remembered = before == 0 || before > 20 ? 1 : before;
+    const std::vector<int> codes = keyboard->EffectCodeList();
+    ASSERT_LT(remembered, codes.size());
     ASSERT_EQ(window_->HandleCustomMessage(msg::kGameStart, 0, 30), 1);
-    EXPECT_EQ(EffectOf(*current), 30);
-    EXPECT_EQ((current->GetLightSettings()[3] >> 8) & 0xFF, remembered);
+    EXPECT_EQ(EffectOf(*keyboard), 30);
+    EXPECT_EQ((keyboard->GetLightSettings()[3] >> 8) & 0xFF, remembered);
+    // The keyboard runs the host-driven effect: its block says so (0xFE).
+    EXPECT_TRUE(WaitUntil([&] { return deviceEffectCode() == 0xFE; }))
+        << "the game's effect did not reach the keyboard";
     // The restore timer's notification, delivered at once.
     window_->PaintManager().SendNotify(window_.get(), QStringLiteral("timer"),
                                        CMainWnd::kGameRestoreTimer);
-    EXPECT_EQ(EffectOf(*current), remembered);
+    EXPECT_EQ(EffectOf(*keyboard), remembered);
+    EXPECT_TRUE(WaitUntil([&] { return deviceEffectCode() == codes[remembered]; }))
+        << "the keyboard did not get its own effect back";
 }
 
 // A click on a device's name in the list selects it, as a click on its icon does.

@@ -223,6 +223,9 @@ void CDeviceOptionUI::OnTimer(int id) {
     QPointer<CDeviceOptionUI> self(this);
     switch (id) {
         case kFrameTimer:
+            // Only a picture on screen is painted: while the window is in the tray (or another
+            // device's page is shown) the timer stops, and the page's return starts it again.
+            if (!device->PictureShown()) break;
             // The LED buttons whose light changed repaint themselves; the rest of the picture
             // is left alone. While the frame stays the same the timer rests.
             if (device->PushFrame() && device->Online())
@@ -246,6 +249,8 @@ void CDeviceOptionUI::OnTimer(int id) {
                     });
                 }
                 device->FirstContact();
+                // Every open ends with a fresh light thread over what first contact read.
+                device->StartLightThread();
                 device->OnUiThread([self, device] {
                     if (!self) return;
                     self->presenceFailures_ = 0;

@@ -263,6 +263,7 @@ bool COrvaneUSBDevice::NotificationOpen(bool receiver) const {
 }
 
 void COrvaneUSBDevice::Shutdown() {
+    StopLightThread();
     CloseNotificationInterface(false);
     CloseNotificationInterface(true);
     commandLink_.Abort();
@@ -380,13 +381,7 @@ bool COrvaneUSBDevice::PushFrame() {
     }
     pushedGeneration_ = frameGeneration_.load();
     if (!page_ || !frameWritten_.load() || !lighting_) return true;
-    const lighting::LightFrame frame = Frame();
-    for (size_t i = 0; i < ledButtons_.size() && i < static_cast<size_t>(frame.size); ++i) {
-        if (!ledButtons_[i]) continue;
-        const lighting::LedRecord& led = frame.leds[i];
-        PaintLedButton(ledButtons_[i],
-                       static_cast<uint32_t>(led.red | led.green << 8 | led.blue << 16), led.level);
-    }
+    PaintFrame(Frame());
     return true;
 }
 

@@ -32,6 +32,7 @@
 #include "hid/device_link.h"
 #include "lighting/light_frame.h"
 #include "lighting/light_settings.h"
+#include "lighting/light_thread.h"
 #include "lighting/lighting_engine.h"
 #include "ui/notify.h"
 
@@ -134,7 +135,10 @@ class COrvaneUSBDevice : public QObject {
     // whether this device takes part in synchronised lighting.
     void SetSeveralOnline(bool several) { severalOnline_.store(several); }
     bool SeveralOnline() const { return severalOnline_.load(); }
-    void SetSynchronisedLighting(bool on) { synchronisedLighting_.store(on); }
+    void SetSynchronisedLighting(bool on) {
+        synchronisedLighting_.store(on);
+        WakeLightThread();
+    }
     bool SynchronisedLighting() const { return synchronisedLighting_.load(); }
 
     void SetDeviceEntry(CDeviceOptionUI* entry);
@@ -184,8 +188,8 @@ class COrvaneUSBDevice : public QObject {
     void StartDecayGroup();
     void RotateRing(int direction);
     void ClearDecay();
-    // Paints the LED buttons from the frame. False when the frame did not change since the
-    // last push (the frame timer then rests until the next change).
+    // Paints the picture from the frame (PaintFrame). False when the frame did not change since
+    // the last push (the frame timer then rests until the next change).
     bool PushFrame();
     // A copy of the frame as the effects left it.
     lighting::LightFrame Frame() const;
@@ -283,6 +287,58 @@ class COrvaneUSBDevice : public QObject {
     std::atomic<bool> synchronisedLighting_{false};
 
     DeviceWorker worker_;
+
+    // --- light thread (device_light_thread.cpp)
+  public:
+    // Starts the device's light thread, stopping a running one first (at the end of first
+    // contact, on every open). It steps the effect at its speed, hands each changed frame to
+    // the picture and, where the device takes frames, to the device on the worker; it rests
+    // while the channel is closed, while the device takes part in synchronised lighting, while
+    // nothing would see the frame, and while the effect stands still.
+    void StartLightThread();
+    // Sets the thread's exit event and joins it (Shutdown does this too).
+    void StopLightThread();
+    // Ends the thread's rest: something it draws from changed.
+    void WakeLightThread();
+    bool LightThreadRunning() const;
+    // Passes the thread ran since its start (tests and measurements).
+    uint64_t LightPasses() const;
+    // Whether the device's picture is on screen (its page shown in a shown window).
+    bool PictureShown() const;
+    // Frames the device took, frames replaced by a newer one before they were sent, and
+    // failed sends (each followed by a 200 ms pause of the stream).
+    struct StreamCounts {
+        uint64_t sent = 0;
+        uint64_t dropped = 0;
+        uint64_t failed = 0;
+    };
+    StreamCounts StreamStatistics() const;
+
+  protected:
+    // Paints the picture's buttons from the frame (UI thread): the base paints the LED buttons.
+    virtual void PaintFrame(const lighting::LightFrame& frame);
+    // Whether frames of the effect go to the device now (light thread); the base: when the
+    // family streams (HostStreaming) and the device is not behind its receiver.
+    virtual bool StreamsFrames(int effectId) const;
+    virtual bool HostStreaming() const { return false; }
+    // The frame as the device takes it into `out`; the number of bytes to send. The base:
+    // 3 bytes per LED, each channel scaled by the LED's level.
+    virtual size_t BuildStreamFrame(const lighting::LightFrame& frame,
+                                    std::array<uint8_t, DeviceLink::kMaxBlockSize>& out) const;
+    // Sends one frame (worker). 1 when the device took it; anything else pauses the stream
+    // for 200 ms. The base: the light-data write.
+    virtual Result StreamFrame(const uint8_t* data, size_t length);
+
+  private:
+    struct LightThreadState;
+    static std::shared_ptr<LightThreadState> MakeLightThreadState();
+    lighting::LightThread::Next LightPass();
+    // Hands a computed frame to the worker: a frame not sent yet is replaced (light thread).
+    void OfferStreamFrame(const lighting::LightFrame& frame);
+    void QueueStreamJob();
+    void RunStreamJob();
+    void WatchPicture();
+    std::shared_ptr<LightThreadState> lightThread_ = MakeLightThreadState();
 };
 
 // Whether a control is of a skin class ("SelectPanel", "DeviceKeyButton", ...), whatever the

@@ -111,6 +111,14 @@ class COrvaneKeyboardDevice : public COrvaneUSBDevice,
     uint16_t LastNotificationCode() const { return lastCode_.load(); }
 
   protected:
+    // --- the frame on the picture and on the keyboard (keyboard_frame_stream.cpp)
+    void PaintFrame(const lighting::LightFrame& frame) override;
+    // The host-driven effects (29, 30) stream, on the keyboard's own cable only.
+    bool StreamsFrames(int effectId) const override;
+    size_t BuildStreamFrame(const lighting::LightFrame& frame,
+                            std::array<uint8_t, DeviceLink::kMaxBlockSize>& out) const override;
+    Result StreamFrame(const uint8_t* data, size_t length) override;
+
     std::unique_ptr<lighting::LightingEngine> CreateLighting(int ledCount) const override;
     void OnNotificationCode(uint16_t code, bool receiver) override;
     std::string NotificationExitLine() const override;

@@ -71,6 +71,34 @@ LightInfoRecord FromWords(const std::array<uint32_t, 4>& words) {
     return info;
 }
 
+std::vector<lighting::LedEffectRecord> ToLedEffectRecords(const std::vector<LedEffectEntry>& list) {
+    std::vector<lighting::LedEffectRecord> records;
+    records.reserve(list.size());
+    for (const LedEffectEntry& entry : list) {
+        records.push_back({.type = entry.type,
+                           .brightness = entry.brightness,
+                           .speed = entry.speed,
+                           .colourful = entry.multiColor,
+                           .colour = {entry.red, entry.green, entry.blue},
+                           .enabled = entry.enabled});
+    }
+    return records;
+}
+
+std::vector<lighting::TimedEffectEntry> ToTimedEffects(const std::vector<TimedEffectStep>& steps) {
+    std::vector<lighting::TimedEffectEntry> entries;
+    entries.reserve(steps.size());
+    for (const TimedEffectStep& step : steps) {
+        entries.push_back({.type = step.type,
+                           .brightness = step.brightness,
+                           .speed = step.speed,
+                           .colourful = step.multiColor,
+                           .colour = {step.red, step.green, step.blue},
+                           .durationMs = static_cast<uint32_t>(std::max(step.time, 0))});
+    }
+    return entries;
+}
+
 }  // namespace
 
 void COrvaneKeyboardDevice::StoreLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {
@@ -175,6 +203,13 @@ int COrvaneKeyboardDevice::ApplyLighting() {
     std::lock_guard lock(model_);
     lightInfo_ = profile_.ReadLightInfoBlock();
     ApplyLightLocked();
+    // The per-key effects of the profile and the timed effects of its custom light mode.
+    if (lighting::LightingEngine* engine = Lighting()) {
+        if (!profile_.GetLightConfigPath().empty())
+            profile_.LoadLightConfig(profile_.GetLightConfigPath());
+        engine->SetLedEffectList(ToLedEffectRecords(profile_.GetLedEffectList()));
+        engine->SetTimedEffects(ToTimedEffects(profile_.GetTimedEffectSteps()));
+    }
     return 1;
 }
 

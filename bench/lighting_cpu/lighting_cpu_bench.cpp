@@ -1,0 +1,246 @@
+// What the lighting costs. The whole program (main window, discovery, the devices' workers and
+// light threads, and the simulated keyboard and headset it talks to) runs its event loop for
+// QX580_BENCH_SECONDS (30 by default) in four cases: a host-driven effect streaming to the
+// keyboard on its cable (the host colour fed 60 times a second, as a capture program would), and
+// an effect the keyboard runs on its own (nothing to stream), each with the window shown and in
+// the tray. Reported: the share of one core the process used, its wake-ups per second (voluntary
+// context switches of all its threads), the frames streamed and the light passes per second.
+// A last case measures the host's time per streamed frame: building the keyboard's frame, and
+// sending it to the simulated keyboard.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <time.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtEndian>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "app/copy_data.h"
+#include "app/main_wnd.h"
+#include "controls/register_controls.h"
+#include "devices/base/device_list_controller.h"
+#include "devices/base/register_device_controls.h"
+#include "devices/discovery_thread.h"
+#include "devices/keyboard/orvane_keyboard_device.h"
+#include "lighting/keyboard_lighting.h"
+#include "sim/sim_bus.h"
+
+namespace qx {
+namespace {
+
+int Seconds() {
+    const char* text = std::getenv("QX580_BENCH_SECONDS");
+    const int seconds = text != nullptr ? std::atoi(text) : 0;
+    return seconds > 0 ? seconds : 30;
+}
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs) return done();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+double ProcessCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+long VoluntarySwitches() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_nvcsw;
+}
+
+// The effect chosen as the lighting panel does: the settings, then the keyboard's block.
+void ChooseEffect(devices::COrvaneKeyboardDevice& keyboard, uint8_t effect) {
+    std::array<uint32_t, 4> words = keyboard.GetLightSettings();
+    words[0] = (words[0] & ~0xFFFFu) | effect | 4u << 8;  // full brightness
+    keyboard.StoreLightSettings(words[0], words[1], words[2], words[3]);
+    keyboard.Post([&keyboard] {
+        keyboard.ApplyLighting();
+        if (keyboard.WriteSystemBlock(0, 0, 1, 0, 0) != kResultSuccess)
+            std::fprintf(stderr, "the effect did not reach the keyboard\n");
+    });
+    keyboard.Worker().WaitIdle(5000);
+}
+
+QByteArray HostColour(int n) {
+    QByteArray data(24, '\0');
+    const int value = n % 256;
+    const std::array<int32_t, 3> rgb = {value, 255 - value, (n * 7) % 256};
+    for (size_t i = 0; i < rgb.size(); ++i) qToLittleEndian<int32_t>(rgb[i], data.data() + 4 * i);
+    return data;
+}
+
+void ProgramCpu(benchmark::State& state, bool streaming, bool shown) {
+    for (auto _ : state) {
+        sim::SimBus bus;
+        bus.Plug("keyboard");
+        bus.Plug("headset");
+        app::MainWndOptions options;
+        options.backend = &bus;
+        options.trayAvailable = [] { return true; };
+        auto window = std::make_unique<app::CMainWnd>(options);
+        if (!window->Create()) {
+            state.SkipWithError("the window was not made");
+            return;
+        }
+        devices::COrvaneKeyboardDevice* keyboard = nullptr;
+        const bool ready = WaitUntil(
+            [&] {
+                const auto& list = window->Devices()->Keyboards();
+                keyboard = list.empty()
+                               ? nullptr
+                               : dynamic_cast<devices::COrvaneKeyboardDevice*>(list.front());
+                return window->isVisible() && keyboard != nullptr &&
+                       keyboard->LightThreadRunning() && keyboard->PictureShown();
+            },
+            30000);
+        if (!ready) {
+            state.SkipWithError("the keyboard did not come on-line");
+            return;
+        }
+        ChooseEffect(*keyboard, streaming ? 30 : 40);
+        if (!shown) {
+            auto* close =
+                qobject_cast<QAbstractButton*>(window->FindControl(QStringLiteral("closebtn")));
+            if (close != nullptr) close->click();
+            if (window->isVisible() || keyboard->PictureShown()) {
+                state.SkipWithError("the window did not go to the tray");
+                return;
+            }
+        }
+        // The capture program's colours, 60 a second: a new frame on every tick.
+        QTimer feeder;
+        int fed = 0;
+        QObject::connect(&feeder, &QTimer::timeout, [&] {
+            window->ReceiveCopyData({QStringLiteral("capture"), 2, HostColour(fed++)});
+        });
+        if (streaming) feeder.start(16);
+        WaitUntil([] { return false; }, 3000);  // settle
+
+        const auto before = keyboard->StreamStatistics();
+        const uint64_t passesBefore = keyboard->LightPasses();
+        const long switchesBefore = VoluntarySwitches();
+        const double cpuBefore = ProcessCpuSeconds();
+        QElapsedTimer wall;
+        wall.start();
+        QEventLoop loop;
+        QTimer::singleShot(Seconds() * 1000, &loop, &QEventLoop::quit);
+        loop.exec();
+        const double elapsed = static_cast<double>(wall.nsecsElapsed()) / 1e9;
+        const double cpu = ProcessCpuSeconds() - cpuBefore;
+        const long switches = VoluntarySwitches() - switchesBefore;
+        const auto after = keyboard->StreamStatistics();
+        const uint64_t passes = keyboard->LightPasses() - passesBefore;
+        feeder.stop();
+
+        state.counters["cpu_pct"] = cpu / elapsed * 100.0;
+        state.counters["wakeups_per_s"] = static_cast<double>(switches) / elapsed;
+        state.counters["frames_per_s"] = static_cast<double>(after.sent - before.sent) / elapsed;
+        state.counters["dropped_per_s"] =
+            static_cast<double>(after.dropped - before.dropped) / elapsed;
+        state.counters["light_passes_per_s"] = static_cast<double>(passes) / elapsed;
+        window->Exit();
+        window.reset();
+    }
+}
+
+void BM_StreamingShown(benchmark::State& state) { ProgramCpu(state, true, true); }
+void BM_StreamingHidden(benchmark::State& state) { ProgramCpu(state, true, false); }
+void BM_OnBoardShown(benchmark::State& state) { ProgramCpu(state, false, true); }
+void BM_OnBoardHidden(benchmark::State& state) { ProgramCpu(state, false, false); }
+BENCHMARK(BM_StreamingShown)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_StreamingHidden)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_OnBoardShown)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_OnBoardHidden)->Iterations(1)->Unit(benchmark::kSecond);
+
+// The keyboard's own frame operations, reached as the light thread and the worker reach them.
+class FrameKeyboard : public devices::COrvaneKeyboardDevice {
+  public:
+    using COrvaneKeyboardDevice::BuildStreamFrame;
+    using COrvaneKeyboardDevice::COrvaneKeyboardDevice;
+    using COrvaneKeyboardDevice::StreamFrame;
+};
+
+class NullOwner final : public DiscoveryOwner {
+  public:
+    void OnDeviceArrived(int) override {}
+    void OnDeviceRemoved(int) override {}
+    void OnFirstPassDone() override {}
+};
+
+// Host time per streamed frame: built from the light frame (light thread), then sent in chunks
+// to the simulated keyboard and answered (worker).
+void BM_StreamedFrame(benchmark::State& state) {
+    sim::SimBus bus;
+    SlotTable table(kSupportedDevices);
+    NullOwner owner;
+    DiscoveryThread discovery(table, owner, bus);
+    bus.Plug("keyboard");
+    discovery.RunPass();
+    const DeviceSlot cable = table.Slot(0);
+    FrameKeyboard keyboard(bus);
+    std::atomic<bool> opened{false};
+    keyboard.OpenCommand(cable, cable, [&](bool ok) { opened.store(ok); });
+    if (!WaitUntil([&] { return opened.load(); }, 5000)) {
+        state.SkipWithError("the keyboard did not open");
+        return;
+    }
+    keyboard.Post([&keyboard] { keyboard.FirstContact(); });
+    keyboard.Worker().WaitIdle(10000);
+    lighting::LightFrame frame;
+    for (int i = 0; i < lighting::kMaxLeds; ++i)
+        frame.leds[static_cast<size_t>(i)] = {static_cast<uint8_t>(i), 200, 17, 255, 0};
+    std::array<uint8_t, DeviceLink::kMaxBlockSize> bytes{};
+    double buildNs = 0;
+    double sendNs = 0;
+    long failed = 0;
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        clock.start();
+        const size_t length = keyboard.BuildStreamFrame(frame, bytes);
+        buildNs += static_cast<double>(clock.nsecsElapsed());
+        clock.restart();
+        if (keyboard.StreamFrame(bytes.data(), length) != kResultSuccess) ++failed;
+        sendNs += static_cast<double>(clock.nsecsElapsed());
+        frame.leds[0].red = static_cast<uint8_t>(frame.leds[0].red + 1);
+    }
+    const auto n = static_cast<double>(state.iterations());
+    state.counters["build_us"] = buildNs / n / 1000.0;
+    state.counters["send_us"] = sendNs / n / 1000.0;
+    state.counters["failed"] = static_cast<double>(failed);
+    keyboard.Shutdown();
+}
+BENCHMARK(BM_StreamedFrame)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace qx
+
+int main(int argc, char** argv) {
+    // Private user folders: the benchmark never touches a real home folder.
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", home.filePath("data").toUtf8());
+    qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    qx::controls::RegisterCustomControls();
+    qx::devices::RegisterDeviceControls();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

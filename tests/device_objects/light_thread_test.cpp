@@ -1,0 +1,374 @@
+// The light threads against the simulated devices: the pace of their passes, their rest while
+// nothing is drawn, the frame the keyboard receives in its host-driven effects (proven by the
+// keyboard's frame memory and command log), frames replaced while a configuration write runs,
+// the pause after a refused frame, and the stop.
+#include <gtest/gtest.h>
+
+#include <QThread>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <future>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "controls/device_key_button.h"
+#include "core/diagnostics.h"
+#include "core/paths.h"
+#include "device_window_fixture.h"
+#include "devices/base/device_option_ui.h"
+#include "devices/keyboard/orvane_keyboard_device.h"
+#include "lighting/keyboard_lighting.h"
+#include "lighting/light_thread.h"
+#include "lighting/lighting_sources.h"
+#include "sim/keyboard_firmware.h"
+#include "sim/keyboard_layout.h"
+#include "sim/sim_control.h"
+
+namespace qx::devices {
+namespace {
+
+using lighting::LightThread;
+using test::DeviceWindow;
+using test::WaitUntil;
+
+constexpr uint8_t kStreamCommand = 0x12;
+
+// --- the loop on its own
+
+TEST(LightThreadLoop, EveryTimedPassCountsOneTickOfTheEnginesClock) {
+    // The engines count a tick when their clock moved on by a tick: a loop that woke early
+    // would lose ticks (and slow every effect), one that woke every millisecond would waste the
+    // processor. Each pass of a ticking loop counts exactly one.
+    lighting::StepTicker ticker;
+    std::atomic<uint32_t> counted{0};
+    std::atomic<int> passes{0};
+    LightThread thread;
+    thread.Start(
+        [&] {
+            const int pass = passes.fetch_add(1);
+            if (pass == 0) {
+                ticker.Start(lighting::ProgramTickSource().NowMs());
+            } else {
+                ticker.Count(lighting::ProgramTickSource().NowMs());
+                counted.store(ticker.Counter());
+            }
+            return pass < 12 ? LightThread::Next::Tick : LightThread::Next::Rest;
+        },
+        "test-light", "test light ended");
+    ASSERT_TRUE(WaitUntil([&] { return passes.load() == 13; }));
+    EXPECT_EQ(counted.load(), 12u);
+    EXPECT_EQ(thread.Stop(), LightThread::kEndedLine);
+}
+
+TEST(LightThreadLoop, ARestLastsUntilAWakeAndTheStopJoins) {
+    std::vector<std::string> lines;
+    std::mutex linesMutex;
+    auto sink = [](std::string_view line, void* context) {
+        auto* target = static_cast<std::pair<std::vector<std::string>*, std::mutex*>*>(context);
+        std::lock_guard lock(*target->second);
+        target->first->emplace_back(line);
+    };
+    std::pair<std::vector<std::string>*, std::mutex*> context{&lines, &linesMutex};
+    SetDebugSink(sink, &context);
+
+    std::atomic<int> passes{0};
+    LightThread thread;
+    thread.Start(
+        [&] {
+            passes.fetch_add(1);
+            return LightThread::Next::Rest;
+        },
+        "test-light", "KB灯光线程设定退出");
+    ASSERT_TRUE(WaitUntil([&] { return passes.load() == 1; }));
+    QThread::msleep(60);
+    EXPECT_EQ(passes.load(), 1) << "a resting loop ran again without being woken";
+    thread.Wake();
+    EXPECT_TRUE(WaitUntil([&] { return passes.load() == 2; }));
+    EXPECT_TRUE(thread.Running());
+    EXPECT_EQ(thread.Stop(), LightThread::kEndedLine);
+    EXPECT_FALSE(thread.Running());
+    EXPECT_EQ(thread.Stop(), "") << "a second stop has nothing to wait for";
+    SetDebugSink(nullptr, nullptr);
+    std::lock_guard lock(linesMutex);
+    ASSERT_GE(lines.size(), 2u);
+    // The thread says it ends before the stopper says how the wait ended.
+    EXPECT_NE(lines[lines.size() - 2].find("KB灯光线程设定退出"), std::string::npos);
+    EXPECT_NE(lines.back().find("线程退出：：对象处于激发状态"), std::string::npos);
+}
+
+// --- the keyboard
+
+class KeyboardLight : public ::testing::Test {
+  protected:
+    void SetUp() override { std::filesystem::remove_all(UserDeviceFolder("keyboard")); }
+
+    // The keyboard plugged, its first contact done and its light thread started.
+    static COrvaneKeyboardDevice* Contact(DeviceWindow& w, const char* device = "keyboard") {
+        w.Start();
+        EXPECT_TRUE(w.bus.Plug(device));
+        w.Pass();
+        auto* keyboard = dynamic_cast<COrvaneKeyboardDevice*>(w.controller->Keyboards().front());
+        EXPECT_TRUE(WaitUntil([&] { return keyboard->KeyList().size() == 170; }, 8000));
+        EXPECT_TRUE(WaitUntil([&] { return keyboard->LightThreadRunning(); }));
+        w.Settle();
+        return keyboard;
+    }
+
+    // The effect chosen as the lighting panel does: in the light settings, then applied.
+    static void SetEffect(COrvaneKeyboardDevice* keyboard, uint8_t effect) {
+        std::array<uint32_t, 4> words = keyboard->GetLightSettings();
+        words[0] = (words[0] & ~0xFFu) | effect;
+        words[0] = (words[0] & ~0xFF00u) | 4u << 8;  // full brightness
+        keyboard->StoreLightSettings(words[0], words[1], words[2], words[3]);
+        keyboard->Post([keyboard] { keyboard->ApplyLighting(); });
+        ASSERT_TRUE(keyboard->Worker().WaitIdle(3000));
+    }
+
+    // The colour of the host-colour effect, as the audio capture program sends it.
+    static void FeedColour(COrvaneKeyboardDevice* keyboard, int red, int green, int blue) {
+        auto* engine = dynamic_cast<lighting::KeyboardLighting*>(keyboard->Lighting());
+        ASSERT_NE(engine, nullptr);
+        const std::array<int32_t, 6> values = {red, green, blue, 0, 0, 0};
+        engine->FeedAudioBands(values);
+    }
+
+    static std::vector<uint8_t> FrameMemory(const DeviceWindow& w) {
+        return w.bus.Keyboard()->ReadMemory(sim::Region::Frame, 0,
+                                            sim::KeyboardFirmware::kFrameSize);
+    }
+
+    static std::vector<sim::LoggedRequest> StreamPackets(const DeviceWindow& w,
+                                                         const char* device) {
+        std::vector<sim::LoggedRequest> packets;
+        for (const sim::LoggedRequest& request : w.bus.Requests(device).requests) {
+            if (request.Command() == kStreamCommand) packets.push_back(request);
+        }
+        return packets;
+    }
+
+    // Whether the frame memory holds the colour at the position of every key of the keyboard.
+    static bool FrameMemoryIs(const DeviceWindow& w, const COrvaneKeyboardDevice* keyboard,
+                              uint8_t red, uint8_t green, uint8_t blue) {
+        const std::vector<uint8_t> memory = FrameMemory(w);
+        for (uint8_t position : keyboard->PositionMaps().colour) {
+            if (position == kNoPosition) continue;
+            const size_t at = 3 * size_t{position};
+            if (memory[at] != red || memory[at + 1] != green || memory[at + 2] != blue)
+                return false;
+        }
+        return true;
+    }
+};
+
+TEST_F(KeyboardLight, TheStreamedFrameCarriesTheComputedColoursAtTheKeysPositions) {
+    DeviceWindow w;
+    COrvaneKeyboardDevice* keyboard = Contact(w);
+    SetEffect(keyboard, 30);
+    // Every LED its own colour, drawn over the effect by the per-key list.
+    std::vector<lighting::LedEffectRecord> list(170);
+    for (int i = 0; i < 170; ++i) {
+        list[static_cast<size_t>(i)] = {
+            .type = lighting::kOverlayStatic,
+            .brightness = 4,
+            .colour = {static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i), 100},
+            .enabled = 1};
+    }
+    keyboard->Lighting()->SetLedEffectList(list);
+
+    // LEDs whose key has a position of its own in the keyboard's layout.
+    const KeyPositionMap positions = keyboard->PositionMaps().colour;
+    std::array<int, 256> users{};
+    for (uint8_t position : positions) ++users[position];
+    std::vector<int> checked;
+    for (int i = 0; i < 170; ++i) {
+        const uint8_t position = positions[static_cast<size_t>(i)];
+        if (position != kNoPosition && users[position] == 1) checked.push_back(i);
+    }
+    ASSERT_GT(checked.size(), 100u);
+    auto expected = [](int i) {
+        return std::array<uint8_t, 3>{static_cast<uint8_t>(i * 255 >> 8),
+                                      static_cast<uint8_t>((255 - i) * 255 >> 8),
+                                      static_cast<uint8_t>(100 * 255 >> 8)};
+    };
+    auto arrived = [&] {
+        const std::vector<uint8_t> memory = FrameMemory(w);
+        for (int i : checked) {
+            const size_t at = 3 * size_t{positions[static_cast<size_t>(i)]};
+            const std::array<uint8_t, 3> colour = {memory[at], memory[at + 1], memory[at + 2]};
+            if (colour != expected(i)) return false;
+        }
+        return true;
+    };
+    ASSERT_TRUE(WaitUntil(arrived)) << "the keyboard's frame memory did not get the frame";
+    // Three bytes at three times the position of the key in the keyboard's own layout.
+    for (int i : checked)
+        EXPECT_EQ(positions[static_cast<size_t>(i)],
+                  sim::KeyboardPositionOf(static_cast<size_t>(i)));
+
+    const std::vector<sim::LoggedRequest> packets = StreamPackets(w, "keyboard");
+    ASSERT_FALSE(packets.empty());
+    for (const sim::LoggedRequest& packet : packets) {
+        EXPECT_TRUE(packet.ChecksumValid());
+        EXPECT_NE(packet.writer, std::this_thread::get_id()) << "a frame was sent on the UI thread";
+        EXPECT_LE(packet.Offset() + packet.Length(), 170 * 3) << "beyond the keyboard's keys";
+    }
+}
+
+TEST_F(KeyboardLight, TheKeyboardBehindItsReceiverGetsNoFrameButItsPictureAnimates) {
+    const auto rows = test::KeyboardReceiverRows();
+    DeviceWindow w(rows);
+    COrvaneKeyboardDevice* keyboard = Contact(w, "keyboard-receiver");
+    ASSERT_TRUE(keyboard->Receiver());
+    w.window->show();
+    ASSERT_TRUE(WaitUntil([&] { return keyboard->PictureShown(); }));
+    SetEffect(keyboard, 30);
+    FeedColour(keyboard, 10, 200, 30);
+
+    auto* key = qobject_cast<controls::CDeviceKeyButtonUI*>(keyboard->LedButtons()[0].data());
+    ASSERT_NE(key, nullptr);
+    // The key's colour as the button takes it: red | blue << 8 | green << 16, level 255.
+    const quint32 shown = 10u | 30u << 8 | 200u << 16;
+    EXPECT_TRUE(WaitUntil([&] { return key->LightColour() == shown && key->LightLevel() == 255; }))
+        << "the picture did not show the frame";
+    w.Settle();
+    EXPECT_TRUE(StreamPackets(w, "keyboard-receiver").empty()) << "a frame went over the radio";
+    EXPECT_EQ(keyboard->StreamStatistics().sent, 0u);
+}
+
+TEST_F(KeyboardLight, FramesAreReplacedNotQueuedWhileAConfigurationWriteRuns) {
+    DeviceWindow w;
+    COrvaneKeyboardDevice* keyboard = Contact(w);
+    SetEffect(keyboard, 30);
+    FeedColour(keyboard, 1, 2, 3);
+    ASSERT_TRUE(WaitUntil([&] { return FrameMemoryIs(w, keyboard, 0, 1, 2); }));
+
+    // A configuration write that takes its time holds the worker.
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<bool> writing{false};
+    std::atomic<int> written{0};
+    keyboard->Post([keyboard, released, &writing, &written] {
+        writing.store(true);
+        released.wait();
+        written.store(keyboard->WriteSystemBlock(0, 0, 1, 0, 0));
+    });
+    ASSERT_TRUE(WaitUntil([&] { return writing.load(); }));
+    ASSERT_TRUE(w.bus.ClearRequests("keyboard"));
+    const uint64_t droppedBefore = keyboard->StreamStatistics().dropped;
+    for (int colour : {40, 80, 120, 160}) {
+        FeedColour(keyboard, colour, colour, colour);
+        ASSERT_TRUE(WaitUntil([&] { return keyboard->Frame().leds[0].red == colour; }));
+    }
+    EXPECT_TRUE(StreamPackets(w, "keyboard").empty()) << "a frame went out during the write";
+    release.set_value();
+    ASSERT_TRUE(WaitUntil([&] { return FrameMemoryIs(w, keyboard, 159, 159, 159); }));
+    ASSERT_TRUE(keyboard->Worker().WaitIdle(3000));
+    EXPECT_EQ(written.load(), kResultSuccess);
+
+    // The write went first, then the newest frame once; the older ones were given up.
+    const std::vector<sim::LoggedRequest> log = w.bus.Requests("keyboard").requests;
+    const std::vector<sim::LoggedRequest> frames = StreamPackets(w, "keyboard");
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.front().Command(), 0x01) << "the configuration write came first";
+    EXPECT_EQ(frames.size(), (170u * 3 + 55) / 56) << "more than one frame was sent";
+    EXPECT_GE(keyboard->StreamStatistics().dropped - droppedBefore, 3u);
+}
+
+TEST_F(KeyboardLight, ARefusedFramePausesTheStreamAndGoesAgain) {
+    DeviceWindow w;
+    COrvaneKeyboardDevice* keyboard = Contact(w);
+    SetEffect(keyboard, 30);
+    FeedColour(keyboard, 1, 2, 3);
+    ASSERT_TRUE(WaitUntil([&] { return FrameMemoryIs(w, keyboard, 0, 1, 2); }));
+    ASSERT_TRUE(keyboard->Worker().WaitIdle(3000));
+    ASSERT_TRUE(w.bus.ClearRequests("keyboard"));
+    ASSERT_TRUE(sim::SetDeviceFault(w.bus, "keyboard", "status-ff", 1).Ok());
+    FeedColour(keyboard, 64, 128, 255);
+    ASSERT_TRUE(WaitUntil([&] { return FrameMemoryIs(w, keyboard, 63, 127, 254); }));
+    EXPECT_EQ(keyboard->StreamStatistics().failed, 1u);
+    const std::vector<sim::LoggedRequest> frames = StreamPackets(w, "keyboard");
+    ASSERT_GE(frames.size(), 2u);
+    // The refused first packet, then the frame again after the pause.
+    EXPECT_GE(frames[1].timeMs - frames[0].timeMs, 199u);
+}
+
+TEST_F(KeyboardLight, NothingIsComputedForAPictureNobodySeesInAnOnBoardEffect) {
+    DeviceWindow w;
+    COrvaneKeyboardDevice* keyboard = Contact(w);
+    SetEffect(keyboard, 40);  // the colour cycle, an effect the keyboard runs itself
+    ASSERT_FALSE(keyboard->PictureShown());
+    const lighting::LightFrame before = keyboard->Frame();
+    QThread::msleep(150);
+    EXPECT_EQ(keyboard->Frame(), before) << "the effect ran for a hidden picture";
+
+    w.window->show();
+    ASSERT_TRUE(WaitUntil([&] { return keyboard->PictureShown(); }));
+    EXPECT_TRUE(WaitUntil([&] { return !(keyboard->Frame() == before); }))
+        << "the shown picture did not animate";
+    auto* key = qobject_cast<controls::CDeviceKeyButtonUI*>(keyboard->LedButtons()[0].data());
+    ASSERT_NE(key, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return key->LightLevel() == 255 && key->LightColour() != 0; }));
+    EXPECT_TRUE(StreamPackets(w, "keyboard").empty()) << "an on-board effect was streamed";
+
+    w.window->hide();
+    ASSERT_TRUE(WaitUntil([&] { return !keyboard->PictureShown(); }));
+    QThread::msleep(50);
+    const lighting::LightFrame hidden = keyboard->Frame();
+    QThread::msleep(150);
+    EXPECT_EQ(keyboard->Frame(), hidden) << "the effect ran on in the tray";
+}
+
+TEST_F(KeyboardLight, AStillEffectLetsTheThreadRestUntilTheSettingsChange) {
+    DeviceWindow w;
+    COrvaneKeyboardDevice* keyboard = Contact(w);
+    w.window->show();
+    ASSERT_TRUE(WaitUntil([&] { return keyboard->PictureShown(); }));
+    SetEffect(keyboard, 5);  // static: drawn once, then nothing changes
+    QThread::msleep(3000);
+    const lighting::LightFrame still = keyboard->Frame();
+    const uint64_t passes = keyboard->LightPasses();
+    QThread::msleep(300);
+    EXPECT_EQ(keyboard->LightPasses(), passes) << "the thread went on waking up";
+    EXPECT_EQ(keyboard->Frame(), still);
+    SetEffect(keyboard, 40);
+    EXPECT_TRUE(WaitUntil([&] { return !(keyboard->Frame() == still); }))
+        << "the new effect did not wake the thread";
+}
+
+TEST_F(KeyboardLight, ShutdownStopsAndJoinsTheThreadWhileItStreams) {
+    std::vector<std::string> lines;
+    std::mutex linesMutex;
+    std::pair<std::vector<std::string>*, std::mutex*> context{&lines, &linesMutex};
+    SetDebugSink(
+        [](std::string_view line, void* target) {
+            auto* c = static_cast<std::pair<std::vector<std::string>*, std::mutex*>*>(target);
+            std::lock_guard lock(*c->second);
+            c->first->emplace_back(line);
+        },
+        &context);
+    {
+        DeviceWindow w;
+        COrvaneKeyboardDevice* keyboard = Contact(w);
+        SetEffect(keyboard, 29);
+        ASSERT_TRUE(keyboard->LightThreadRunning());
+        keyboard->Shutdown();
+        EXPECT_FALSE(keyboard->LightThreadRunning());
+    }
+    SetDebugSink(nullptr, nullptr);
+    std::lock_guard lock(linesMutex);
+    bool threadEnded = false;
+    bool waitEnded = false;
+    for (const std::string& line : lines) {
+        threadEnded = threadEnded || line.find("KB灯光线程设定退出") != std::string::npos;
+        waitEnded = waitEnded || line.find("线程退出：：对象处于激发状态") != std::string::npos;
+    }
+    EXPECT_TRUE(threadEnded);
+    EXPECT_TRUE(waitEnded);
+}
+
+}  // namespace
+}  // namespace qx::devices
