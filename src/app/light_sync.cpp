@@ -9,6 +9,7 @@
 #include "devices/base/orvane_usb_device.h"
 #include "devices/base/user_message.h"
 #include "platform/thread_name.h"
+#include "ui/resource_manager.h"
 
 namespace qx::app {
 namespace {
@@ -209,7 +210,11 @@ bool LightSync::SwitchOff(Done done) {
 
 bool LightSync::Toggle(devices::COrvaneUSBDevice* shown) {
     if (Active()) return SwitchOff();
-    return SwitchOn(shown);
+    if (SwitchOn(shown)) return true;
+    // The button was pressed for nothing: say why.
+    devices::ShowUserMessage(
+        ui::ResourceManager::GetInstance().Text(QStringLiteral("light_sync_refused_text")));
+    return false;
 }
 
 }  // namespace qx::app

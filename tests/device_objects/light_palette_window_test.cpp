@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <filesystem>
 
+#include "controls/register_controls.h"
 #include "core/json_file.h"
 #include "core/json_value.h"
 #include "core/paths.h"
@@ -22,6 +23,7 @@ namespace {
 
 class PaletteWindow : public ::testing::Test {
   protected:
+    void SetUp() override { controls::RegisterCustomControls(); }
     std::filesystem::path File() const {
         return std::filesystem::path(dir.path().toStdString()) / "palette.config";
     }
@@ -84,7 +86,9 @@ TEST_F(PaletteWindow, EditsAreLimitedAndAnEmptyOneCountsAsZero) {
     Type(w, "color_edit_g", "");
     EXPECT_EQ(qobject_cast<QLineEdit*>(Find(w, "color_edit_g"))->text(), "0");
     EXPECT_EQ(w.GetColour(), 0xFFFF0030u);
-    EXPECT_EQ(qobject_cast<CColorPaletteUI*>(Find(w, "Pallet"))->GetSelectColor(), 0xFFFF0030u);
+    auto* palette = qobject_cast<CColorPaletteUI*>(Find(w, "Pallet"));
+    ASSERT_NE(palette, nullptr);
+    EXPECT_EQ(palette->GetSelectColor(), 0xFFFF0030u);
     EXPECT_EQ(BackgroundColour(Find(w, "color_show_btn")), 0xFFFF0030u);
 }
 

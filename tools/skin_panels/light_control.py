@@ -30,6 +30,9 @@ TEXTS = {
     "light_custom_tip": ("Drag over the keys to give them the colour", "在按键上拖选以设置颜色"),
     "light_same_mode_text": ("Same on all devices", "所有设备同步"),
     "light_same_mode_tip": ("Give every connected device this effect", "将此灯效应用到所有已连接设备"),
+    "light_sync_refused_text": ("This effect cannot be shown on all devices at once; choose "
+                                "breathing, static, blink, colour cycle or off.",
+                                "此灯效无法同步到所有设备；请选择呼吸、常亮、闪烁、颜色循环或关闭。"),
     "light_colour_button_tip": ("Choose a colour", "选择颜色"),
     "light_set_right_to_left_text": ("Right to left", "从右到左"),
     "light_set_left_to_right_text": ("Left to right", "从左到右"),

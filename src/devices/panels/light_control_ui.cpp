@@ -203,9 +203,11 @@ void CLightControlUI::SetModeList(const QStringList& names, const std::vector<bo
         const QSignalBlocker quiet(effects_.data());
         effects_->clear();
         for (qsizetype i = 0; i < names.size(); ++i) {
-            effects_->addItem(Text(names[i]), names[i]);
+            effects_->addItem(names[i], names[i]);
             effects_->setItemData(int(i), QSize(0, kItemHeight), Qt::SizeHintRole);
         }
+        // The names are language keys: shown translated, and again when the language changes.
+        ui::TranslateTree(effects_);
         // A hidden effect keeps its place, so positions stay the effect ids.
         if (auto* view = qobject_cast<QListView*>(effects_->view())) {
             for (qsizetype i = 0; i < names.size(); ++i) {
@@ -263,7 +265,8 @@ void CLightControlUI::SetCustomGroups(const QStringList& names, int selected) {
     if (!customGroups_) return;
     const QSignalBlocker quiet(customGroups_.data());
     customGroups_->clear();
-    for (const QString& name : names) customGroups_->addItem(Text(name), name);
+    for (const QString& name : names) customGroups_->addItem(name, name);
+    ui::TranslateTree(customGroups_);
     customGroups_->setCurrentIndex(selected >= 0 && selected < names.size() ? selected : -1);
 }
 

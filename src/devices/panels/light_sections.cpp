@@ -9,7 +9,7 @@ constexpr SectionState H = SectionState::Hidden;
 
 struct KeyboardRow {
     SectionState colourful, colour, palette, brightness, speed;
-    SectionState direction;  // E shown, D disabled (and hidden), H hidden
+    SectionState direction;  // E shown; D (disabled) and H both leave it hidden
 };
 
 LightSections KeyboardSections(int effect) {
@@ -24,9 +24,9 @@ LightSections KeyboardSections(int effect) {
         s.palette = r.palette;
         s.brightness = r.brightness;
         s.speed = r.speed;
-        s.direction = r.direction == E ? E : (r.direction == D ? D : H);
+        // The section shows only where the effect uses it; hidden, it is not usable either.
+        s.direction = r.direction == E ? E : H;
     };
-    // Direction "disabled" keeps it hidden: only the rows that show it make it visible.
     const KeyboardRow all{E, E, E, E, E, D};
     const KeyboardRow off{D, D, D, D, D, D};
     switch (effect) {
