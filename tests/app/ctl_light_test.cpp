@@ -13,6 +13,9 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QThread>
+#include <chrono>
+
+#include "app/light_sync.h"
 
 namespace {
 
@@ -188,6 +191,23 @@ TEST_F(LightFromOutside, SyncGivesEveryDeviceTheEffectAndOffGivesTheirOwnBack) {
     EXPECT_EQ(refused.status, 1);
     EXPECT_TRUE(refused.err.contains("no synchronised version")) << refused.err.toStdString();
     EXPECT_FALSE(Lighting(env, "headset")["synchronised"].toBool());
+}
+
+// The synchronised lighting's thread is told to stop and joined, also from its long idle wait.
+TEST(LightSyncThread, StopsAtOnceFromItsIdleWaitAndIsJoined) {
+    qx::app::LightSync sync(nullptr);
+    sync.Start();
+    ASSERT_TRUE(sync.Running());
+    QThread::msleep(50);  // in the idle wait: nobody takes part
+    const auto before = std::chrono::steady_clock::now();
+    sync.Stop();
+    const auto took = std::chrono::steady_clock::now() - before;
+    EXPECT_FALSE(sync.Running());
+    EXPECT_LT(took, std::chrono::milliseconds(qx::app::LightSync::kIdleWaitMs / 2))
+        << "the stop cut the idle wait short";
+    EXPECT_EQ(sync.Steps(), 0u);
+    EXPECT_FALSE(sync.SwitchOn(nullptr));
+    EXPECT_FALSE(sync.SwitchOff());
 }
 
 }  // namespace
