@@ -102,12 +102,6 @@ def _slider(name):
                                      ("pageStep", "number", 1, True)])
 
 
-def _row(name, title_key, children, hide=False):
-    props = [p_bool("visible", False)] if hide else []
-    return box("QWidget", name, "H", [label(name + "_title", title_key, props=p_fixed(110, 24))] +
-               children + [spacer(name + "_sp", True)], props=props, spacing=8)
-
-
 def _swatch(n, colour):
     return W("QPushButton", "color_option_%d" % n,
              props=p_fixed(24, 24) + [p_dyn("bkcolor", colour),
@@ -120,13 +114,11 @@ def _edit(name):
 
 
 def build(family):
-    colour_page = W("QWidget", "light_color_page_0", layout="V", spacing=6, children=[
-        box("QWidget", "deng_7color_row", "H", [
-            W("QPushButton", "deng_7color_check",
-              props=[p_text("light_colourful_text"), p_bool("checkable", True)]),
-            spacer("deng_7color_sp", True)]),
+    # Compact: the page also holds the device picture and must fit the 640-pixel window.
+    colour_page = W("QWidget", "light_color_page_0", layout="V", spacing=4, children=[
         box("QWidget", "deng_color_layout", "H",
-            [label("deng_color_title", "light_colour_text", props=p_fixed(110, 24))] +
+            [W("QPushButton", "deng_7color_check",
+               props=[p_text("light_colourful_text"), p_bool("checkable", True)])] +
             [_swatch(n, c) for n, c in enumerate(SWATCHES)] +
             [label("deng_edit_R_label", "light_component_r"), _edit("deng_edit_R"),
              label("deng_edit_G_label", "light_component_g"), _edit("deng_edit_G"),
@@ -134,35 +126,46 @@ def build(family):
              button("deng_colordp_btn", props=p_fixed(40, 24), tip="light_colour_button_tip"),
              spacer("deng_color_sp", True)], spacing=6),
         box("QWidget", "colorpallet_layout", "H", [
-            W("ColorPalette", "deng_Color_Pallet", props=p_fixed(360, 120)),
+            W("ColorPalette", "deng_Color_Pallet", props=p_fixed(420, 52)),
             spacer("colorpallet_sp", True)]),
     ])
     # The second page belongs to the sound effect's colours.
     sound_page = W("QWidget", "light_color_page_1", layout="V", children=[])
     return box("QWidget", "LightControlItem", "V", [
-        box("QWidget", "lighteffect_layout", "H", [
-            label("lighteffect_title", "light_effect_text", props=p_fixed(110, 24)),
-            W("QComboBox", "light_combo_modeSelect", props=p_fixed(220, 30)),
+        box("QWidget", "lighteffect_row", "H", [
+            box("QWidget", "lighteffect_layout", "H", [
+                label("lighteffect_title", "light_effect_text"),
+                W("QComboBox", "light_combo_modeSelect", props=p_fixed(200, 28))], spacing=6),
+            box("QWidget", "light_combo_ZZCCmodeSelectLayout", "H", [
+                label("light_preset_title", "light_preset_text"),
+                W("QComboBox", "light_combo_ZZCCmodeSelect", props=p_fixed(150, 28),
+                  items=["light_preset_0", "light_preset_1", "light_preset_2", "light_preset_3"])],
+                props=[p_bool("visible", False)], spacing=6),
+            box("QWidget", "lightcustom_layout", "H", [
+                label("lightcustom_title", "light_custom_text"),
+                W("QComboBox", "light_combo_custommodeSelect",
+                  props=p_fixed(130, 28) + [("toolTip", "string", "light_custom_tip", True)])],
+                props=[p_bool("visible", False)], spacing=6),
+            # Filled by the sound styles' panel.
+            W("QWidget", "light_combo_AudiomodeSelectLayout", layout="H",
+              props=[p_bool("visible", False)]),
             button("deng_same_mode", "light_same_mode_text", tip="light_same_mode_tip",
                    props=[p_bool("visible", False)]),
-            spacer("lighteffect_sp", True)], spacing=8),
-        _row("light_combo_ZZCCmodeSelectLayout", "light_preset_text", [
-            W("QComboBox", "light_combo_ZZCCmodeSelect", props=p_fixed(180, 30),
-              items=["light_preset_0", "light_preset_1", "light_preset_2", "light_preset_3"])],
-             hide=True),
-        _row("lightcustom_layout", "light_custom_text", [
-            W("QComboBox", "light_combo_custommodeSelect", props=p_fixed(180, 30)),
-            label("lightcustom_hint", "light_custom_tip")], hide=True),
-        # Filled by the sound styles' panel.
-        W("QWidget", "light_combo_AudiomodeSelectLayout", layout="H", props=[p_bool("visible", False)]),
-        _row("deng_light_layout", "light_brightness_text", [_slider("deng_light_slider")]),
-        _row("deng_speed_layout", "light_speed_text", [_slider("deng_speed_slider")]),
-        _row("deng_fx_layout", "light_direction_text", [
-            option("deng_FXL_check", "light_fx", "light_set_right_to_left_text", checked=True),
-            option("deng_FXR_check", "light_fx", "light_set_left_to_right_text")], hide=True),
+            spacer("lighteffect_sp", True)], spacing=12),
+        box("QWidget", "light_slider_row", "H", [
+            box("QWidget", "deng_light_layout", "H", [
+                label("deng_light_title", "light_brightness_text"), _slider("deng_light_slider")],
+                spacing=6),
+            box("QWidget", "deng_speed_layout", "H", [
+                label("deng_speed_title", "light_speed_text"), _slider("deng_speed_slider")],
+                spacing=6),
+            box("QWidget", "deng_fx_layout", "H", [
+                option("deng_FXL_check", "light_fx", "light_set_right_to_left_text", checked=True),
+                option("deng_FXR_check", "light_fx", "light_set_left_to_right_text")],
+                props=[p_bool("visible", False)], spacing=6),
+            spacer("light_slider_sp", True)], spacing=12),
         box("QWidget", "light_color_layout", "V", [
             W("QStackedWidget", "light_color_tablayout", layout="S",
               children=[colour_page, sound_page]),
         ]),
-        spacer("light_control_sp", False),
-    ], spacing=8)
+    ], spacing=4)

@@ -108,7 +108,10 @@ void COrvaneUSBDevice::ChangeLighting(const LightInfoRecord& record, LightChange
             ShowUserMessage(error);
         }
     };
-    const bool posted = Post([this, record, finish] {
+    const bool posted = Post([this, record, words, finish] {
+        // Stored again here, in the worker's order: a profile load queued before this change
+        // (first contact, a profile switch) must not undo it.
+        StoreLightSettings(words[0], words[1], words[2], words[3]);
         if (ProfileCapability* profiles = Profiles()) profiles->SaveProfile();
         // Families that keep no profile take the settings as they are.
         Light() = SettingsOf(record);
