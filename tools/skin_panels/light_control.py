@@ -104,13 +104,13 @@ def _slider(name):
 
 def _swatch(n, colour):
     return W("QPushButton", "color_option_%d" % n,
-             props=p_fixed(24, 24) + [p_dyn("bkcolor", colour),
+             props=p_fixed(20, 20) + [p_dyn("bkcolor", colour),
                                       ("styleSheet", "string",
                                        "background-color: #%s; border: none;" % colour[3:], True)])
 
 
 def _edit(name):
-    return W("QLineEdit", name, props=p_fixed(44, 24) + [("maxLength", "number", 3, True)])
+    return W("QLineEdit", name, props=p_fixed(48, 26) + [("maxLength", "number", 3, True)])
 
 
 def build(family):
@@ -120,14 +120,15 @@ def build(family):
             [W("QPushButton", "deng_7color_check",
                props=[p_text("light_colourful_text"), p_bool("checkable", True)])] +
             [_swatch(n, c) for n, c in enumerate(SWATCHES)] +
-            [label("deng_edit_R_label", "light_component_r"), _edit("deng_edit_R"),
-             label("deng_edit_G_label", "light_component_g"), _edit("deng_edit_G"),
-             label("deng_edit_B_label", "light_component_b"), _edit("deng_edit_B"),
-             button("deng_colordp_btn", props=p_fixed(40, 24), tip="light_colour_button_tip"),
-             spacer("deng_color_sp", True)], spacing=6),
-        box("QWidget", "colorpallet_layout", "H", [
-            W("ColorPalette", "deng_Color_Pallet", props=p_fixed(420, 52)),
-            spacer("colorpallet_sp", True)]),
+            [button("deng_colordp_btn", props=p_fixed(40, 20), tip="light_colour_button_tip"),
+             spacer("deng_color_sp", True)], spacing=4),
+        box("QWidget", "light_colour_pick_row", "H", [
+            box("QWidget", "colorpallet_layout", "H", [
+                W("ColorPalette", "deng_Color_Pallet", props=p_fixed(180, 52))]),
+            label("deng_edit_R_label", "light_component_r"), _edit("deng_edit_R"),
+            label("deng_edit_G_label", "light_component_g"), _edit("deng_edit_G"),
+            label("deng_edit_B_label", "light_component_b"), _edit("deng_edit_B"),
+            spacer("light_colour_pick_sp", True)], spacing=6),
     ])
     # The second page belongs to the sound effect's colours.
     sound_page = W("QWidget", "light_color_page_1", layout="V", children=[])
