@@ -22,6 +22,7 @@
 
 #include "app/copy_data.h"
 #include "app/display_fit.h"
+#include "app/light_sync.h"
 #include "app/msg_wnd.h"
 #include "app/tool_query.h"
 #include "app/tray_menu.h"
@@ -186,6 +187,9 @@ void CMainWnd::OnWindowInit() {
     devices::SetUserMessageSink([this](const QString& text) {
         ShowMessage(this, QString(), text, paintManager_->Dpi(), false, CMsgWnd::kConfirmOnly);
     });
+    lightSync_ = std::make_unique<LightSync>(devices_.get());
+    workers_.Start(
+        WorkerTable::kLightSync, [this] { lightSync_->Start(); }, [this] { lightSync_->Stop(); });
     screen_ = MonitorSize();
     hide();
     if (options_.startDiscovery) {
@@ -254,6 +258,8 @@ void CMainWnd::OnClick(ui::TNotifyUI& msg) {
         }
     } else if (name == QLatin1String("restorebtn")) {
         showNormal();
+    } else if (name == QLatin1String("deng_same_mode")) {
+        if (lightSync_ && devices_) lightSync_->Toggle(devices_->CurrentDevice());
     } else if (name == QLatin1String("device_select_prev")) {
         if (devices_) devices_->SelectPrevious();
     } else if (name == QLatin1String("device_select_next")) {
@@ -565,6 +571,7 @@ void CMainWnd::SetLightingControlFlag(bool on, bool broadcast) {
         ui::SetControlText(status, on ? QStringLiteral("control_light_on_text")
                                       : QStringLiteral("control_light_off_text"));
     if (devices_) devices_->SetLightingControl(on);
+    if (lightSync_) lightSync_->SetHostControl(on);
 }
 
 void CMainWnd::GameLighting(qintptr wParam, qintptr lParam) {

@@ -38,6 +38,7 @@ class COrvaneUSBDevice;
 namespace qx::app {
 
 class TrayMenuWnd;
+class LightSync;
 
 struct MainWndOptions {
     // The size of the monitor the window is on; empty: asked from the window's screen.
@@ -86,6 +87,8 @@ class CMainWnd : public QWidget,
     ui::PaintManager& PaintManager() const { return *paintManager_; }
     QWidget* FindControl(const QString& name) const;
     devices::DeviceListController* Devices() const { return devices_.get(); }
+    // The synchronised lighting (nullptr before "windowinit").
+    LightSync* SyncLighting() const { return lightSync_.get(); }
     QSystemTrayIcon* TrayIcon() const { return tray_; }
     TrayMenuWnd* TrayMenu() const { return trayMenu_; }
     SlotTable& Slots() { return slots_; }
@@ -167,6 +170,7 @@ class CMainWnd : public QWidget,
     SlotTable slots_;
     std::unique_ptr<devices::DeviceListController> devices_;
     std::unique_ptr<DiscoveryThread> discovery_;
+    std::unique_ptr<LightSync> lightSync_;
     WorkerTable workers_;
     QSystemTrayIcon* tray_ = nullptr;
     TrayMenuWnd* trayMenu_ = nullptr;

@@ -30,5 +30,6 @@ int RunUiCommand(Context& context, Args args);       // ui click|select|value|te
 int RunDevicesCommand(Context& context, Args args);  // devices [--json] [--verbose]
 // keyboard|mouse|pad|headset get [--json] | set NAME VALUE
 int RunDeviceOptionsCommand(Context& context, const std::string& device, Args args);
+int RunLightCommand(Context& context, Args args);  // light get | set | sync
 
 }  // namespace qx::ctl

@@ -81,6 +81,7 @@ void COrvaneUSBDevice::Setup(const DeviceFamilyRow& family, QWidget* page) {
     if (power_) power_->ShowBattery(battery_);
     SubscribePage();
     if (page_) AttachPanel();
+    BindLightPanel();
 }
 
 void COrvaneUSBDevice::SubscribePage() {
@@ -131,7 +132,7 @@ void COrvaneUSBDevice::AttachPanel() {
 }
 
 void COrvaneUSBDevice::BuildPanel() {}
-void COrvaneUSBDevice::RefreshPanel() {}
+void COrvaneUSBDevice::RefreshPanel() { RefreshLightPanel(); }
 
 void COrvaneUSBDevice::SetFunctionPage(int page) {
     page_number_.store(page);

@@ -34,6 +34,7 @@
 #include "lighting/light_settings.h"
 #include "lighting/light_thread.h"
 #include "lighting/lighting_engine.h"
+#include "profiles/profile_records.h"
 #include "ui/notify.h"
 
 namespace qx::ui {
@@ -44,6 +45,7 @@ namespace qx::devices {
 
 class CDeviceOptionUI;
 class CMpDevicePowerUI;
+class CLightControlUI;
 
 class COrvaneUSBDevice : public QObject {
     Q_OBJECT
@@ -199,6 +201,25 @@ class COrvaneUSBDevice : public QObject {
     virtual void StoreLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3);
     std::array<uint32_t, 4> GetLightSettings() const { return lightWords_; }
 
+    // --- lighting changes (device_light_change.cpp)
+    // The light settings as the profile's "LightInfo" record (UI thread).
+    LightInfoRecord LightRecord() const;
+    // One change of the lighting, the same for every family, whoever makes it (the lighting
+    // panel, the bus, the synchronised lighting): the record is stored as the light settings
+    // (and the profile's "LightInfo"), then on the worker the profile is saved, the lighting
+    // applied and the family's lighting block written. `done` gets the outcome on the UI thread
+    // (an empty text on success, else the reason in the user's language); without `done` a
+    // failure is shown to the user. UI thread.
+    using LightChangeDone = std::function<void(const QString& error)>;
+    void ChangeLighting(const LightInfoRecord& record, LightChangeDone done = {});
+    // Writes the lighting settings into the device's own settings (worker). The base has no
+    // lighting block and succeeds without a write; a family with one overrides it.
+    virtual Result WriteLightingBlock();
+    // The page's lighting panel (nullptr when the page has none).
+    CLightControlUI* LightPanel() const;
+    // Shows the current light settings and the effect list on the lighting panel (UI thread).
+    void RefreshLightPanel();
+
   signals:
     // The frame changed while the frame timer rested (any thread; delivered on the UI thread).
     void FrameChanged();
@@ -235,6 +256,8 @@ class COrvaneUSBDevice : public QObject {
 
   private:
     void ResizeFrame(int ledCount);
+    // Binds the page's lighting panel, when it has one (Setup).
+    void BindLightPanel();
     // Subscribes to the notifications of the page's controls once both page and manager exist.
     void SubscribePage();
     // The worker's part of OpenCommand and SwitchConnection.
@@ -285,6 +308,7 @@ class COrvaneUSBDevice : public QObject {
     std::atomic<bool> hidden_{false};
     std::atomic<bool> severalOnline_{false};
     std::atomic<bool> synchronisedLighting_{false};
+    QPointer<CLightControlUI> lightPanel_;
 
     DeviceWorker worker_;
 

@@ -91,6 +91,16 @@ class COrvaneKeyboardDevice : public COrvaneUSBDevice,
     // Sends the mask of the custom LEDs (worker), in the custom-colour effect only.
     Result SendCustomColourMask();
 
+    // --- the lighting panel's keyboard side (keyboard_light_panel.cpp)
+    // The settings block of profile 0 with the current lighting (worker).
+    Result WriteLightingBlock() override;
+    // A custom-colour group chosen (UI thread): kept in the profile's lighting, its colours
+    // loaded, then on the worker the mask sent and the block written.
+    void SelectCustomGroup(int group);
+    // Keys picked with the rubber band in the custom-colour effect (UI thread): each key's LED
+    // takes the panel's colour, the group is saved once and (on cable) the mask sent once.
+    void SetCustomColourKeys(const std::vector<int>& keys);
+
     // --- the model (any thread)
     KeyboardSystem System() const;
     // Whether the current profile has been read (first contact or a profile switch).

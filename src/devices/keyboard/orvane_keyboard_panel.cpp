@@ -157,6 +157,7 @@ void COrvaneKeyboardDevice::RefreshPanel() {
     }
     ShowSystemControls();
     if (repeatInput_) repeatInput_->clear();
+    RefreshLightPanel();
 }
 
 void COrvaneKeyboardDevice::ShowSystemControls() {

@@ -1,0 +1,145 @@
+// The device side of a lighting change, one sequence for every family: the settings are stored
+// (in the profile's "LightInfo" where the family keeps profiles), then the device's worker saves
+// the profile, applies the lighting and writes the family's lighting block; what the device did
+// not take is told to the user. Also the binding of the page's lighting panel.
+#include <memory>
+
+#include "core/diagnostics.h"
+#include "devices/base/orvane_usb_device.h"
+#include "devices/base/user_message.h"
+#include "devices/panels/light_control_ui.h"
+#include "ui/paint_manager.h"
+#include "ui/resource_manager.h"
+
+namespace qx::devices {
+namespace {
+
+uint8_t Byte(const std::array<uint32_t, 4>& words, size_t i) {
+    return static_cast<uint8_t>(words[i / 4] >> (8 * (i % 4)));
+}
+
+std::array<uint32_t, 4> WordsOf(const LightInfoRecord& info) {
+    const uint8_t bytes[16] = {info.selectItem,
+                               info.light,
+                               info.speed,
+                               info.fx,
+                               info.multiColor,
+                               info.red,
+                               info.green,
+                               info.blue,
+                               info.reserved9,
+                               info.reserved10,
+                               info.reserved11,
+                               info.zzccLedMode,
+                               info.customGroup,
+                               info.oldLedmode,
+                               0,
+                               0};
+    std::array<uint32_t, 4> words{};
+    for (size_t i = 0; i < 16; ++i) words[i / 4] |= uint32_t{bytes[i]} << (8 * (i % 4));
+    return words;
+}
+
+LightInfoRecord RecordOf(const std::array<uint32_t, 4>& words) {
+    LightInfoRecord info;
+    info.selectItem = Byte(words, 0);
+    info.light = Byte(words, 1);
+    info.speed = Byte(words, 2);
+    info.fx = Byte(words, 3);
+    info.multiColor = Byte(words, 4);
+    info.red = Byte(words, 5);
+    info.green = Byte(words, 6);
+    info.blue = Byte(words, 7);
+    info.reserved9 = Byte(words, 8);
+    info.reserved10 = Byte(words, 9);
+    info.reserved11 = Byte(words, 10);
+    info.zzccLedMode = Byte(words, 11);
+    info.customGroup = Byte(words, 12);
+    info.oldLedmode = Byte(words, 13);
+    return info;
+}
+
+lighting::LightSettings SettingsOf(const LightInfoRecord& info) {
+    lighting::LightSettings settings;
+    settings.effectId = info.selectItem;
+    settings.brightness = info.light;
+    settings.speed = info.speed;
+    settings.direction = info.fx;
+    settings.colourful = info.multiColor;
+    settings.colour = {info.red, info.green, info.blue};
+    settings.presetColour = info.zzccLedMode;
+    settings.customGroup = info.customGroup;
+    return settings;
+}
+
+QString Text(const char* key) {
+    return ui::ResourceManager::GetInstance().Text(QString::fromLatin1(key));
+}
+
+}  // namespace
+
+QString LightWriteErrorText(Result result) {
+    const char* reason = "light_error_no_answer";
+    switch (result) {
+        case kResultWriteFailed:
+        case kResultUnreachable:
+            reason = "light_error_unreachable";
+            break;
+        case kResultStatusFF:
+        case kResultStatusFE:
+            reason = "light_error_refused";
+            break;
+        default:
+            break;
+    }
+    return Text("light_write_failed_text") + Text(reason);
+}
+
+LightInfoRecord COrvaneUSBDevice::LightRecord() const { return RecordOf(GetLightSettings()); }
+
+void COrvaneUSBDevice::ChangeLighting(const LightInfoRecord& record, LightChangeDone done) {
+    const std::array<uint32_t, 4> words = WordsOf(record);
+    StoreLightSettings(words[0], words[1], words[2], words[3]);
+    auto finish = [this, done](const QString& error) {
+        if (!error.isEmpty()) DebugLine("lighting change: " + error.toStdString());
+        if (done) {
+            done(error);
+        } else if (!error.isEmpty()) {
+            ShowUserMessage(error);
+        }
+    };
+    const bool posted = Post([this, record, words, finish] {
+        // Stored again here, in the worker's order: a profile load queued before this change
+        // (first contact, a profile switch) must not undo it.
+        StoreLightSettings(words[0], words[1], words[2], words[3]);
+        if (ProfileCapability* profiles = Profiles()) profiles->SaveProfile();
+        // Families that keep no profile take the settings as they are.
+        Light() = SettingsOf(record);
+        ApplyLighting();
+        const Result result = WriteLightingBlock();
+        OnUiThread([finish, result] {
+            finish(result == kResultSuccess ? QString() : LightWriteErrorText(result));
+        });
+    });
+    if (!posted) finish(LightWriteErrorText(kResultFailed));
+}
+
+Result COrvaneUSBDevice::WriteLightingBlock() { return kResultSuccess; }
+
+CLightControlUI* COrvaneUSBDevice::LightPanel() const { return lightPanel_; }
+
+void COrvaneUSBDevice::BindLightPanel() {
+    if (lightPanel_ || !page_) return;
+    QWidget* container =
+        ui::PaintManager::FindSubControlByName(page_, QStringLiteral("LightControlItem"));
+    if (container == nullptr) return;
+    lightPanel_ = new CLightControlUI(*this, container, paintManager_);
+    RefreshLightPanel();
+}
+
+void COrvaneUSBDevice::RefreshLightPanel() {
+    if (!lightPanel_) return;
+    lightPanel_->Refresh();
+}
+
+}  // namespace qx::devices
