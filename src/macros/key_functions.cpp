@@ -194,7 +194,7 @@ void ShowFunction(KeyFunction& current, int macroCount, KeyFunctionForm& form) {
             form.function = kFunctionSwing;
             form.swingDelay = p1 >> 4;
             form.swingSpeed = p1 & 0x0F;
-            form.fireCount = p2 & 0x7F;
+            form.swingCount = p2 & 0x7F;
             form.swingDirection = (p2 & 0x80) != 0 ? 1 : 0;
             break;
         case kWheel:
@@ -295,7 +295,7 @@ KeyFunction ReadFunction(const KeyFunctionForm& form, const KeyFunction& current
         case kFunctionCombination:
             return At(kCombinations, form.combination, current);
         case kFunctionSwing: {
-            uint8_t p2 = static_cast<uint8_t>(form.fireCount & 0x7F);
+            uint8_t p2 = static_cast<uint8_t>(form.swingCount & 0x7F);
             if (form.swingDirection == 1) p2 |= 0x80;
             return {kSwing, DelaySpeed(form.swingDelay, form.swingSpeed), p2};
         }
@@ -418,7 +418,7 @@ ParsedFunction ParseFunctionText(std::string_view text, int macroCount) {
         KeyFunctionForm form;
         form.function = swing ? kFunctionSwing : kFunctionWheel;
         (swing ? form.swingDirection : form.wheelDirection) = direction;
-        (swing ? form.fireCount : form.wheelCount) = s.Get("count", 1);
+        (swing ? form.swingCount : form.wheelCount) = s.Get("count", 1);
         (swing ? form.swingDelay : form.wheelDelay) = s.Get("delay", 0);
         (swing ? form.swingSpeed : form.wheelSpeed) = s.Get("speed", 0);
         return Made(ReadFunction(form, {}, {}, macroCount));

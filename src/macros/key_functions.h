@@ -90,13 +90,14 @@ struct KeyFunctionForm {
     int swingDirection = -1;  // 0 left, 1 right
     int swingDelay = 0;       // 0-15
     int swingSpeed = 0;       // 0-15
-    int fireCount = 0;        // the swing count and the rapid-fire count share one edit
+    int swingCount = 0;       // 0-127
     int wheelDirection = -1;  // 0 up, 1 down
     int wheelCount = 0;
     int wheelDelay = 0;
     int wheelSpeed = 0;
     int dpi = -1;
     int fireInterval = 0;
+    int fireCount = 0;
     int modifierCheck = -1;  // 0 none, 1 Ctrl, 2 Shift, 3 Alt, 4 Win; -1 none selected
     int keyRow = -1;         // the key code table row the key edit names; -1 empty
     int media = -1;

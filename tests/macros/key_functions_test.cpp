@@ -52,7 +52,7 @@ TEST(KeyFunctions, EachCategoryFromTheControls) {
         {"mouse unselected", form([](auto& f) { f.function = 1; }), current},
         {"swing second direction",
          form([](auto& f) {
-             f.function = 2, f.swingDirection = 1, f.fireCount = 3, f.swingDelay = 2,
+             f.function = 2, f.swingDirection = 1, f.swingCount = 3, f.swingDelay = 2,
              f.swingSpeed = 5;
          }),
          {0x11, 0x25, 0x83}},
