@@ -13,6 +13,7 @@
 #include "app/automation_adaptor.h"
 #include "app/bus_names.h"
 #include "app/devices_adaptor.h"
+#include "app/keys_adaptor.h"
 #include "app/main_wnd.h"
 #include "app/messages_adaptor.h"
 #include "app/simulator_adaptor.h"
@@ -49,6 +50,8 @@ bool MessageBus::Register(sim::SimBus* simulator) {
     messages_ = new MessagesAdaptor(exported_, handler_, connection_);
     if (auto* window = qobject_cast<CMainWnd*>(handler_.data()))
         new DevicesAdaptor(exported_, window, connection_);
+    if (auto* window = qobject_cast<CMainWnd*>(handler_.data()))
+        new KeysAdaptor(exported_, window, connection_);
     if (simulator != nullptr) new SimulatorAdaptor(exported_, *simulator, connection_);
     if (simulator != nullptr)
         new AutomationAdaptor(exported_, qobject_cast<QWidget*>(handler_.data()), connection_);

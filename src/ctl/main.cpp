@@ -31,6 +31,8 @@ constexpr const char* kUsage =
     "  devices [--json] [--verbose]      every device: connection, power, profiles\n"
     "  keyboard|mouse|pad|headset get [--json] | set NAME VALUE\n"
     "                                    a device's options, through the running program\n"
+    "  key get|set|reset --device D [KEY] [FUNCTION]\n"
+    "                                    a key's function, through the running program\n"
     "  ui click|select|value|text|hover|state|windows|answer|file|shot ...\n"
     "                                    drive the running program's window by control name\n"
     "\n"
@@ -53,7 +55,9 @@ int main(int argc, char** argv) {
                 return qx::ctl::kExitUsage;
             }
             simulation = *mode;
-        } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+        } else if (args.empty() &&
+                   (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)) {
+            // After a command, --help is the command's own.
             std::cout << kUsage;
             return qx::ctl::kExitOk;
         } else if (std::strcmp(argv[i], "--version") == 0) {
@@ -80,6 +84,7 @@ int main(int argc, char** argv) {
     if (command == "sim") return qx::ctl::RunSimCommand(context, rest);
     if (command == "ui") return qx::ctl::RunUiCommand(context, rest);
     if (command == "devices") return qx::ctl::RunDevicesCommand(context, rest);
+    if (command == "key") return qx::ctl::RunKeyCommand(context, rest);
     if (command == "keyboard" || command == "mouse" || command == "pad" || command == "headset")
         return qx::ctl::RunDeviceOptionsCommand(context, command, rest);
     std::cerr << "qx580ctl: unknown command \"" << command << "\"\n" << kUsage;
