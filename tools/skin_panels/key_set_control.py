@@ -91,8 +91,8 @@ def field(name, text_key, control):
 
 
 def fn_page(n, children):
-    return page("function_page_%d" % n, children + [spacer("function_page_%d_sp" % n, False)],
-                props=[])
+    name = "keyset_function_page_%d" % n
+    return page(name, children + [spacer(name + "_sp", False)])
 
 
 def build(family):
