@@ -14,6 +14,7 @@
 #include "app/bus_names.h"
 #include "app/devices_adaptor.h"
 #include "app/lighting_adaptor.h"
+#include "app/keys_adaptor.h"
 #include "app/main_wnd.h"
 #include "app/messages_adaptor.h"
 #include "app/simulator_adaptor.h"
@@ -52,6 +53,8 @@ bool MessageBus::Register(sim::SimBus* simulator) {
         new DevicesAdaptor(exported_, window, connection_);
     if (auto* lit = qobject_cast<CMainWnd*>(handler_.data()))
         new LightingAdaptor(exported_, lit, connection_);
+    if (auto* window = qobject_cast<CMainWnd*>(handler_.data()))
+        new KeysAdaptor(exported_, window, connection_);
     if (simulator != nullptr) new SimulatorAdaptor(exported_, *simulator, connection_);
     if (simulator != nullptr)
         new AutomationAdaptor(exported_, qobject_cast<QWidget*>(handler_.data()), connection_);

@@ -31,5 +31,7 @@ int RunDevicesCommand(Context& context, Args args);  // devices [--json] [--verb
 // keyboard|mouse|pad|headset get [--json] | set NAME VALUE
 int RunDeviceOptionsCommand(Context& context, const std::string& device, Args args);
 int RunLightCommand(Context& context, Args args);  // light get | set | sync
+// key get|set|reset --device D [KEY] [FUNCTION]
+int RunKeyCommand(Context& context, Args args);
 
 }  // namespace qx::ctl

@@ -34,6 +34,8 @@ constexpr const char* kUsage =
     "  keyboard|mouse|pad|headset get [--json] | set NAME VALUE\n"
     "                                    a device's options, through the running program\n"
     "  light get|set|sync ...             the devices' lighting, through the running program\n"
+    "  key get|set|reset --device D [KEY] [FUNCTION]\n"
+    "                                    a key's function, through the running program\n"
     "  ui click|select|value|text|hover|state|windows|answer|file|shot ...\n"
     "                                    drive the running program's window by control name\n"
     "\n"
@@ -100,6 +102,7 @@ int main(int argc, char** argv) {
     if (command == "ui") return qx::ctl::RunUiCommand(context, rest);
     if (command == "devices") return qx::ctl::RunDevicesCommand(context, rest);
     if (command == "light") return qx::ctl::RunLightCommand(context, rest);
+    if (command == "key") return qx::ctl::RunKeyCommand(context, rest);
     if (command == "keyboard" || command == "mouse" || command == "pad" || command == "headset")
         return qx::ctl::RunDeviceOptionsCommand(context, command, rest);
     std::cerr << "qx580ctl: unknown command \"" << command << "\"\n" << kUsage;

@@ -19,8 +19,9 @@ TEXTS = {
     "message_text_5": ("Another profile already has this name.", "该名称已被其他配置使用。"),
     "message_text_7": ("The macros could not be written to the device.",
                        "宏未能写入设备。"),
-    "message_text_16": ("The device refused the macros (error %d); the key table was not written.",
-                        "设备拒绝了宏（错误 %d），按键表未写入。"),
+    "message_text_16": ("The macros are too large for the device's memory (by about %d events); "
+                        "nothing was written.",
+                        "宏超出设备存储空间（约 %d 个事件），未写入任何内容。"),
     "message_text_22": ("Restore the default settings of this profile?", "确定恢复此配置的默认设置吗？"),
     "message_text_25": ("A profile name cannot be blank.", "配置名称不能为空。"),
     "profile_write_failed_text": ("The profile could not be saved: ", "配置未能保存："),

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -42,6 +43,23 @@ class KeyTableCapability {
     virtual void DropDanglingMacros() = 0;
     virtual Result WriteSystemBlock(int profile, int currentProfileByte, int applyFlag,
                                     int screenWidth, int screenHeight) = 0;
+};
+
+// The keys' functions in the current profile, as the key assignment panel and scripts change
+// them (UI thread).
+class KeyAssignCapability {
+  public:
+    virtual ~KeyAssignCapability() = default;
+    // One record per logical key, in key order.
+    virtual std::vector<KeyAssignRecord> KeyList() const = 0;
+    // The device's macro names, in the order of its macro list.
+    virtual QStringList MacroNames() const = 0;
+    // Makes `function` (category, P1, P2 of `function`) key `key`'s current function and saves
+    // the profile. False, with nothing changed, for a key without a record or a profile that
+    // could not be saved.
+    virtual bool StoreKeyFunction(int key, const KeyAssignHalf& function) = 0;
+    // Names the keys' functions on the device's picture.
+    virtual void RefreshKeyLabels() = 0;
 };
 
 // Lighting that follows the sound the machine plays.

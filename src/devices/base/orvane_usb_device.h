@@ -86,6 +86,7 @@ class COrvaneUSBDevice : public QObject {
     // --- capabilities (nullptr when the family has none)
     virtual ProfileCapability* Profiles() { return nullptr; }
     virtual KeyTableCapability* KeyTable() { return nullptr; }
+    virtual KeyAssignCapability* KeyAssign() { return nullptr; }
     virtual AudioLightCapability* AudioLight() { return nullptr; }
     virtual OptionCapability* Options() { return nullptr; }
 

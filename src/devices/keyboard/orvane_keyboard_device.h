@@ -33,7 +33,8 @@ namespace qx::devices {
 
 class COrvaneKeyboardDevice : public COrvaneUSBDevice,
                               public ProfileCapability,
-                              public KeyTableCapability {
+                              public KeyTableCapability,
+                              public KeyAssignCapability {
     Q_OBJECT
   public:
     static constexpr int kFunctionKey = kFunctionKeyIndex;
@@ -46,7 +47,7 @@ class COrvaneKeyboardDevice : public COrvaneUSBDevice,
     void AttachPanel() override;
     void BuildPanel() override;
     void RefreshPanel() override;
-    void RefreshKeyLabels();
+    void RefreshKeyLabels() override;
     void SetFunctionPage(int page) override;
 
     // --- exchanges (worker)
@@ -60,6 +61,7 @@ class COrvaneKeyboardDevice : public COrvaneUSBDevice,
 
     ProfileCapability* Profiles() override { return this; }
     KeyTableCapability* KeyTable() override { return this; }
+    KeyAssignCapability* KeyAssign() override { return this; }
     OptionCapability* Options() override { return &options_; }
 
     // --- ProfileCapability (orvane_keyboard_profile.cpp)
@@ -106,7 +108,10 @@ class COrvaneKeyboardDevice : public COrvaneUSBDevice,
     // Whether the current profile has been read (first contact or a profile switch).
     bool ProfileLoaded() const;
     LightInfoRecord LightInfo() const;
-    std::vector<KeyAssignRecord> KeyList() const;
+    std::vector<KeyAssignRecord> KeyList() const override;
+    // --- KeyAssignCapability (UI thread; KeyList and RefreshKeyLabels above)
+    QStringList MacroNames() const override;
+    bool StoreKeyFunction(int key, const KeyAssignHalf& function) override;
     KeyPositionMaps PositionMaps() const;
     std::vector<int> EffectCodeList() const;
     uint8_t CurrentDeviceProfile() const { return deviceProfile_.load(); }

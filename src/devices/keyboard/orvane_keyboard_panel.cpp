@@ -13,6 +13,7 @@
 #include "devices/base/user_message.h"
 #include "devices/keyboard/keyboard_key_labels.h"
 #include "devices/keyboard/orvane_keyboard_device.h"
+#include "devices/panels/key_set_control_ui.h"
 #include "ui/paint_manager.h"
 #include "ui/resource_manager.h"
 
@@ -82,6 +83,8 @@ void COrvaneKeyboardDevice::BuildPanel() {
     ReloadPanelLists();
     RefreshKeyLabels();
     ShowSystemControls();
+    // The key assignment panel, hidden until a key is picked.
+    if (CKeySetControlUI::Of(this) == nullptr) new CKeySetControlUI(*this, Manager());
 }
 
 void COrvaneKeyboardDevice::BindSystemControls() {
@@ -158,6 +161,7 @@ void COrvaneKeyboardDevice::RefreshPanel() {
     ShowSystemControls();
     if (repeatInput_) repeatInput_->clear();
     RefreshLightPanel();
+    if (CKeySetControlUI* keys = CKeySetControlUI::Of(this)) keys->Refresh();
 }
 
 void COrvaneKeyboardDevice::ShowSystemControls() {

@@ -187,6 +187,27 @@ void COrvaneKeyboardDevice::ReloadPanelLists() {
     if (!codes.empty()) effectCodes_ = codes;
 }
 
+QStringList COrvaneKeyboardDevice::MacroNames() const {
+    std::lock_guard lock(model_);
+    return macroNames_;
+}
+
+bool COrvaneKeyboardDevice::StoreKeyFunction(int key, const KeyAssignHalf& function) {
+    std::lock_guard lock(model_);
+    if (key < 0 || key >= static_cast<int>(keyList_.size())) return false;
+    KeyAssignHalf& current = keyList_[static_cast<size_t>(key)].current;
+    const KeyAssignHalf before = current;
+    current.b2 = function.b2;
+    current.b1 = function.b1;
+    current.b0 = function.b0;
+    profile_.SetKeyList(keyList_);
+    if (SaveLocked()) return true;
+    // The list says what the file holds.
+    current = before;
+    profile_.SetKeyList(keyList_);
+    return false;
+}
+
 void COrvaneKeyboardDevice::DropDanglingMacros() {
     ReloadPanelLists();
     bool changed = false;
