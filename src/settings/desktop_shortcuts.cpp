@@ -10,8 +10,8 @@ namespace qx::settings {
 
 bool OpenWindowDeviceSettings(int n, QWidget* over) {
     if (n != 0 && n != 1) return false;
-    const auto page = n == 0 ? platform::DesktopSettingsPage::Keyboard
-                             : platform::DesktopSettingsPage::Mouse;
+    const auto page =
+        n == 0 ? platform::DesktopSettingsPage::Keyboard : platform::DesktopSettingsPage::Mouse;
     std::string error;
     switch (platform::OpenDesktopSettings(page, &error)) {
         case platform::DesktopSettingsResult::Started:

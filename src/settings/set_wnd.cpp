@@ -43,12 +43,18 @@ int Scaled(int units, int dpi) { return units * dpi / 96; }
 
 QString StatusTextKey(int status) {
     switch (status) {
-        case CSetWnd::kChecking: return QStringLiteral("GetUpdateInfoText");
-        case CSetWnd::kHaveUpdate: return QStringLiteral("HaveUpdateInfoText");
-        case CSetWnd::kNoConnection: return QStringLiteral("NoUpdateInfoText");
-        case CSetWnd::kUpdating: return QStringLiteral("ISUpdateINGText");
-        case CSetWnd::kIsLatest: return QStringLiteral("UpdateIsLastText");
-        default: return {};
+        case CSetWnd::kChecking:
+            return QStringLiteral("GetUpdateInfoText");
+        case CSetWnd::kHaveUpdate:
+            return QStringLiteral("HaveUpdateInfoText");
+        case CSetWnd::kNoConnection:
+            return QStringLiteral("NoUpdateInfoText");
+        case CSetWnd::kUpdating:
+            return QStringLiteral("ISUpdateINGText");
+        case CSetWnd::kIsLatest:
+            return QStringLiteral("UpdateIsLastText");
+        default:
+            return {};
     }
 }
 
@@ -59,7 +65,8 @@ bool Offered(int state) {
 }
 
 bool InProgress(int state) {
-    return state == CUpdateInfoListItemUI::kDownloading || state == CUpdateInfoListItemUI::kUpdating;
+    return state == CUpdateInfoListItemUI::kDownloading ||
+           state == CUpdateInfoListItemUI::kUpdating;
 }
 
 }  // namespace
@@ -83,7 +90,9 @@ CSetWnd::CSetWnd(SetWndOptions options, QWidget* parent)
 
 CSetWnd::~CSetWnd() { StopWorkers(); }
 
-QWidget* CSetWnd::FindControl(const QString& name) const { return paintManager_->FindControl(name); }
+QWidget* CSetWnd::FindControl(const QString& name) const {
+    return paintManager_->FindControl(name);
+}
 
 bool CSetWnd::Create() {
     ui::SkinLoader loader;
@@ -151,7 +160,8 @@ void CSetWnd::FillLanguageCombo() {
     combo->clear();
     for (const LanguageEntry& entry : ReadLanguageList())
         combo->addItem(QString::fromStdString(entry.text));
-    if (languageIndex_ >= 0 && languageIndex_ < combo->count()) combo->setCurrentIndex(languageIndex_);
+    if (languageIndex_ >= 0 && languageIndex_ < combo->count())
+        combo->setCurrentIndex(languageIndex_);
 }
 
 void CSetWnd::AddPlaceholderRows() {
@@ -196,9 +206,8 @@ void CSetWnd::OnRowReady(int index, const UpdateResult& result) {
 }
 
 void CSetWnd::OnCheckFinished(const UpdateCheckOutcome& outcome) {
-    lastCheckDate_ = QString::fromStdString(
-        ReadOrStampCheckDate(options_.checkDatePath.empty() ? CheckDateFilePath()
-                                                            : options_.checkDatePath));
+    lastCheckDate_ = QString::fromStdString(ReadOrStampCheckDate(
+        options_.checkDatePath.empty() ? CheckDateFilePath() : options_.checkDatePath));
     bool offered = false;
     for (CUpdateInfoListItemUI* row : rows_) {
         const int state = row->State();
@@ -243,7 +252,8 @@ void CSetWnd::RefreshStatusLine() {
 
 void CSetWnd::UpdateOfferButton() {
     bool anyChecked = false;
-    for (const CUpdateInfoListItemUI* row : rows_) anyChecked |= row->Checked() && row->CheckEnabled();
+    for (const CUpdateInfoListItemUI* row : rows_)
+        anyChecked |= row->Checked() && row->CheckEnabled();
     if (QWidget* button = FindControl(QStringLiteral("update_fw_and_ap"))) {
         button->setEnabled(anyChecked);
         button->setVisible(anyChecked);
@@ -268,10 +278,12 @@ void CSetWnd::Notify(ui::TNotifyUI& msg) {
             if (QWidget* rows = FindControl(QStringLiteral("settings_layout"))) rows->show();
             resize(Scaled(kWidth, dpi_), Scaled(kHeight, dpi_));
         } else if (name == QLatin1String("update_fw_and_ap")) {
-            if (auto* tabs = paintManager_->Find<QStackedWidget>(QStringLiteral("get_update_tab_layout")))
+            if (auto* tabs =
+                    paintManager_->Find<QStackedWidget>(QStringLiteral("get_update_tab_layout")))
                 tabs->setCurrentIndex(1);
         } else if (name == QLatin1String("update_cancel_btn")) {
-            if (auto* tabs = paintManager_->Find<QStackedWidget>(QStringLiteral("get_update_tab_layout")))
+            if (auto* tabs =
+                    paintManager_->Find<QStackedWidget>(QStringLiteral("get_update_tab_layout")))
                 tabs->setCurrentIndex(0);
         } else if (name == QLatin1String("update_OK_btn")) {
             StartUpdate();
@@ -305,7 +317,8 @@ void CSetWnd::StartUpdate() {
             row->SetCheckEnabled(false);
         }
     }
-    if (QWidget* button = FindControl(QStringLiteral("update_fw_and_ap"))) button->setEnabled(false);
+    if (QWidget* button = FindControl(QStringLiteral("update_fw_and_ap")))
+        button->setEnabled(false);
     if (auto* tabs = paintManager_->Find<QStackedWidget>(QStringLiteral("get_update_tab_layout")))
         tabs->setCurrentIndex(0);
     if (started) {

@@ -21,7 +21,9 @@ constexpr const char* kSection = "SKINIMAGE";
 // The property that marks the control whose background is the skin's.
 constexpr const char* kBackgroundProperty = "skinbackground";
 
-QString PathText(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
+QString PathText(const std::filesystem::path& path) {
+    return QString::fromStdString(path.string());
+}
 
 QString ArgbText(quint32 argb) {
     return QStringLiteral("#%1").arg(argb, 8, 16, QLatin1Char('0')).toUpper();
@@ -93,7 +95,8 @@ std::optional<SkinChangedParam> ReadSkinChoice() {
     const QString flags = ini.value(QStringLiteral("FLAGS")).toString().trimmed();
     SkinChangedParam param;
     if (flags == QLatin1String("2")) {
-        const std::optional<quint32> argb = ParseArgb(ini.value(QStringLiteral("COLOR")).toString());
+        const std::optional<quint32> argb =
+            ParseArgb(ini.value(QStringLiteral("COLOR")).toString());
         if (!argb) return std::nullopt;
         param.colour = true;
         param.argb = *argb;
@@ -138,9 +141,8 @@ QString ImportUserPicture(const QString& source, ImportError* error) {
     QString suffix = QFileInfo(source).suffix().toLower();
     static const QRegularExpression plain(QStringLiteral("^[a-z0-9]{1,8}$"));
     if (!plain.match(suffix).hasMatch()) suffix = QStringLiteral("img");
-    const QString name = QStringLiteral("background_%1.%2")
-                             .arg(QDateTime::currentMSecsSinceEpoch())
-                             .arg(suffix);
+    const QString name =
+        QStringLiteral("background_%1.%2").arg(QDateTime::currentMSecsSinceEpoch()).arg(suffix);
     const std::filesystem::path target = UserSkinFolder() / name.toStdString();
     if (!platform::CopyFileAtomically(source.toStdString(), target) ||
         !IsUsablePicture(PathText(target))) {
@@ -161,8 +163,9 @@ void ApplySkinBackground(QWidget* root, const SkinChangedParam& param) {
                             .arg(CssColour(param.argb));
     } else {
         const QString file = SkinPictureFile(param.picture);
-        sheet += self + QStringLiteral(" { background-color: transparent; border-image: %1 0 0 0 0 "
-                                       "stretch stretch; }")
+        sheet += self + QStringLiteral(
+                            " { background-color: transparent; border-image: %1 0 0 0 0 "
+                            "stretch stretch; }")
                             .arg(CssUrl(file));
     }
     root->setStyleSheet(sheet);

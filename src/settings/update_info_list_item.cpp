@@ -50,8 +50,8 @@ CUpdateInfoListItemUI::CUpdateInfoListItemUI(QWidget* parent) : QWidget(parent) 
 
 bool CUpdateInfoListItemUI::Create() {
     ui::SkinLoader loader;
-    QWidget* root =
-        loader.BuildWindowContent(QStringLiteral("XML/CustomControlXML/device_Update_list_item.ui"), this);
+    QWidget* root = loader.BuildWindowContent(
+        QStringLiteral("XML/CustomControlXML/device_Update_list_item.ui"), this);
     if (root == nullptr) {
         DebugLine("device_Update_list_item.ui: " + loader.LastError().toStdString());
         return false;
@@ -99,14 +99,22 @@ QString CUpdateInfoListItemUI::StateTextKey(int state) {
 
 QString CUpdateInfoListItemUI::ErrorTextKey(UpdateError error) {
     switch (error) {
-        case UpdateError::None: return {};
-        case UpdateError::NoConnection: return QStringLiteral("update_error_no_connection");
-        case UpdateError::Certificate: return QStringLiteral("update_error_certificate");
-        case UpdateError::ServerStatus: return QStringLiteral("update_error_server");
-        case UpdateError::ReplyTooLarge: return QStringLiteral("update_error_too_large");
-        case UpdateError::BadReply: return QStringLiteral("update_error_bad_reply");
-        case UpdateError::BadAddress: return QStringLiteral("update_error_address");
-        case UpdateError::Cancelled: return QStringLiteral("update_error_cancelled");
+        case UpdateError::None:
+            return {};
+        case UpdateError::NoConnection:
+            return QStringLiteral("update_error_no_connection");
+        case UpdateError::Certificate:
+            return QStringLiteral("update_error_certificate");
+        case UpdateError::ServerStatus:
+            return QStringLiteral("update_error_server");
+        case UpdateError::ReplyTooLarge:
+            return QStringLiteral("update_error_too_large");
+        case UpdateError::BadReply:
+            return QStringLiteral("update_error_bad_reply");
+        case UpdateError::BadAddress:
+            return QStringLiteral("update_error_address");
+        case UpdateError::Cancelled:
+            return QStringLiteral("update_error_cancelled");
     }
     return {};
 }

@@ -2,15 +2,14 @@
 // new version, and its state (0-8) shown as a text, a progress bar or a done mark.
 #pragma once
 
+#include <QCheckBox>
+#include <QLabel>
 #include <QPointer>
+#include <QProgressBar>
 #include <QString>
 #include <QWidget>
 
 #include "settings/update_result.h"
-
-class QCheckBox;
-class QLabel;
-class QProgressBar;
 
 namespace qx::settings {
 

@@ -27,9 +27,13 @@ struct Candidate {
 
 const std::vector<Candidate>& Candidates() {
     static const std::vector<Candidate> list = {
-        {DesktopKind::Gnome, {"gnome-control-center", "keyboard"}, {"gnome-control-center", "mouse"}},
+        {DesktopKind::Gnome,
+         {"gnome-control-center", "keyboard"},
+         {"gnome-control-center", "mouse"}},
         {DesktopKind::Plasma, {"systemsettings", "kcm_keyboard"}, {"systemsettings", "kcm_mouse"}},
-        {DesktopKind::Plasma, {"systemsettings5", "kcm_keyboard"}, {"systemsettings5", "kcm_mouse"}},
+        {DesktopKind::Plasma,
+         {"systemsettings5", "kcm_keyboard"},
+         {"systemsettings5", "kcm_mouse"}},
         {DesktopKind::Plasma, {"kcmshell6", "kcm_keyboard"}, {"kcmshell6", "kcm_mouse"}},
         {DesktopKind::Plasma, {"kcmshell5", "kcm_keyboard"}, {"kcmshell5", "kcm_mouse"}},
         {DesktopKind::Xfce, {"xfce4-keyboard-settings"}, {"xfce4-mouse-settings"}},
@@ -48,8 +52,7 @@ DesktopKind KindOfName(const std::string& name) {
     if (lower == "gnome" || lower == "gnome-classic" || lower == "ubuntu" || lower == "unity" ||
         lower == "budgie" || lower == "budgie-desktop")
         return DesktopKind::Gnome;
-    if (lower == "kde" || lower == "plasma" || lower == "plasmawayland")
-        return DesktopKind::Plasma;
+    if (lower == "kde" || lower == "plasma" || lower == "plasmawayland") return DesktopKind::Plasma;
     if (lower == "xfce" || lower == "xfce4" || lower == "xubuntu") return DesktopKind::Xfce;
     return DesktopKind::Unknown;
 }
@@ -121,7 +124,8 @@ DesktopSettingsResult OpenDesktopSettings(DesktopSettingsPage page, std::string*
     // Its own session: it outlives the program and does not share its terminal's signals.
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
     pid_t child = 0;
-    const int failed = ::posix_spawn(&child, argv.front(), nullptr, &attributes, argv.data(), environ);
+    const int failed =
+        ::posix_spawn(&child, argv.front(), nullptr, &attributes, argv.data(), environ);
     posix_spawnattr_destroy(&attributes);
     if (failed != 0) {
         if (error != nullptr) *error = command.front() + ": " + std::strerror(failed);
