@@ -18,6 +18,7 @@
 #include "core/language_list.h"
 #include "platform/autostart.h"
 #include "settings/desktop_shortcuts.h"
+#include "settings/language_settings.h"
 #include "settings/settings_messages.h"
 #include "settings/update_check_thread.h"
 #include "settings/update_info_list_item.h"
@@ -398,6 +399,8 @@ qintptr CSetWnd::HandleCustomMessage(unsigned message, qintptr wParam, qintptr l
         // The keys follow by themselves; the composed texts are written again.
         RefreshStatusLine();
         for (CUpdateInfoListItemUI* row : rows_) row->RefreshTexts();
+        if (LanguageSettings::CurrentIndex() >= 0)
+            languageIndex_ = LanguageSettings::CurrentIndex();
         FillLanguageCombo();
         if (layout() != nullptr) layout()->invalidate();
         update();

@@ -239,7 +239,7 @@ TEST_F(SettingsWindowsTest, AutostartIsOffUntilAskedAndFollowsTheMenuAndTheCheck
 
 TEST(AutostartEntry, QuotesTheProgramAndHonoursEntriesSwitchedOff) {
     const std::string text = platform::AutostartEntryText("/opt/my \"qx\"/bin/qx580$%");
-    EXPECT_NE(text.find("Exec=\"/opt/my \\\"qx\\\"/bin/qx580\\$%%\"\n"), std::string::npos);
+    EXPECT_NE(text.find("Exec=\"/opt/my \\\\\"qx\\\\\"/bin/qx580\\\\$%%\"\n"), std::string::npos);
     fs::create_directories(platform::AutostartEntryPath().parent_path());
     std::ofstream(platform::AutostartEntryPath())
         << "[Desktop Entry]\nType=Application\nHidden=true\n";

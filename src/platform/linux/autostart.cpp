@@ -28,16 +28,21 @@ std::filesystem::path RunningProgram() {
     return error ? std::filesystem::path("qx580") : self;
 }
 
-// An argument of Exec: quoted, with the characters the desktop entry rules name escaped.
+// An argument of Exec: quoted, with the characters the desktop entry rules name escaped. The
+// value is read as a string first (a backslash is written twice), then as a quoted argument.
 std::string QuotedArgument(const std::string& text) {
     std::string out = "\"";
     for (const char c : text) {
-        if (c == '"' || c == '`' || c == '$' || c == '\\') out += '\\';
-        if (c == '%') {
+        if (c == '\\') {
+            out += "\\\\\\\\";
+        } else if (c == '"' || c == '`' || c == '$') {
+            out += "\\\\";
+            out += c;
+        } else if (c == '%') {
             out += "%%";
-            continue;
+        } else {
+            out += c;
         }
-        out += c;
     }
     return out + "\"";
 }
