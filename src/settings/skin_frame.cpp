@@ -56,11 +56,11 @@ void CSkinFrame::Notify(ui::TNotifyUI& msg) {
         return;
     }
     if (msg.type != QLatin1String("click") || msg.sender == nullptr) return;
-    if (name == QLatin1String("skin_color_btn")) {
+    if (name.startsWith(QLatin1String("skin_color_btn_"))) {
         const std::optional<quint32> argb = ParseArgb(msg.sender->property("bkcolor").toString());
         if (!argb) return;
         ChooseSkin({true, *argb, QString()});
-    } else if (name == QLatin1String("skin_image_btn")) {
+    } else if (name.startsWith(QLatin1String("skin_image_btn_"))) {
         const QString picture = msg.sender->property("userdata").toString();
         if (picture.isEmpty()) return;
         ChooseSkin({false, 0, picture});

@@ -112,12 +112,11 @@ TEST_F(SettingsWindowsTest, BackgroundChoiceIsKeptInMainIniAndShownAfterARestart
     ASSERT_EQ(OpenWindows<settings::CSkinFrame>().size(), 1u);
     settings::CSkinFrame* frame = OpenWindows<settings::CSkinFrame>().front();
     // The third colour of the frame.
-    const QList<QAbstractButton*> colours =
-        frame->findChildren<QAbstractButton*>(QStringLiteral("skin_color_btn"));
-    ASSERT_GE(colours.size(), 3);
-    const auto argb = settings::ParseArgb(colours[2]->property("bkcolor").toString());
+    auto* colour = frame->findChild<QAbstractButton*>(QStringLiteral("skin_color_btn_2"));
+    ASSERT_NE(colour, nullptr);
+    const auto argb = settings::ParseArgb(colour->property("bkcolor").toString());
     ASSERT_TRUE(argb.has_value());
-    colours[2]->click();
+    colour->click();
     EXPECT_EQ(BackgroundPixel() & 0xFFFFFF, *argb & 0xFFFFFF);
 
     QSettings ini(QString::fromStdString(settings::SkinIniPath().string()), QSettings::IniFormat);

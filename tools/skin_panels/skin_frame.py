@@ -64,14 +64,14 @@ def _png(path, width, height, top, bottom):
 
 
 def skin_ui():
-    pictures = [button("skin_image_btn", props=p_fixed(96, 62) + [
+    pictures = [button("skin_image_btn_%d" % i, props=p_fixed(96, 62) + [
         p_dyn("userdata", rel), p_dyn("skinrole", "skinpick"),
         ("styleSheet", "string", "border-image: url(skin:%s);" % rel, True),
-        ("toolTip", "string", key("skin_image_tip"), True)]) for rel, _, _ in PICTURES]
-    colours = [button("skin_color_btn", props=p_fixed(44, 44) + [
+        ("toolTip", "string", key("skin_image_tip"), True)]) for i, (rel, _, _) in enumerate(PICTURES)]
+    colours = [button("skin_color_btn_%d" % i, props=p_fixed(44, 44) + [
         p_dyn("bkcolor", argb), p_dyn("skinrole", "skinpick"),
         ("styleSheet", "string", "background-color: %s;" % _argb_to_css(argb), True),
-        ("toolTip", "string", key("skin_color_tip"), True)]) for argb in COLOURS]
+        ("toolTip", "string", key("skin_color_tip"), True)]) for i, argb in enumerate(COLOURS)]
     root = box("QWidget", "root", "V", [
         box("QWidget", "skin_tabs", "H", [
             option("skin_image", "skin_tabs", "skin_image_text", checked=True),
