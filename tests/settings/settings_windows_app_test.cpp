@@ -22,6 +22,7 @@
 #include "settings/skin_frame.h"
 #include "settings/skin_settings.h"
 #include "ui/file_dialogs.h"
+#include "ui/messages.h"
 #include "ui/paint_manager.h"
 #include "ui/resource_manager.h"
 
