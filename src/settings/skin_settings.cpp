@@ -156,8 +156,10 @@ void ApplySkinBackground(QWidget* root, const SkinChangedParam& param) {
     if (root == nullptr) return;
     root->setProperty(kBackgroundProperty, true);
     const QString self = QStringLiteral("*[%1=\"true\"]").arg(QLatin1String(kBackgroundProperty));
-    // The page's own panel lets the background show through.
-    QString sheet = QStringLiteral("QStackedWidget#device_switch { background: transparent; }\n");
+    // The page area and the device pages in it let the background show through.
+    QString sheet = QStringLiteral(
+        "QStackedWidget#device_switch, QStackedWidget#device_switch QWidget#root "
+        "{ background: transparent; }\n");
     if (param.colour) {
         sheet += self + QStringLiteral(" { background-color: %1; border-image: none; }")
                             .arg(CssColour(param.argb));

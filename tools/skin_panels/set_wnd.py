@@ -111,7 +111,11 @@ def set_wnd():
     ], spacing=8)
     list_page = page("update_list_page", [
         status,
-        W("QScrollArea", "update_list_scroll", props=[p_bool("widgetResizable", True)], children=[
+        W("QScrollArea", "update_list_scroll", props=[
+            p_bool("widgetResizable", True),
+            ("styleSheet", "string", "QScrollArea { background: transparent; border: 1px solid "
+             "#3a3d43; border-radius: 4px; } QWidget#device_update_list_info, QWidget#root "
+             "{ background: transparent; }", True)], children=[
             W("QWidget", "device_update_list_info", layout="V", spacing=4, children=[
                 spacer("update_list_spacer", False)]),
         ], layout=None),
