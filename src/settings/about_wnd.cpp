@@ -1,5 +1,6 @@
 #include "settings/about_wnd.h"
 
+#include <QCloseEvent>
 #include <QLayout>
 #include <QMouseEvent>
 #include <QWindow>
@@ -84,6 +85,8 @@ qintptr CAboutWnd::HandleCustomMessage(unsigned message, qintptr, qintptr) {
     update();
     return 1;
 }
+
+void CAboutWnd::closeEvent(QCloseEvent* event) { event->accept(); }
 
 void CAboutWnd::changeEvent(QEvent* event) {
     if (event->type() == QEvent::WindowStateChange) {

@@ -35,6 +35,8 @@ class CAboutWnd : public QDialog, public ui::CustomMessageHandler {
     void reject() override { close(); }
 
   protected:
+    // Any close (its button, Escape, the window manager's) closes this window alone.
+    void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
