@@ -39,8 +39,6 @@ def title_bar():
             label("text_test", "main_title_text", props=[hidden()]),
             label("str_test", "main_title_text", props=[hidden()]),
         ]),
-        W("QComboBox", "language_combo",
-          props=p_fixed(132, 28) + [("toolTip", "string", key("language_tip"), True)]),
         button("control_light_status", "control_light_on_text",
                props=[p_bool("checkable", False)], tip="control_light_tip"),
         tb("gamemodebtn", "gamemode_tip"),
@@ -133,8 +131,9 @@ def menu_ui():
     root = box("QWidget", "root", "V", [
         button("setwnd_menu", "menu_setting_text"),
         button("about_menu", "menu_about_text"),
+        button("autostart_menu", "menu_autostart_text", props=[p_bool("checkable", True)]),
         button("exit", "menu_exit_text"),
-    ], props=[p_geom(0, 0, 140, 100)], spacing=2, margins=(4, 4, 4, 4))
+    ], props=[p_geom(0, 0, 180, 130)], spacing=2, margins=(4, 4, 4, 4))
     write_ui("menu.ui", root)
 
 

@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QCursor>
 #include <QFile>
 #include <QIcon>
@@ -27,7 +26,6 @@
 #include "app/tool_query.h"
 #include "app/tray_menu.h"
 #include "core/diagnostics.h"
-#include "core/language_list.h"
 #include "core/paths.h"
 #include "devices/base/device_list_controller.h"
 #include "devices/base/device_profile_ui.h"
@@ -35,7 +33,15 @@
 #include "devices/base/user_message.h"
 #include "devices/keyboard/orvane_keyboard_device.h"
 #include "lighting/keyboard_lighting.h"
+#include "platform/autostart.h"
+#include "settings/about_wnd.h"
+#include "settings/desktop_shortcuts.h"
 #include "settings/language_settings.h"
+#include "settings/set_wnd.h"
+#include "settings/settings_messages.h"
+#include "settings/skin_frame.h"
+#include "settings/skin_settings.h"
+#include "settings/update_catalogue.h"
 #include "ui/messages.h"
 #include "ui/paint_manager.h"
 #include "ui/resource_manager.h"
@@ -179,7 +185,16 @@ void CMainWnd::OnWindowInit() {
     initialised_ = true;
     BroadcastRegistered(msg::kLightControlBroadcast, 1, 1);
     settings::LanguageSettings::SetLanguage(settings::LanguageSettings::GetLanguageIndex());
-    FillLanguageCombo();
+    // The background: the one remembered in "main.ini", and each new choice.
+    if (const auto skin = settings::ReadSkinChoice()) settings::ApplySkinBackground(root_, *skin);
+    connect(&settings::SkinObserver::Instance(), &settings::SkinObserver::SkinChanged, this,
+            [this](const settings::SkinChangedParam& param) {
+                settings::ApplySkinBackground(root_, param);
+            });
+    settings::SetSettingsMessageBox([this](QWidget* over, const QString& text) {
+        ShowMessage(over != nullptr ? over : this, QString(), text, paintManager_->Dpi(), false,
+                    CMsgWnd::kConfirmOnly);
+    });
     devices_ = std::make_unique<devices::DeviceListController>(this, *paintManager_, *loader_,
                                                                slots_, this, Backend());
     devices_->CreatePlaceholderEntries();
@@ -218,29 +233,16 @@ void CMainWnd::Notify(ui::TNotifyUI& msg) {
         OnClick(msg);
     } else if (msg.type == QLatin1String("selectchanged")) {
         OnSelectChanged(msg);
-    } else if (msg.type == QLatin1String("itemselect")) {
-        // The language choice of the title bar asks for a language as the settings window does.
-        if (msg.senderName == QLatin1String("language_combo"))
-            ui::SendMessage(this, msg::kLanguageChanged, msg.wParam, 0);
     } else if (msg.type == QLatin1String("timer")) {
         if (msg.sender == this) OnTimer(int(msg.wParam));
     }
     // The panels' events are handled by the device objects and panels themselves.
 }
 
-void CMainWnd::FillLanguageCombo() {
-    auto* combo = paintManager_->Find<QComboBox>(QStringLiteral("language_combo"));
-    if (combo == nullptr) return;
-    const QSignalBlocker quiet(combo);
-    combo->clear();
-    for (const LanguageEntry& entry : ReadLanguageList())
-        combo->addItem(QString::fromStdString(entry.text));
-    combo->setCurrentIndex(settings::LanguageSettings::CurrentIndex());
-}
-
 void CMainWnd::OnClick(ui::TNotifyUI& msg) {
     const QString& name = msg.senderName;
     if (name == QLatin1String("closebtn")) {
+        ClosePopups();
         HideToTray();
     } else if (name == QLatin1String("nodevice_ok_btn")) {
         hide();
@@ -260,6 +262,14 @@ void CMainWnd::OnClick(ui::TNotifyUI& msg) {
         showNormal();
     } else if (name == QLatin1String("deng_same_mode")) {
         if (lightSync_ && devices_) lightSync_->Toggle(devices_->CurrentDevice());
+    } else if (name == QLatin1String("skinbtn")) {
+        OpenSkinFrame();
+    } else if (name == QLatin1String("setbtn")) {
+        OpenSettingsWindow(true, false);
+    } else if (name.startsWith(QLatin1String("windowdeviceset_"))) {
+        bool ok = false;
+        const int n = name.mid(name.lastIndexOf(QLatin1Char('_')) + 1).toInt(&ok);
+        if (ok) settings::OpenWindowDeviceSettings(n, this);
     } else if (name == QLatin1String("device_select_prev")) {
         if (devices_) devices_->SelectPrevious();
     } else if (name == QLatin1String("device_select_next")) {
@@ -324,6 +334,11 @@ qintptr CMainWnd::HandleCustomMessage(unsigned message, qintptr wParam, qintptr 
         BringUp();
         return 1;
     }
+    if (message == msg::kUpdateProgress) {
+        // For the settings window's update list.
+        if (setWnd_) ui::PostMessage(setWnd_, message, wParam, lParam);
+        return 1;
+    }
     if (message == msg::kLightControlStatus) {
         if (wParam == 1 && (lParam == 0 || lParam == 1)) SetLightingControlFlag(lParam == 1, false);
         return 1;
@@ -355,8 +370,10 @@ qintptr CMainWnd::HandleCustomMessage(unsigned message, qintptr wParam, qintptr 
     }
     switch (message) {
         case msg::kLanguageChanged:
-            settings::LanguageSettings::SetLanguage(int(wParam));
-            FillLanguageCombo();
+            if (settings::LanguageSettings::SetLanguage(int(wParam))) {
+                if (setWnd_) ui::SendMessage(setWnd_, msg::kLanguageChanged, 0, 0);
+                if (aboutWnd_) ui::SendMessage(aboutWnd_, msg::kLanguageChanged, 0, 0);
+            }
             if (devices_) {
                 for (devices::COrvaneUSBDevice* device : devices_->Keyboards()) {
                     if (auto* keyboard = dynamic_cast<devices::COrvaneKeyboardDevice*>(device))
@@ -369,6 +386,16 @@ qintptr CMainWnd::HandleCustomMessage(unsigned message, qintptr wParam, qintptr 
             return 1;
         case msg::kDeviceRemoved:
             if (devices_ && !stopping_) devices_->OnDeviceRemoved(int(wParam));
+            return 1;
+        case msg::kOpenSettingsForUpdate:
+            OpenSettingsWindow(false, true);
+            return 1;
+        case msg::kClearUpdateIndicator:
+            if (QWidget* button = FindControl(QStringLiteral("setbtn"))) {
+                button->setProperty("updatemark", false);
+                button->style()->unpolish(button);
+                button->style()->polish(button);
+            }
             return 1;
         case msg::kShowSettingProgress:
             if (QWidget* progress = FindControl(QStringLiteral("setting_progress")))
@@ -672,15 +699,105 @@ void CMainWnd::ShowTrayMenu() {
         trayMenu_ = nullptr;
         return;
     }
+    if (auto* autostart =
+            trayMenu_->PaintManager().Find<QAbstractButton>(QStringLiteral("autostart_menu"))) {
+        const QSignalBlocker quiet(autostart);
+        autostart->setChecked(platform::AutostartEnabled());
+    }
     trayMenu_->ShowAt(QCursor::pos());
 }
 
 void CMainWnd::MenuCommand(const QString& item) {
     if (item.compare(QLatin1String("exit"), Qt::CaseInsensitive) == 0) {
         if (trayMenu_ != nullptr) trayMenu_->hide();
+        ClosePopups();
         Exit();
+    } else if (item == QLatin1String("setwnd_menu")) {
+        OpenSettingsWindow(false, false);
+    } else if (item == QLatin1String("about_menu")) {
+        OpenAboutWindow();
+    } else if (item == QLatin1String("autostart_menu")) {
+        ToggleAutostart();
     }
-    // The other menu items belong to the windows that come with the settings and about pages.
+}
+
+// --- popups
+
+void CMainWnd::OpenSettingsWindow(bool besideButton, bool updateMode) {
+    if (setWnd_ || exiting_) return;  // one at a time
+    // Row k of the catalogue takes the firmware version of the device at list position k
+    // (identity bytes 2-3, low byte first).
+    std::vector<std::int32_t> firmware;
+    if (devices_) {
+        for (devices::COrvaneUSBDevice* device : devices_->AllDevices()) {
+            const auto& identity = device->Identity();
+            firmware.push_back(std::int32_t(identity[2] | (identity[3] << 8)));
+        }
+    }
+    settings::SetWndOptions options;
+    options.mainWindow = this;
+    options.languageIndex = settings::LanguageSettings::CurrentIndex();
+    options.dpi = paintManager_->Dpi();
+    options.targets = TargetsToCheck(firmware, GetInstalledVersion());
+    options.service = options_.updateService;
+    options.updateMode = updateMode;
+    auto* window = new settings::CSetWnd(std::move(options), this);
+    if (!window->Create()) {
+        delete window;
+        return;
+    }
+    setWnd_ = window;
+    if (besideButton) {
+        window->PlaceBeside(this);
+    } else {
+        window->CentreOver(this);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void CMainWnd::OpenAboutWindow() {
+    if (aboutWnd_ || exiting_) return;  // one at a time
+    auto* window = new settings::CAboutWnd(this);
+    if (!window->Create()) {
+        delete window;
+        return;
+    }
+    aboutWnd_ = window;
+    window->move(frameGeometry().center() - QPoint(window->width() / 2, window->height() / 2));
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void CMainWnd::OpenSkinFrame() {
+    if (skinFrame_) skinFrame_->close();
+    auto* frame = new settings::CSkinFrame(this, FindControl(QStringLiteral("skinbtn")));
+    if (!frame->Create()) {
+        delete frame;
+        return;
+    }
+    skinFrame_ = frame;
+    frame->show();
+}
+
+void CMainWnd::ClosePopups() {
+    if (skinFrame_) skinFrame_->close();
+    if (aboutWnd_) aboutWnd_->close();
+    if (setWnd_) setWnd_->close();
+}
+
+void CMainWnd::ToggleAutostart() {
+    const bool on = !platform::AutostartEnabled();
+    std::string error;
+    if (!platform::SetAutostartEnabled(on, {}, &error)) {
+        DebugLine("autostart entry: " + error);
+        ShowMessage(this, QString(),
+                    settings::LanguageText(QStringLiteral("setwnd_autostart_failed_text")) +
+                        QString::fromStdString(error),
+                    paintManager_->Dpi(), false, CMsgWnd::kConfirmOnly);
+    }
 }
 
 // --- end

@@ -20,6 +20,7 @@
 #include "app/worker_table.h"
 #include "devices/discovery_thread.h"
 #include "devices/slot_table.h"
+#include "settings/update_service.h"
 #include "ui/custom_message.h"
 #include "ui/notify.h"
 
@@ -35,6 +36,12 @@ class DeviceListController;
 class COrvaneUSBDevice;
 }  // namespace qx::devices
 
+namespace qx::settings {
+class CSetWnd;
+class CAboutWnd;
+class CSkinFrame;
+}  // namespace qx::settings
+
 namespace qx::app {
 
 class TrayMenuWnd;
@@ -43,6 +50,8 @@ class LightSync;
 struct MainWndOptions {
     // The size of the monitor the window is on; empty: asked from the window's screen.
     std::function<QSize()> monitorSize;
+    // The update service the settings window asks (empty: the address from the environment).
+    std::function<UpdateService()> updateService;
     // Start the discovery thread at "windowinit" (tests of the routing alone may leave it off).
     bool startDiscovery = true;
     // Whether the desktop shows tray icons (where it does not, closing the window ends the
@@ -142,8 +151,13 @@ class CMainWnd : public QWidget,
     void OnWindowInit();
     void OnTimer(int id);
     void OnClick(ui::TNotifyUI& msg);
-    // The title bar's language choice: the languages of "Language.config", the current one shown.
-    void FillLanguageCombo();
+    // The popups: the settings window (beside the settings button, or centred), the about
+    // window, the background chooser. One of each at a time.
+    void OpenSettingsWindow(bool besideButton, bool updateMode);
+    void OpenAboutWindow();
+    void OpenSkinFrame();
+    void ClosePopups();
+    void ToggleAutostart();
     void OnSelectChanged(ui::TNotifyUI& msg);
     void HideToTray();
     void BringUp();
@@ -174,6 +188,9 @@ class CMainWnd : public QWidget,
     WorkerTable workers_;
     QSystemTrayIcon* tray_ = nullptr;
     TrayMenuWnd* trayMenu_ = nullptr;
+    QPointer<settings::CSetWnd> setWnd_;
+    QPointer<settings::CAboutWnd> aboutWnd_;
+    QPointer<settings::CSkinFrame> skinFrame_;
     std::array<QByteArray, 2> copyData_;
     QString lastError_;
     QSize screen_;  // read at "windowinit"

@@ -128,18 +128,26 @@ TEST_F(AutomationBusTest, ClickOfTheLightingButtonShowsAndBroadcastsTheChange) {
 }
 
 TEST_F(AutomationBusTest, LanguageChoiceSwitchesEveryTextAndAccessibleName) {
-    const QJsonObject combo = State("language_combo");
+    // The language choice is in the settings window.
+    ASSERT_EQ(Call("Click", {QStringLiteral("setbtn")}).type(), QDBusMessage::ReplyMessage);
+    ASSERT_TRUE(WaitUntil([&] {
+        return Call("State", {QStringLiteral("SetWnd/Language_combox_info")}).type() ==
+               QDBusMessage::ReplyMessage;
+    }));
+    const QJsonObject combo = State("Language_combox_info");
     ASSERT_EQ(combo["items"].toArray().size(), 2);
     const int other = 1 - combo["selected_index"].toInt();
     const char* file = other == 0 ? "lan_en.json" : "lan_cn.json";
 
-    ASSERT_EQ(Call("Select", {QStringLiteral("language_combo"), other}).type(),
+    ASSERT_EQ(Call("Select", {QStringLiteral("Language_combox_info"), other}).type(),
               QDBusMessage::ReplyMessage);
-    EXPECT_EQ(State("language_combo")["selected_index"].toInt(), other);
+    EXPECT_EQ(State("Language_combox_info")["selected_index"].toInt(), other);
     EXPECT_EQ(State("control_light_status")["text"].toString(),
               ShippedText(file, "control_light_on_text"));
     // An icon button is named by its tooltip's text.
-    EXPECT_EQ(State("minbtn")["accessible_name"].toString(), ShippedText(file, "min_tip"));
+    EXPECT_EQ(State("MainWnd/minbtn")["accessible_name"].toString(), ShippedText(file, "min_tip"));
+    ASSERT_EQ(Call("Click", {QStringLiteral("SetWnd/closebtn")}).type(),
+              QDBusMessage::ReplyMessage);
 }
 
 TEST_F(AutomationBusTest, ErrorsSayWhatIsWrong) {
@@ -152,7 +160,7 @@ TEST_F(AutomationBusTest, ErrorsSayWhatIsWrong) {
     const std::vector<Case> cases = {
         {"Click", {QStringLiteral("no_such_btn")}, kErrorUnknownControl, "no_such_btn"},
         {"State", {QStringLiteral("no_such_btn")}, kErrorUnknownControl, "no_such_btn"},
-        {"Select", {QStringLiteral("language_combo"), 7}, kErrorRefused, "0 to 1"},
+        {"Select", {QStringLiteral("device_profile_combo"), 7}, kErrorRefused, "not 7"},
         {"SetText",
          {QStringLiteral("control_light_status"), QStringLiteral("x")},
          kErrorRefused,
@@ -323,12 +331,17 @@ TEST(AutomationOfTheProgram, QxCtlDrivesTheSimulatedProgramsWindow) {
     const QJsonObject after = ParseState(Ctl({"ui", "state", "control_light_status"}).out);
     EXPECT_NE(after["text"].toString(), before["text"].toString());
 
-    // The title bar's language choice: every text follows.
-    const QJsonObject combo = ParseState(Ctl({"ui", "state", "language_combo"}).out);
+    // The settings window's language choice: every text follows.
+    ASSERT_EQ(Ctl({"ui", "click", "setbtn"}).status, 0);
+    ASSERT_TRUE(WaitUntil([&] {
+        return Ctl({"ui", "state", "SetWnd/Language_combox_info"}).status == 0;
+    }));
+    const QJsonObject combo = ParseState(Ctl({"ui", "state", "Language_combox_info"}).out);
     const int other = 1 - combo["selected_index"].toInt();
-    ASSERT_EQ(Ctl({"ui", "select", "language_combo", QString::number(other)}).status, 0);
+    ASSERT_EQ(Ctl({"ui", "select", "Language_combox_info", QString::number(other)}).status, 0);
     EXPECT_EQ(ParseState(Ctl({"ui", "state", "control_light_status"}).out)["text"].toString(),
               ShippedText(other == 0 ? "lan_en.json" : "lan_cn.json", "control_light_off_text"));
+    ASSERT_EQ(Ctl({"ui", "click", "SetWnd/closebtn"}).status, 0);
 
     const QString picture = program.Folder() + "/shot.png";
     run = Ctl({"ui", "shot", picture});
@@ -338,10 +351,10 @@ TEST(AutomationOfTheProgram, QxCtlDrivesTheSimulatedProgramsWindow) {
     run = Ctl({"ui", "click", "no_such_btn"});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.err.contains("no control named \"no_such_btn\"")) << run.err.toStdString();
-    run = Ctl({"ui", "select", "language_combo", "9"});
+    run = Ctl({"ui", "select", "device_profile_combo", "9"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.contains("0 to 1")) << run.err.toStdString();
-    EXPECT_EQ(Ctl({"ui", "select", "language_combo", "one"}).status, 2);
+    EXPECT_TRUE(run.err.contains("not 9")) << run.err.toStdString();
+    EXPECT_EQ(Ctl({"ui", "select", "device_profile_combo", "one"}).status, 2);
     EXPECT_EQ(Ctl({"ui", "wave", "closebtn"}).status, 2);
     EXPECT_EQ(Ctl({"ui", "answer", "maybe"}).status, 2);
     QDBusConnection::disconnectFromBus(QStringLiteral("spy"));
