@@ -83,6 +83,17 @@ def build(family):
             row("macro_file_buttons", [
                 button("macro_btn_import", "macro_import_text"),
                 button("macro_btn_export", "macro_export_text")]),
+            box("QWidget", "macro_tab_macrodelay_edit", "V", [
+            row("macro_move_x_box", [W("QLineEdit", "mouse_x_left_edit"),
+                                     button("macro_inset_moveleftkey_btn", "macro_move_left_text"),
+                                     W("QLineEdit", "mouse_x_right_edit"),
+                                     button("macro_inset_moverightkey_btn", "macro_move_right_text")]),
+            row("macro_move_y_box", [W("QLineEdit", "mouse_y_up_edit"),
+                                     button("macro_inset_moveupkey_btn", "macro_move_up_text"),
+                                     W("QLineEdit", "mouse_y_down_edit"),
+                                     button("macro_inset_movedownkey_btn", "macro_move_down_text")]),
+            spacer("macro_move_sp", False),
+        ], spacing=6),
         ], spacing=6),
         box("QWidget", "macro_tab_macroaction_edit", "V", [
             row("macro_record_box", [
@@ -97,22 +108,11 @@ def build(family):
                 button("macro_btn_up", "macro_up_text"),
                 button("macro_btn_down", "macro_down_text"),
                 button("macro_btn_uptop", "macro_top_text"),
-                button("macro_btn_downbottom", "macro_bottom_text"),
+                button("macro_btn_downbottom", "macro_bottom_text")]),
+            row("macro_row_buttons2", [
                 button("macro_btn_delete", "macro_row_delete_text"),
-                button("macro_btn_deleteall", "macro_row_clear_text")]),
-            row("macro_save_box", [
+                button("macro_btn_deleteall", "macro_row_clear_text"),
                 button("macro_btn_save", "macro_save_text"),
                 button("macro_btn_cancel", "macro_cancel_text")]),
-        ], spacing=6),
-        box("QWidget", "macro_tab_macrodelay_edit", "V", [
-            row("macro_move_left_box", [W("QLineEdit", "mouse_x_left_edit"),
-                                        button("macro_inset_moveleftkey_btn", "macro_move_left_text")]),
-            row("macro_move_right_box", [W("QLineEdit", "mouse_x_right_edit"),
-                                         button("macro_inset_moverightkey_btn", "macro_move_right_text")]),
-            row("macro_move_up_box", [W("QLineEdit", "mouse_y_up_edit"),
-                                      button("macro_inset_moveupkey_btn", "macro_move_up_text")]),
-            row("macro_move_down_box", [W("QLineEdit", "mouse_y_down_edit"),
-                                        button("macro_inset_movedownkey_btn", "macro_move_down_text")]),
-            spacer("macro_move_sp", False),
         ], spacing=6),
     ], spacing=8)
