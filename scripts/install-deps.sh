@@ -11,6 +11,7 @@ ccache
 pkg-config
 clang-format
 libudev-dev
+libevdev-dev
 libjsoncpp-dev
 libgtest-dev
 libgmock-dev

@@ -31,6 +31,8 @@ class QLineEdit;
 
 namespace qx::devices {
 
+class CMacroControlUI;
+
 class COrvaneKeyboardDevice : public COrvaneUSBDevice,
                               public ProfileCapability,
                               public KeyTableCapability,
@@ -183,6 +185,7 @@ class COrvaneKeyboardDevice : public COrvaneUSBDevice,
     QPointer<QLabel> delayLabel_;
     QPointer<QLabel> rateLabel_;
     QPointer<QLineEdit> repeatInput_;
+    QPointer<CMacroControlUI> macroControl_;
 };
 
 }  // namespace qx::devices

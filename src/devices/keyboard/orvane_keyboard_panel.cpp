@@ -14,6 +14,7 @@
 #include "devices/keyboard/keyboard_key_labels.h"
 #include "devices/keyboard/orvane_keyboard_device.h"
 #include "devices/panels/key_set_control_ui.h"
+#include "devices/panels/macro_control_ui.h"
 #include "ui/paint_manager.h"
 #include "ui/resource_manager.h"
 
@@ -80,6 +81,11 @@ void COrvaneKeyboardDevice::AttachPanel() {
 void COrvaneKeyboardDevice::BuildPanel() {
     if (!Page()) return;
     BindSystemControls();
+    if (!macroControl_) {
+        if (auto* panel =
+                ui::PaintManager::FindSubControlByName(Page(), QStringLiteral("MacroControlItem")))
+            macroControl_ = new CMacroControlUI(*this, panel);
+    }
     ReloadPanelLists();
     RefreshKeyLabels();
     ShowSystemControls();
