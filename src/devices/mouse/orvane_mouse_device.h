@@ -22,6 +22,7 @@
 
 #include "devices/base/orvane_usb_device.h"
 #include "devices/mouse/mouse_block.h"
+#include "devices/mouse/mouse_options.h"
 #include "profiles/mouse_profiledata.h"
 
 namespace qx::devices {
@@ -77,6 +78,7 @@ class COrvaneMouseDevice : public COrvaneUSBDevice,
 
     ProfileCapability* Profiles() override { return this; }
     KeyTableCapability* KeyTable() override { return this; }
+    OptionCapability* Options() override { return &options_; }
 
     // --- ProfileCapability
     void SetProfilePaths() override;
@@ -152,6 +154,7 @@ class COrvaneMouseDevice : public COrvaneUSBDevice,
     void StoreSettingsLocked(const MouseSettings& settings);
     int MacroCount() const;
 
+    MouseOptions options_{*this};
     std::atomic<int> profile_{0};
     int screenWidth_ = 0;
     int screenHeight_ = 0;
