@@ -57,9 +57,9 @@ int main(int argc, char** argv) {
                 return qx::ctl::kExitUsage;
             }
             simulation = *mode;
-        } else if (args.empty() &&
-                   (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)) {
-            // After a command, --help is that command's.
+            // A command with help of its own (dpi, recoil) is given its --help.
+        } else if ((std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) &&
+                   (args.empty() || (args.front() != "dpi" && args.front() != "recoil"))) {
             std::cout << kUsage;
             return qx::ctl::kExitOk;
         } else if (std::strcmp(argv[i], "--version") == 0) {
