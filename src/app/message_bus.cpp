@@ -17,6 +17,7 @@
 #include "app/lighting_adaptor.h"
 #include "app/main_wnd.h"
 #include "app/messages_adaptor.h"
+#include "app/mouse_adaptor.h"
 #include "app/simulator_adaptor.h"
 #include "app/tool_query.h"
 #include "core/diagnostics.h"
@@ -55,6 +56,8 @@ bool MessageBus::Register(sim::SimBus* simulator) {
         new LightingAdaptor(exported_, lit, connection_);
     if (auto* window = qobject_cast<CMainWnd*>(handler_.data()))
         new KeysAdaptor(exported_, window, connection_);
+    if (auto* window = qobject_cast<CMainWnd*>(handler_.data()))
+        new MouseAdaptor(exported_, window, connection_);
     if (simulator != nullptr) new SimulatorAdaptor(exported_, *simulator, connection_);
     if (simulator != nullptr)
         new AutomationAdaptor(exported_, qobject_cast<QWidget*>(handler_.data()), connection_);

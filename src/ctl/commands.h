@@ -29,6 +29,8 @@ int RunSimCommand(Context& context, Args args);      // sim plug|unplug|online|o
 int RunUiCommand(Context& context, Args args);       // ui click|select|value|text|... NAME ...
 int RunDevicesCommand(Context& context, Args args);  // devices [--json] [--verbose]
 // keyboard|mouse|pad|headset get [--json] | set NAME VALUE
+int RunDpiCommand(Context& context, Args args);     // dpi get | set --stage N ...
+int RunRecoilCommand(Context& context, Args args);  // recoil get|set|upload|reset|import|export
 int RunDeviceOptionsCommand(Context& context, const std::string& device, Args args);
 int RunLightCommand(Context& context, Args args);  // light get | set | sync
 // key get|set|reset --device D [KEY] [FUNCTION]

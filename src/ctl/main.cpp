@@ -36,6 +36,10 @@ constexpr const char* kUsage =
     "  light get|set|sync ...             the devices' lighting, through the running program\n"
     "  key get|set|reset --device D [KEY] [FUNCTION]\n"
     "                                    a key's function, through the running program\n"
+    "  dpi get [--json] | set --stage N [--value DPI] [--colour R,G,B] [--active]\n"
+    "                                    the mouse's DPI stages, through the running program\n"
+    "  recoil get|set|upload|reset|import|export ...\n"
+    "                                    the mouse's recoil data, through the running program\n"
     "  ui click|select|value|text|hover|state|windows|answer|file|shot ...\n"
     "                                    drive the running program's window by control name\n"
     "\n"
@@ -100,6 +104,8 @@ int main(int argc, char** argv) {
     if (command == "profile") return qx::ctl::RunProfileCommand(context, rest);
     if (command == "sim") return qx::ctl::RunSimCommand(context, rest);
     if (command == "ui") return qx::ctl::RunUiCommand(context, rest);
+    if (command == "dpi") return qx::ctl::RunDpiCommand(context, rest);
+    if (command == "recoil") return qx::ctl::RunRecoilCommand(context, rest);
     if (command == "devices") return qx::ctl::RunDevicesCommand(context, rest);
     if (command == "light") return qx::ctl::RunLightCommand(context, rest);
     if (command == "key") return qx::ctl::RunKeyCommand(context, rest);

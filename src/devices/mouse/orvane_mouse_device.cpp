@@ -1,24 +1,546 @@
 #include "devices/mouse/orvane_mouse_device.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+#include <algorithm>
+
+#include "core/diagnostics.h"
+#include "core/json_file.h"
+#include "core/json_value.h"
+#include "devices/base/user_message.h"
+#include "devices/keyboard/keyboard_key_table.h"
+#include "devices/panels/dpi_panel.h"
+#include "devices/panels/mouse_option_panel.h"
+#include "devices/panels/shoot_control_ui.h"
 #include "lighting/preview_lighting.h"
+#include "macros/macro_store.h"
+#include "macros/macro_upload.h"
+#include "profiles/profile_manager.h"
+#include "ui/resource_manager.h"
 
 namespace qx::devices {
+namespace {
+
+constexpr size_t kKeyCountByte = 5;
+constexpr size_t kMacroUnitsByte = 6;
+constexpr size_t kMacroUnit = 128;
+
+Result Worse(Result sofar, Result next) { return sofar != kResultSuccess ? sofar : next; }
+
+QString Text(const char* key) {
+    return ui::ResourceManager::GetInstance().Text(QString::fromLatin1(key));
+}
+
+lighting::LightSettings ToLightSettings(const LightInfoRecord& info) {
+    lighting::LightSettings settings;
+    settings.effectId = info.selectItem;
+    settings.brightness = info.light;
+    settings.speed = info.speed;
+    settings.direction = info.fx;
+    settings.colourful = info.multiColor;
+    settings.colour = {info.red, info.green, info.blue};
+    settings.presetColour = info.zzccLedMode;
+    settings.customGroup = info.customGroup;
+    return settings;
+}
+
+// The light settings as the four words the lighting panel hands over (14 bytes, low first).
+std::array<uint32_t, 4> ToWords(const LightInfoRecord& info) {
+    const uint8_t bytes[16] = {info.selectItem,
+                               info.light,
+                               info.speed,
+                               info.fx,
+                               info.multiColor,
+                               info.red,
+                               info.green,
+                               info.blue,
+                               info.reserved9,
+                               info.reserved10,
+                               info.reserved11,
+                               info.zzccLedMode,
+                               info.customGroup,
+                               info.oldLedmode,
+                               0,
+                               0};
+    std::array<uint32_t, 4> words{};
+    for (size_t i = 0; i < 16; ++i) words[i / 4] |= uint32_t{bytes[i]} << (8 * (i % 4));
+    return words;
+}
+
+LightInfoRecord FromWords(const std::array<uint32_t, 4>& words) {
+    auto byte = [&words](size_t i) { return static_cast<uint8_t>(words[i / 4] >> (8 * (i % 4))); };
+    LightInfoRecord info;
+    info.selectItem = byte(0);
+    info.light = byte(1);
+    info.speed = byte(2);
+    info.fx = byte(3);
+    info.multiColor = byte(4);
+    info.red = byte(5);
+    info.green = byte(6);
+    info.blue = byte(7);
+    info.reserved9 = byte(8);
+    info.reserved10 = byte(9);
+    info.reserved11 = byte(10);
+    info.zzccLedMode = byte(11);
+    info.customGroup = byte(12);
+    info.oldLedmode = byte(13);
+    return info;
+}
+
+}  // namespace
 
 COrvaneMouseDevice::COrvaneMouseDevice(HidBackend& backend)
-    : COrvaneUSBDevice(backend, DeviceKind::MouseWired) {}
+    : COrvaneUSBDevice(backend, DeviceKind::MouseWired) {
+    effectCodes_ = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+    // The primary screen's size, read once (the block carries it).
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            screenWidth_ = screen->size().width();
+            screenHeight_ = screen->size().height();
+        }
+    }
+}
 
-COrvaneMouseDevice::~COrvaneMouseDevice() { Shutdown(); }
+COrvaneMouseDevice::~COrvaneMouseDevice() {
+    // The threads call into this class: they end before it goes.
+    Shutdown();
+}
+
+// --- the gate
+
+bool COrvaneMouseDevice::Gate() { return GateResult() == kResultSuccess; }
+
+Result COrvaneMouseDevice::GateResult() {
+    DeviceLink& link = CommandLink();
+    if (!link.IsOpen()) return kResultFailed;
+    if (Receiver() && !link.CmdPresenceQuery()) return kResultUnreachable;
+    return kResultSuccess;
+}
+
+// --- first contact and refresh
+
+void COrvaneMouseDevice::FirstContact() {
+    if (!Gate()) return;
+    ReadIdentityAndKeyTable();
+    LoadProfile();
+    RequestPanelRefresh();
+}
+
+void COrvaneMouseDevice::ReadIdentityAndKeyTable() {
+    DeviceLink& link = CommandLink();
+    if (link.CmdBeginConfig() != kResultSuccess) {
+        // The mouse did not enter configuration: the sequence is closed all the same.
+        if (link.CmdEndConfig() != kResultSuccess) DebugLine("end of configuration failed");
+        return;
+    }
+    std::array<uint8_t, kIdentitySize> identity{};
+    if (link.CmdReadIdentity(identity.data()) != kResultSuccess) {
+        DebugLine("identity was not read");
+        if (link.CmdEndConfig() != kResultSuccess) DebugLine("end of configuration failed");
+        return;
+    }
+    StoreIdentity(identity);
+    const int keyCount = identity[kKeyCountByte];
+    const DpiScale scale = DpiScaleFromIdentity(identity);
+    if (scale.stepWasZero) DebugLine("the mouse reports a DPI step of 0; step 1 is used");
+    {
+        std::lock_guard lock(model_);
+        scale_ = scale;
+    }
+    std::vector<uint8_t> table(DeviceLink::kMaxBlockSize, 0);
+    Result read = kResultFailed;
+    if (link.SetBlockSize(static_cast<uint16_t>(keyCount * 3)) == 1)
+        read = link.CmdReadKeyTable(table.data());
+    else
+        DebugLine("key table larger than 512 bytes; not read");
+    if (link.CmdEndConfig() != kResultSuccess) DebugLine("end of configuration failed");
+    if (read != kResultSuccess) return;
+    table.resize(static_cast<size_t>(keyCount) * 3);
+    std::lock_guard lock(model_);
+    keyTable_ = table;
+    keyCount_ = keyCount;
+    buttonMap_ = BuildButtonMap(keyTable_, keyCount_);
+}
+
+void COrvaneMouseDevice::RefreshFromDevice() {
+    DeviceLink& link = CommandLink();
+    if (!Gate()) return;
+    uint8_t profile = 0;
+    if (link.CmdReadConfig(&profile, 1, 0) != kResultSuccess) return;
+    std::array<uint8_t, kMouseBlockRead> block{};
+    if (link.CmdReadConfig(block.data(), block.size(),
+                           static_cast<uint16_t>(profile * kMouseBlockStride)) != kResultSuccess)
+        return;
+    block[0] = profile;
+    profile_.store(profile);
+    {
+        std::lock_guard lock(model_);
+        if (!loaded_) LoadProfile();
+        const DecodedMouseBlock decoded = DecodeMouseBlock(block, effectCodes_);
+        block[9] = 0;
+        mirror_ = block;
+        lightInfo_.selectItem = decoded.effectId;
+        lightInfo_.light = decoded.brightness;
+        lightInfo_.speed = decoded.speed;
+        lightInfo_.multiColor = decoded.colourful;
+        lightInfo_.red = decoded.red;
+        lightInfo_.green = decoded.green;
+        lightInfo_.blue = decoded.blue;
+        ApplyLightLocked();
+        profileData_.WriteLightInfoBlock(lightInfo_);
+        settings_.activeStage = std::min<int>(decoded.activeStage, kMouseStageCount - 1);
+        profileData_.SetActiveStage(settings_.activeStage);
+        if (!SaveLocked())
+            DebugLine("the mouse's settings were read but the profile was not saved");
+    }
+    RequestPanelRefresh();
+}
+
+// --- writes
+
+Result COrvaneMouseDevice::WriteSystemBlock(int profile, int currentProfileByte, int applyFlag,
+                                            int screenWidth, int screenHeight) {
+    MouseBlock block;
+    {
+        std::lock_guard lock(model_);
+        MouseBlockInput input;
+        input.light = lightInfo_;
+        input.pollingIndex = settings_.PollingIndex();
+        input.activeStage = settings_.activeStage;
+        input.stages = settings_.stages;
+        input.corrections = profileData_.GetCorrectList();
+        MouseBlockFrame frame;
+        frame.firstByte = static_cast<uint8_t>(currentProfileByte);
+        frame.byte59 = static_cast<uint8_t>(applyFlag);
+        frame.screenWidth = static_cast<uint16_t>(std::clamp(screenWidth, 0, 0xFFFF));
+        frame.screenHeight = static_cast<uint16_t>(std::clamp(screenHeight, 0, 0xFFFF));
+        block = BuildMouseBlock(input, effectCodes_, frame);
+    }
+    if (const Result gate = GateResult(); gate != kResultSuccess) return gate;
+    DeviceLink& link = CommandLink();
+    Result result = link.CmdBeginConfig();
+    if (result == kResultSuccess)
+        result = link.CmdWriteConfig(block.data(), block.size(),
+                                     static_cast<uint16_t>(profile * kMouseBlockStride));
+    // The sequence is closed even when the write failed.
+    return Worse(result, link.CmdEndConfig());
+}
+
+Result COrvaneMouseDevice::WriteLightingBlock() {
+    return WriteSystemBlock(0, 0, 1, screenWidth_, screenHeight_);
+}
+
+Result COrvaneMouseDevice::WriteKeyTable(int profile, const std::vector<KeyAssignRecord>& keyList) {
+    if (const Result gate = GateResult(); gate != kResultSuccess) return gate;
+    DeviceLink& link = CommandLink();
+    std::array<uint8_t, kIdentitySize> identity{};
+    if (const Result read = link.CmdReadIdentity(identity.data()); read != kResultSuccess)
+        return read;
+    StoreIdentity(identity);
+    std::vector<uint8_t> table;
+    {
+        std::lock_guard lock(model_);
+        if (keyCount_ == 0) return kResultFailed;  // the key table was never read
+        table = BuildMouseKeyTable(keyTable_, keyList, buttonMap_, MacroCount());
+    }
+    if (link.SetBlockSize(static_cast<uint16_t>(table.size())) != 1) return kResultFailed;
+    table.resize(DeviceLink::kMaxBlockSize, 0);
+    Result result = link.CmdBeginConfig();
+    if (result == kResultSuccess) result = link.CmdWriteKeyTable(table.data(), profile);
+    return Worse(result, link.CmdEndConfig());
+}
+
+Result COrvaneMouseDevice::WriteKeyTableFromProfile() { return WriteKeyTable(0, KeyList()); }
+
+std::vector<int> COrvaneMouseDevice::CollectMacros() {
+    std::lock_guard lock(model_);
+    return CollectMouseMacros(keyList_, buttonMap_, MacroCount());
+}
+
+int COrvaneMouseDevice::UploadMacros(const std::vector<int>& macros) {
+    DeviceLink& link = CommandLink();
+    if (link.IsOpen()) {
+        if (!Gate()) return -1;
+        std::array<uint8_t, kIdentitySize> identity{};
+        if (link.CmdReadIdentity(identity.data()) == kResultSuccess) StoreIdentity(identity);
+    }
+    const size_t capacity = size_t{Identity()[kMacroUnitsByte]} * kMacroUnit;
+    const MacroUploadPlan plan = PrepareMacroUpload(UserDeviceFolder(), macros, capacity);
+    if (plan.result != 0) return plan.result;
+    if (plan.image.empty()) return 0;
+    if (!Gate()) return -1;
+    Result result = link.CmdBeginConfig();
+    if (result == kResultSuccess)
+        result = link.CmdWriteMacros(plan.image.data(), plan.image.size());
+    result = Worse(result, link.CmdEndConfig());
+    return result == kResultSuccess ? 0 : -1;
+}
+
+COrvaneMouseDevice::RecoilUpload COrvaneMouseDevice::UploadRecoil() {
+    RecoilUpload upload;
+    const std::vector<uint8_t> image = BuildRecoilImage(UserDeviceFolder());
+    upload.imageBytes = image.size();
+    if (image.empty()) return upload;
+    if (image.size() > kRecoilMemorySize) {
+        upload.overflowBytes = image.size() - kRecoilMemorySize;
+        return upload;
+    }
+    if (const Result gate = GateResult(); gate != kResultSuccess) {
+        upload.result = gate;
+        return upload;
+    }
+    DeviceLink& link = CommandLink();
+    std::array<uint8_t, kIdentitySize> identity{};
+    if (link.CmdReadIdentity(identity.data()) == kResultSuccess) StoreIdentity(identity);
+    Result result = link.CmdBeginConfig();
+    if (result == kResultSuccess) result = link.CmdWriteRecoil(image.data(), image.size());
+    upload.result = Worse(result, link.CmdEndConfig());
+    return upload;
+}
+
+// --- profile
+
+void COrvaneMouseDevice::SetProfilePaths() {
+    std::lock_guard lock(model_);
+    if (ProfileId().isEmpty()) {
+        ProfileManager manager;
+        manager.SetDeviceKind(Kind());
+        manager.SetFolders(UserDeviceFolder(), DefaultProfilePath());
+        if (const ProfileStatus status = manager.InitProfileList(); !status)
+            DebugLine("the mouse's profile list could not be made: " + status.error);
+        SetProfileId(QString::fromStdString(manager.GetCurrentProfileId()));
+    }
+    const std::string id = ProfileId().toStdString();
+    // An identifier that is not a plain file name never leaves the folder.
+    if (id.empty() || id.find_first_of("/\\") != std::string::npos || id == "." || id == "..")
+        return;
+    profileData_.SetDefaultPath(DefaultProfilePath());
+    profileData_.SetProfilePath(UserDeviceFolder() / (id + ".Json"));
+    const std::string lightName =
+        Family() != nullptr ? std::string(Family()->lightConfigName) : std::string("orbek_light");
+    profileData_.SetLightConfigPath(UserDeviceFolder() / (lightName + ".config"));
+}
+
+int COrvaneMouseDevice::LoadProfile() {
+    std::lock_guard lock(model_);
+    SetProfilePaths();
+    profileData_.SetDeviceIndex(0);
+    profileData_.Load(profileData_.GetProfilePath());
+    if (profileData_.LoadWriteFailed()) DebugLine("the mouse's profile could not be completed");
+    keyList_ = profileData_.GetKeyList();
+    MouseSettings settings;
+    settings.stages = profileData_.GetDpiStages();
+    settings.activeStage = std::clamp(profileData_.GetActiveStage(), 0, kMouseStageCount - 1);
+    settings.system = profileData_.GetMouseSystem();
+    settings_ = settings;
+    loaded_ = !profileData_.GetProfilePath().empty();
+    ApplyLighting();
+    return 1;
+}
+
+void COrvaneMouseDevice::SaveProfile() {
+    std::lock_guard lock(model_);
+    if (!SaveLocked()) DebugLine("the mouse's profile was not saved");
+}
+
+bool COrvaneMouseDevice::SaveLocked() {
+    if (profileData_.GetProfilePath().empty()) return false;
+    return profileData_.Save();
+}
+
+void COrvaneMouseDevice::ReloadProfile() {
+    LoadProfile();
+    SaveProfile();
+    RefreshPanel();
+}
+
+QString COrvaneMouseDevice::GetProfileName() const {
+    std::lock_guard lock(model_);
+    const Json::Value document = ReadJsonFile(profileData_.GetProfilePath());
+    return QString::fromStdString(json::ToString(json::Get(document, "profilename")));
+}
+
+void COrvaneMouseDevice::ReloadPanelLists() {
+    QStringList names;
+    for (const MacroInfo& macro : MacroStore(UserDeviceFolder()).ReadMacroList())
+        names << QString::fromStdString(macro.name);
+    std::vector<int> codes;
+    const Json::Value lights = ReadJsonFile(DefaultDataFolder() / "default_light.json");
+    const Json::Value& row = json::At(json::Get(lights, "DefaultLightName"),
+                                      static_cast<Json::ArrayIndex>(std::max(GetModelIndex(), 0)));
+    for (Json::ArrayIndex i = 0; i < json::ArraySize(row); ++i)
+        codes.push_back(json::ToInt(json::Get(json::At(row, i), "value")));
+    std::lock_guard lock(model_);
+    macroNames_ = names;
+    if (!codes.empty()) effectCodes_ = codes;
+}
+
+void COrvaneMouseDevice::DropDanglingMacros() {
+    ReloadPanelLists();
+    std::lock_guard lock(model_);
+    if (RevertDanglingMacros(keyList_, static_cast<int>(macroNames_.size()))) {
+        profileData_.SetKeyList(keyList_);
+        if (!SaveLocked()) DebugLine("the mouse's profile was not saved");
+    }
+}
+
+int COrvaneMouseDevice::MacroCount() const {
+    std::lock_guard lock(model_);
+    return static_cast<int>(macroNames_.size());
+}
+
+// --- lighting
+
+int COrvaneMouseDevice::ApplyLighting() {
+    std::lock_guard lock(model_);
+    lightInfo_ = profileData_.ReadLightInfoBlock();
+    ApplyLightLocked();
+    return 1;
+}
+
+void COrvaneMouseDevice::ApplyLightLocked() {
+    const std::array<uint32_t, 4> words = ToWords(lightInfo_);
+    COrvaneUSBDevice::StoreLightSettings(words[0], words[1], words[2], words[3]);
+    const uint8_t before = Light().effectId;
+    Light() = ToLightSettings(lightInfo_);
+    if (before != Light().effectId) ClearDecay();
+}
+
+void COrvaneMouseDevice::StoreLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {
+    COrvaneUSBDevice::StoreLightSettings(w0, w1, w2, w3);
+    std::lock_guard lock(model_);
+    lightInfo_ = FromWords({w0, w1, w2, w3});
+    profileData_.WriteLightInfoBlock(lightInfo_);
+}
+
+// --- the model
+
+bool COrvaneMouseDevice::ProfileLoaded() const {
+    std::lock_guard lock(model_);
+    return loaded_;
+}
+
+std::filesystem::path COrvaneMouseDevice::ProfilePath() const {
+    std::lock_guard lock(model_);
+    return profileData_.GetProfilePath();
+}
+
+MouseSettings COrvaneMouseDevice::Settings() const {
+    std::lock_guard lock(model_);
+    return settings_;
+}
+
+LightInfoRecord COrvaneMouseDevice::LightInfo() const {
+    std::lock_guard lock(model_);
+    return lightInfo_;
+}
+
+std::vector<KeyAssignRecord> COrvaneMouseDevice::KeyList() const {
+    std::lock_guard lock(model_);
+    return keyList_;
+}
+
+std::vector<uint8_t> COrvaneMouseDevice::ButtonMap() const {
+    std::lock_guard lock(model_);
+    return buttonMap_;
+}
+
+DpiScale COrvaneMouseDevice::Scale() const {
+    std::lock_guard lock(model_);
+    return scale_;
+}
+
+std::array<uint8_t, kMouseBlockRead> COrvaneMouseDevice::Mirror() const {
+    std::lock_guard lock(model_);
+    return mirror_;
+}
+
+std::vector<int> COrvaneMouseDevice::EffectCodeList() const {
+    std::lock_guard lock(model_);
+    return effectCodes_;
+}
+
+void COrvaneMouseDevice::StoreSettingsLocked(const MouseSettings& settings) {
+    settings_ = settings;
+    profileData_.SetDpiStages(settings.stages);
+    profileData_.SetActiveStage(settings.activeStage);
+    profileData_.SetMouseSystem(settings.system.words[0], settings.system.words[1],
+                                settings.system.words[2]);
+}
+
+void COrvaneMouseDevice::ChangeSettings(std::function<void(MouseSettings&)> edit, bool toDevice,
+                                        Done done) {
+    const bool posted = Post([this, edit = std::move(edit), toDevice, done] {
+        QString error;
+        {
+            std::lock_guard lock(model_);
+            if (!loaded_) LoadProfile();
+            MouseSettings settings = settings_;
+            edit(settings);
+            const MouseSettings before = settings_;
+            StoreSettingsLocked(settings);
+            if (!SaveLocked()) {
+                StoreSettingsLocked(before);
+                error = Text("ms_profile_not_saved_text");
+            }
+        }
+        if (error.isEmpty() && toDevice) {
+            const Result result = WriteSystemBlock(0, 0, 1, screenWidth_, screenHeight_);
+            error = ResultText(result);
+        }
+        OnUiThread([done, error] {
+            if (done) done(error);
+        });
+    });
+    if (!posted && done) done(ResultText(kResultFailed));
+}
+
+QString COrvaneMouseDevice::ResultText(Result result) {
+    switch (result) {
+        case kResultSuccess:
+            return QString();
+        case kResultUnreachable:
+            return Text("ms_write_failed_text") + Text("ms_error_unreachable");
+        case kResultStatusFF:
+        case kResultStatusFE:
+            return Text("ms_write_failed_text") + Text("ms_error_refused");
+        default:
+            return Text("ms_write_failed_text") + Text("ms_error_no_answer");
+    }
+}
+
+// --- queries and notifications
 
 void COrvaneMouseDevice::PowerQuery() { ReceiverPowerQuery(); }
 
 int COrvaneMouseDevice::PresenceQuery() { return ReceiverPresenceQuery(); }
 
-void COrvaneMouseDevice::OnNotificationCode(uint16_t code, bool) {
+void COrvaneMouseDevice::OnNotificationCode(uint16_t code, bool receiver) {
+    const uint16_t high = code >> 8;
     if (code == 0x0401) {
         RequestRefresh(50);
-    } else if ((code >> 8) == 0x10 && CommandLink().IsOpen()) {
+    } else if (code == 0x0403) {
+        if (receiver || Light().effectId != kReactiveEffect) return;
+        if (auto* mouse = dynamic_cast<lighting::MouseLighting*>(Lighting())) {
+            mouse->OnPress();
+            NoteFrameWritten();
+        }
+    } else if ((high == 0x10 || high == 0x11) && CommandLink().IsOpen()) {
         profile_.store(code & 0x0F);
-        RequestPanelRefresh();
+        if (high == 0x11) {
+            // The mouse's own DPI button chose the stage: the profile follows, so that the
+            // next block written does not take it back.
+            const int stage = std::min((code >> 4) & 0x0F, kMouseStageCount - 1);
+            Post([this, stage] {
+                std::lock_guard lock(model_);
+                mirror_[12] = static_cast<uint8_t>(stage);
+                if (!loaded_) return;
+                settings_.activeStage = stage;
+                profileData_.SetActiveStage(stage);
+                if (!SaveLocked()) DebugLine("the mouse's profile was not saved");
+            });
+        }
+        Post([this] { RequestPanelRefresh(); });
     }
 }
 

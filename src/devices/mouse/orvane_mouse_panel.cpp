@@ -1,0 +1,44 @@
+// The mouse's page: the DPI and polling page, the pointer options and the recoil panel, bound
+// when the page is attached and refreshed from the model.
+#include "core/diagnostics.h"
+#include "devices/mouse/orvane_mouse_device.h"
+#include "devices/panels/dpi_panel.h"
+#include "devices/panels/mouse_option_panel.h"
+#include "devices/panels/shoot_control_ui.h"
+#include "ui/paint_manager.h"
+
+namespace qx::devices {
+
+void COrvaneMouseDevice::AttachPanel() {
+    COrvaneUSBDevice::AttachPanel();
+    BuildPanel();
+}
+
+void COrvaneMouseDevice::BuildPanel() {
+    QWidget* page = Page();
+    if (page == nullptr) return;
+    dpiPanel_ = std::make_unique<CDpiPanel>(*this, page);
+    optionPanel_ = std::make_unique<CMouseOptionPanel>(*this, page);
+    if (QWidget* shoot =
+            ui::PaintManager::FindSubControlByName(page, QStringLiteral("ShootControlItem"))) {
+        shootPanel_ = std::make_unique<CShootControlUI>(*this, shoot);
+        shootPanel_->InitRecoil();
+    }
+}
+
+void COrvaneMouseDevice::RefreshPanel() {
+    ReloadPanelLists();
+    const MouseSettings settings = Settings();
+    if (dpiPanel_) {
+        dpiPanel_->SetRanges(Scale());
+        dpiPanel_->Show(settings);
+    }
+    if (optionPanel_) optionPanel_->Show(settings);
+}
+
+void COrvaneMouseDevice::SetColourPicker(ColourPicker picker) {
+    colourPicker_ = std::move(picker);
+    if (dpiPanel_) dpiPanel_->UpdateColourButtons();
+}
+
+}  // namespace qx::devices
