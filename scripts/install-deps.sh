@@ -17,6 +17,9 @@ libgmock-dev
 libbenchmark-dev
 libpng-dev
 libcurl4-openssl-dev
+libasound2-dev
+pipewire
+pipewire-bin
 openssl
 python3
 umockdev
