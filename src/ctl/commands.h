@@ -30,5 +30,7 @@ int RunUiCommand(Context& context, Args args);       // ui click|select|value|te
 int RunDevicesCommand(Context& context, Args args);  // devices [--json] [--verbose]
 // keyboard|mouse|pad|headset get [--json] | set NAME VALUE
 int RunDeviceOptionsCommand(Context& context, const std::string& device, Args args);
+// headset get [--json] | set mic N | mic-mute on|off | eq PRESET | eq-band N GAIN | ...
+int RunHeadsetCommand(Context& context, Args args);
 
 }  // namespace qx::ctl

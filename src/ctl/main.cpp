@@ -31,6 +31,8 @@ constexpr const char* kUsage =
     "  devices [--json] [--verbose]      every device: connection, power, profiles\n"
     "  keyboard|mouse|pad|headset get [--json] | set NAME VALUE\n"
     "                                    a device's options, through the running program\n"
+    "  headset set mic N|mic-mute on|off|monitor N|eq PRESET|eq-band N GAIN|voice TYPE|\n"
+    "              surround on|off       the headset's sound (headset --help)\n"
     "  ui click|select|value|text|hover|state|windows|answer|file|shot ...\n"
     "                                    drive the running program's window by control name\n"
     "\n"
@@ -80,7 +82,8 @@ int main(int argc, char** argv) {
     if (command == "sim") return qx::ctl::RunSimCommand(context, rest);
     if (command == "ui") return qx::ctl::RunUiCommand(context, rest);
     if (command == "devices") return qx::ctl::RunDevicesCommand(context, rest);
-    if (command == "keyboard" || command == "mouse" || command == "pad" || command == "headset")
+    if (command == "headset") return qx::ctl::RunHeadsetCommand(context, rest);
+    if (command == "keyboard" || command == "mouse" || command == "pad")
         return qx::ctl::RunDeviceOptionsCommand(context, command, rest);
     std::cerr << "qx580ctl: unknown command \"" << command << "\"\n" << kUsage;
     return qx::ctl::kExitUsage;
