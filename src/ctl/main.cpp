@@ -55,7 +55,9 @@ int main(int argc, char** argv) {
                 return qx::ctl::kExitUsage;
             }
             simulation = *mode;
-        } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+        } else if (args.empty() &&
+                   (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)) {
+            // After a command, --help is the command's own.
             std::cout << kUsage;
             return qx::ctl::kExitOk;
         } else if (std::strcmp(argv[i], "--version") == 0) {
