@@ -19,6 +19,9 @@ libbenchmark-dev
 libpng-dev
 libcurl4-openssl-dev
 libpulse-dev
+libasound2-dev
+pipewire
+pipewire-bin
 openssl
 python3
 umockdev

@@ -15,6 +15,8 @@
 #include "app/message_bus.h"
 #include "app/power_watcher.h"
 #include "app/private_fonts.h"
+#include "audio/headset_audio.h"
+#include "audio/simulated_audio_lib.h"
 #include "controls/register_controls.h"
 #include "core/diagnostics.h"
 #include "core/paths.h"
@@ -46,6 +48,8 @@ class SimulationScope {
     explicit SimulationScope(sim::SimulationMode mode) {
         if (mode == sim::SimulationMode::Off) return;
         bus_ = std::make_unique<sim::SimBus>();
+        // The simulated headset's sound card: a simulated audio library.
+        audio::InstallAudioLibrary(std::make_shared<audio::SimulatedAudioLib>());
         for (const std::string& device : sim::DevicesPluggedAtStart(mode)) bus_->Plug(device);
     }
     SimulationScope(const SimulationScope&) = delete;

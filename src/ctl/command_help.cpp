@@ -98,7 +98,6 @@ constexpr CommandHelp kCommands[] = {
     {"keyboard", kDeviceOptionsUsage, kDeviceOptionsExamples},
     {"mouse", kDeviceOptionsUsage, kDeviceOptionsExamples},
     {"pad", kDeviceOptionsUsage, kDeviceOptionsExamples},
-    {"headset", kDeviceOptionsUsage, kDeviceOptionsExamples},
     {"ui",
      "usage: qx580ctl ui <action> ...   (drives a running \"qx580 --simulate\")\n"
      "  ui click NAME              click a control\n"

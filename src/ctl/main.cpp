@@ -40,6 +40,8 @@ constexpr const char* kUsage =
     "                                    the mouse's DPI stages, through the running program\n"
     "  recoil get|set|upload|reset|import|export ...\n"
     "                                    the mouse's recoil data, through the running program\n"
+    "  headset set mic N|mic-mute on|off|monitor N|eq PRESET|eq-band N GAIN|voice TYPE|\n"
+    "              surround on|off       the headset's sound (headset --help)\n"
     "  ui click|select|value|text|hover|state|windows|answer|file|shot ...\n"
     "                                    drive the running program's window by control name\n"
     "\n"
@@ -109,7 +111,8 @@ int main(int argc, char** argv) {
     if (command == "devices") return qx::ctl::RunDevicesCommand(context, rest);
     if (command == "light") return qx::ctl::RunLightCommand(context, rest);
     if (command == "key") return qx::ctl::RunKeyCommand(context, rest);
-    if (command == "keyboard" || command == "mouse" || command == "pad" || command == "headset")
+    if (command == "headset") return qx::ctl::RunHeadsetCommand(context, rest);
+    if (command == "keyboard" || command == "mouse" || command == "pad")
         return qx::ctl::RunDeviceOptionsCommand(context, command, rest);
     std::cerr << "qx580ctl: unknown command \"" << command << "\"\n" << kUsage;
     return qx::ctl::kExitUsage;

@@ -117,4 +117,25 @@ void CHs6533Profiledata::SetCustomEqBands(int index, const std::vector<int>& ban
     WriteBands("CustomEQHzValueInfo", index, bands);
 }
 
+void CHs6533Profiledata::RemoveCustomEq(int index) {
+    if (index < 0) return;
+    for (const char* key : {"CustomEQNameInfo", "CustomEQHzValueInfo"}) {
+        Json::Value* list = TouchBlockMember(key, false);
+        if (list == nullptr || !list->isArray() || index >= static_cast<int>(list->size()))
+            continue;
+        Json::Value removed;
+        list->removeIndex(static_cast<Json::ArrayIndex>(index), &removed);
+    }
+}
+
+int CHs6533Profiledata::GetSurround() {
+    const Json::Value* stages = TouchBlockMember("SystemSetStages", false);
+    if (stages == nullptr || !stages->isObject()) return 0;
+    return Int(*stages, "SurroundEnable");
+}
+
+void CHs6533Profiledata::SetSurround(int on) {
+    json::Slot(json::Slot(Block(), "SystemSetStages"), "SurroundEnable") = on;
+}
+
 }  // namespace qx

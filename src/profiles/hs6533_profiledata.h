@@ -25,6 +25,12 @@ class CHs6533Profiledata : public CBasicProfiledata {
     void SetCustomEqNames(const std::vector<std::string>& names);
     std::vector<int> GetCustomEqBands(int index);
     void SetCustomEqBands(int index, const std::vector<int>& bands);
+    // Removes custom equaliser k: its name and its band row together, so that the names and
+    // rows after it stay paired.
+    void RemoveCustomEq(int index);
+    // "SystemSetStages"."SurroundEnable": the virtual surround (0/1).
+    int GetSurround();
+    void SetSurround(int on);
 
     // The row that GetEqBands and SetEqBands use for a type, or -1 for the custom equaliser.
     static int PresetRow(int type);

@@ -1,15 +1,339 @@
 #include "devices/headset/orvane_hs6533_device.h"
 
+#include <algorithm>
+
+#include "core/diagnostics.h"
+#include "core/json_file.h"
+#include "core/json_value.h"
+#include "lighting/headset_led_report.h"
 #include "lighting/preview_lighting.h"
+#include "profiles/profile_manager.h"
 
 namespace qx::devices {
+namespace {
+
+// Gains of bands 1-10 of the twelve presets, dB.
+constexpr std::array<std::array<int, 10>, 12> kEqPresetTable = {{
+    {7, 11, 2, -3, -1, 4, 9, 12, 9, 5},
+    {7, 11, 6, -3, -11, -1, 6, 13, 6, 13},
+    {10, 4, 0, -3, -4, -3, -2, -1, 0, 0},
+    {2, 1, -2, -3, -5, -7, 0, 4, 9, 8},
+    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+    {7, 14, -13, -6, -1, 8, 13, 7, 2, 6},
+    {14, 10, 4, 0, -4, -3, -1, 1, 2, 3},
+    {2, 1, -2, -3, -5, -1, 7, 11, 15, 13},
+    {8, 2, -4, -8, 1, 3, 8, 11, 14, 16},
+    {-3, 4, 10, 0, -11, 3, 9, 13, 6, 0},
+    {18, 14, 8, 2, -3, -6, -1, 2, 5, 6},
+    {2, 1, -2, -4, -8, 4, 12, 16, 18, 15},
+}};
+
+constexpr int kLedWriteTimeoutMs = 100;
+constexpr int kEffectCount = 9;  // effect ids 0-8; a higher id is written as effect 0
+
+lighting::LightSettings ToLightSettings(const LightInfoRecord& info) {
+    lighting::LightSettings settings;
+    settings.effectId = info.selectItem;
+    settings.brightness = info.light;
+    settings.speed = info.speed;
+    settings.direction = info.fx;
+    settings.colourful = info.multiColor;
+    settings.colour = {info.red, info.green, info.blue};
+    settings.presetColour = info.zzccLedMode;
+    settings.customGroup = info.customGroup;
+    return settings;
+}
+
+std::array<uint32_t, 4> ToWords(const LightInfoRecord& info) {
+    const uint8_t bytes[16] = {info.selectItem,
+                               info.light,
+                               info.speed,
+                               info.fx,
+                               info.multiColor,
+                               info.red,
+                               info.green,
+                               info.blue,
+                               info.reserved9,
+                               info.reserved10,
+                               info.reserved11,
+                               info.zzccLedMode,
+                               info.customGroup,
+                               info.oldLedmode,
+                               0,
+                               0};
+    std::array<uint32_t, 4> words{};
+    for (size_t i = 0; i < 16; ++i) words[i / 4] |= uint32_t{bytes[i]} << (8 * (i % 4));
+    return words;
+}
+
+LightInfoRecord FromWords(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {
+    const std::array<uint32_t, 4> words = {w0, w1, w2, w3};
+    auto byte = [&words](size_t i) { return static_cast<uint8_t>(words[i / 4] >> (8 * (i % 4))); };
+    LightInfoRecord info;
+    info.selectItem = byte(0);
+    info.light = byte(1);
+    info.speed = byte(2);
+    info.fx = byte(3);
+    info.multiColor = byte(4);
+    info.red = byte(5);
+    info.green = byte(6);
+    info.blue = byte(7);
+    info.reserved9 = byte(8);
+    info.reserved10 = byte(9);
+    info.reserved11 = byte(10);
+    info.zzccLedMode = byte(11);
+    info.customGroup = byte(12);
+    info.oldLedmode = byte(13);
+    return info;
+}
+
+// The first result that is not a success, else success.
+Result Worse(Result sofar, Result next) { return sofar != kResultSuccess ? sofar : next; }
+
+}  // namespace
 
 COrvaneHS6533Device::COrvaneHS6533Device(HidBackend& backend)
-    : COrvaneUSBDevice(backend, DeviceKind::Headset) {}
+    : COrvaneUSBDevice(backend, DeviceKind::Headset), library_(audio::SharedAudioLibrary()) {
+    for (int i = 0; i < kEffectCount; ++i) effectCodes_.push_back(i);
+}
 
-COrvaneHS6533Device::~COrvaneHS6533Device() { Shutdown(); }
+COrvaneHS6533Device::~COrvaneHS6533Device() {
+    // The worker calls into this class: it ends before the class goes.
+    Shutdown();
+}
+
+std::vector<int> COrvaneHS6533Device::PresetBands(int t) {
+    if (t < 1 || t > kPresetCount) return {};
+    const auto& row = kEqPresetTable[static_cast<size_t>(t - 1)];
+    return std::vector<int>(row.begin(), row.end());
+}
+
+// --- exchanges
+
+void COrvaneHS6533Device::FirstContact() {
+    LoadProfile();
+    StartAudio();
+    ReadAudioState();
+    RequestPanelRefresh();
+}
+
+void COrvaneHS6533Device::RefreshFromDevice() {
+    DeviceLink& link = CommandLink();
+    std::lock_guard lock(model_);
+    before_ = mirror_;
+    if (!link.IsOpen()) return;
+    uint8_t profile = 0;
+    if (link.CmdReadConfig(&profile, 1, 0) != kResultSuccess) return;
+    std::array<uint8_t, kBlockReadSize> block{};
+    if (link.CmdReadConfig(block.data(), block.size(),
+                           static_cast<uint16_t>(profile * kReadStride)) != kResultSuccess)
+        return;
+    std::copy_n(block.begin(), kBlockSize, mirror_.begin());
+    mirror_[0] = profile;
+    // The device's mode code becomes the effect id; a code the list lacks stays as it is.
+    const auto found = std::find(effectCodes_.begin(), effectCodes_.end(), int{mirror_[1]});
+    if (found != effectCodes_.end())
+        mirror_[1] = static_cast<uint8_t>(std::distance(effectCodes_.begin(), found));
+    mirror_[3] = static_cast<uint8_t>(4 - mirror_[3]);
+}
 
 void COrvaneHS6533Device::PowerQuery() { ReadAndShowPowerRecord(); }
+
+int COrvaneHS6533Device::ApplyLighting() {
+    std::lock_guard lock(model_);
+    lightInfo_ = profile_.ReadLightInfoBlock();
+    const std::array<uint32_t, 4> words = ToWords(lightInfo_);
+    COrvaneUSBDevice::StoreLightSettings(words[0], words[1], words[2], words[3]);
+    Light() = ToLightSettings(lightInfo_);
+    mirror_[1] = lightInfo_.selectItem;
+    mirror_[2] = lightInfo_.light;
+    mirror_[3] = lightInfo_.speed;
+    mirror_[5] = lightInfo_.multiColor;
+    mirror_[6] = lightInfo_.red;
+    mirror_[7] = lightInfo_.green;
+    mirror_[8] = lightInfo_.blue;
+    if (Lighting() != nullptr) Lighting()->ApplySettings(Light());
+    return 1;
+}
+
+void COrvaneHS6533Device::StoreLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {
+    COrvaneUSBDevice::StoreLightSettings(w0, w1, w2, w3);
+    std::lock_guard lock(model_);
+    lightInfo_ = FromWords(w0, w1, w2, w3);
+    profile_.WriteLightInfoBlock(lightInfo_);
+}
+
+Result COrvaneHS6533Device::WriteSystemBlock(int profile) {
+    Block block;
+    {
+        std::lock_guard lock(model_);
+        block = mirror_;
+        const int effect = mirror_[1] < kEffectCount ? mirror_[1] : 0;
+        block[1] = static_cast<uint8_t>(effect < static_cast<int>(effectCodes_.size())
+                                            ? effectCodes_[static_cast<size_t>(effect)]
+                                            : 0);
+        block[3] = static_cast<uint8_t>(4 - std::min<int>(mirror_[3], 4));
+    }
+    DeviceLink& link = CommandLink();
+    // A closed channel is a failure to report, not a write that happened.
+    if (!link.IsOpen()) return kResultFailed;
+    Result result = link.CmdBeginConfig();
+    if (result == kResultSuccess)
+        result = link.CmdWriteConfig(block.data(), block.size(),
+                                     static_cast<uint16_t>(profile * kWriteStride));
+    // The sequence is closed even when the write failed.
+    return Worse(result, link.CmdEndConfig());
+}
+
+Result COrvaneHS6533Device::SendLedReports() {
+    if (!LightingControl()) return kResultSuccess;
+    DeviceLink& link = CommandLink();
+    if (!link.IsOpen()) return kResultFailed;
+    const auto reports = lighting::PackHeadsetLedReports(Frame());
+    Result result = kResultSuccess;
+    for (const lighting::HeadsetLedReport& report : reports) {
+        size_t written = 0;
+        if (link.CableInterface().Write(report.data(), report.size(), &written,
+                                        kLedWriteTimeoutMs) == 0 ||
+            written != report.size())
+            result = kResultWriteFailed;
+    }
+    return result;
+}
+
+// --- profile
+
+std::filesystem::path COrvaneHS6533Device::ProfilePath() const {
+    std::lock_guard lock(model_);
+    return profile_.GetProfilePath();
+}
+
+void COrvaneHS6533Device::SetProfilePaths() {
+    std::lock_guard lock(model_);
+    if (ProfileId().isEmpty()) {
+        // Before the profile panel names a profile, the list's selection is the current one.
+        ProfileManager manager;
+        manager.SetDeviceKind(Kind());
+        manager.SetFolders(UserDeviceFolder(), DefaultProfilePath());
+        if (const ProfileStatus status = manager.InitProfileList(); !status)
+            DebugLine("the headset's profile list could not be made: " + status.error);
+        SetProfileId(QString::fromStdString(manager.GetCurrentProfileId()));
+    }
+    const std::string id = ProfileId().toStdString();
+    // An identifier that is not a plain file name never leaves the folder.
+    if (id.empty() || id.find_first_of("/\\") != std::string::npos || id == "." || id == "..")
+        return;
+    profile_.SetDefaultPath(DefaultProfilePath());
+    profile_.SetProfilePath(UserDeviceFolder() / (id + ".Json"));
+    const std::string lightName =
+        Family() != nullptr ? std::string(Family()->lightConfigName) : std::string("orbek_light");
+    profile_.SetLightConfigPath(UserDeviceFolder() / (lightName + ".config"));
+}
+
+int COrvaneHS6533Device::LoadProfile() {
+    std::lock_guard lock(model_);
+    SetProfilePaths();
+    profile_.SetDeviceIndex(0);
+    profile_.Load(profile_.GetProfilePath());
+    if (profile_.LoadWriteFailed()) DebugLine("the headset's profile could not be completed");
+    ApplyLighting();
+    system_ = profile_.GetHeadsetSystem();
+    customNames_ = profile_.GetCustomEqNames();
+    const int k = system_.customEqSeletIndex;
+    selectedCustom_ = k >= 0 && k < static_cast<int>(customNames_.size()) ? k : -1;
+    LoadBandsLocked();
+    surround_ = profile_.GetSurround() != 0;
+    profileLoaded_ = true;
+    return 1;
+}
+
+void COrvaneHS6533Device::LoadBandsLocked() {
+    std::vector<int> bands = system_.eqType == kCustomEqType
+                                 ? profile_.GetCustomEqBands(system_.customEqSeletIndex)
+                                 : profile_.GetEqBands(system_.eqType);
+    bands.resize(kBandCount, 0);
+    bands_ = bands;
+}
+
+void COrvaneHS6533Device::SaveProfile() {
+    std::lock_guard lock(model_);
+    if (!SaveLocked()) DebugLine("the headset's profile was not saved");
+}
+
+bool COrvaneHS6533Device::SaveLocked() {
+    if (profile_.GetProfilePath().empty()) return false;
+    return profile_.Save();
+}
+
+void COrvaneHS6533Device::StoreSystemLocked() { profile_.SetHeadsetSystem(system_); }
+
+void COrvaneHS6533Device::ReloadProfile() {
+    LoadProfile();
+    SaveProfile();
+    RefreshPanel();
+}
+
+QString COrvaneHS6533Device::GetProfileName() const {
+    std::lock_guard lock(model_);
+    const Json::Value document = ReadJsonFile(profile_.GetProfilePath());
+    return QString::fromStdString(json::ToString(json::Get(document, "profilename")));
+}
+
+void COrvaneHS6533Device::ReloadPanelLists() {
+    std::vector<int> codes;
+    const Json::Value lights = ReadJsonFile(DefaultDataFolder() / "default_light.json");
+    const Json::Value& row = json::At(json::Get(lights, "DefaultLightName"),
+                                      static_cast<Json::ArrayIndex>(std::max(GetModelIndex(), 0)));
+    for (Json::ArrayIndex i = 0; i < json::ArraySize(row); ++i)
+        codes.push_back(json::ToInt(json::Get(json::At(row, i), "value")));
+    std::lock_guard lock(model_);
+    // A missing or damaged list leaves the codes as they were.
+    if (!codes.empty()) effectCodes_ = codes;
+}
+
+// --- the model
+
+HeadsetSystemRecord COrvaneHS6533Device::System() const {
+    std::lock_guard lock(model_);
+    return system_;
+}
+
+std::vector<int> COrvaneHS6533Device::Bands() const {
+    std::lock_guard lock(model_);
+    return bands_;
+}
+
+std::vector<std::string> COrvaneHS6533Device::CustomNames() const {
+    std::lock_guard lock(model_);
+    return customNames_;
+}
+
+int COrvaneHS6533Device::SelectedCustom() const {
+    std::lock_guard lock(model_);
+    return selectedCustom_;
+}
+
+bool COrvaneHS6533Device::Surround() const {
+    std::lock_guard lock(model_);
+    return surround_;
+}
+
+bool COrvaneHS6533Device::ProfileLoaded() const {
+    std::lock_guard lock(model_);
+    return profileLoaded_;
+}
+
+COrvaneHS6533Device::Block COrvaneHS6533Device::Mirror() const {
+    std::lock_guard lock(model_);
+    return mirror_;
+}
+
+audio::FeatureAvailability COrvaneHS6533Device::Availability() const {
+    std::lock_guard lock(model_);
+    return availability_;
+}
+
+// --- notifications and lighting
 
 void COrvaneHS6533Device::OnNotificationCode(uint16_t code, bool) {
     if (code == 0x0401) RequestRefresh(500);

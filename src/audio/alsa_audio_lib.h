@@ -1,0 +1,73 @@
+// The machine's audio configuration library: the headset's USB sound card (found by its ids)
+// through the ALSA mixer for the volumes, mutes and the microphone monitor (side-tone), and a
+// PipeWire filter chain in front of the card's output for the equaliser and the surround. Where
+// PipeWire does not run (or has no node of the card) the feature words leave those out and
+// their properties are refused. The voice changer, the microphone echo and noise reduction and
+// the room effects have no Linux counterpart here: their bits stay off.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "audio/audio_conf_lib.h"
+#include "audio/pipewire_filter_chain.h"
+
+namespace qx::audio {
+
+class AlsaMixer;
+
+class AlsaAudioLib : public AudioConfLib {
+  public:
+    struct Options {
+        uint16_t vendorId = 0x0C76;
+        uint16_t productId = 0x1630;
+        // A control device to open instead of looking for the card ("hw:2", or a name that
+        // `controlConfig` defines); tests give a plugin of their own here.
+        std::string controlName;
+        std::string controlConfig;  // ALSA configuration text read before opening controlName
+        std::string procFolder = "/proc/asound";
+        // Where the filter chain's description is written (default: the user's runtime folder).
+        std::filesystem::path chainFolder;
+        // Whether the filter chain may be used (tests of the mixer turn it off).
+        bool usePipeWire = true;
+    };
+
+    AlsaAudioLib();
+    explicit AlsaAudioLib(Options options);
+    ~AlsaAudioLib() override;
+
+    int ConfLibInit() override;
+    void CreateDeviceList() override;
+    int GetDeviceCount(Flow flow) override;
+    int GetDeviceById(Flow flow, int index, AudioDeviceRecord* record) override;
+    int PropertyControl(const AudioDeviceRecord& device, std::string_view name, uint8_t* value,
+                        uint8_t* extra, PropertyOp op) override;
+    std::string UnavailableReason() const override;
+
+    // The card index found (-1: none) and the mixer's error when it did not open.
+    int Card() const;
+    std::string MixerError() const;
+
+  private:
+    int Processing(std::string_view name, uint8_t* value, PropertyOp op);
+    bool ApplyProcessing(const ProcessingSettings& wanted);
+
+    Options options_;
+    mutable std::mutex mutex_;
+    int card_ = -1;
+    std::unique_ptr<AlsaMixer> mixer_;
+    std::string mixerError_;
+    std::optional<std::string> sinkNode_;
+    std::string processingReason_;
+    ProcessingSettings processing_;
+    FilterChainRunner chain_;
+};
+
+// The index of the sound card with these USB ids ("/proc/asound/cardN/usbid"); -1 when none.
+int FindUsbCard(const std::string& procFolder, uint16_t vendorId, uint16_t productId);
+
+}  // namespace qx::audio
