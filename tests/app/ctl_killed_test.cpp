@@ -56,9 +56,10 @@ std::vector<std::string> ChildEnvironment(const Home& home, bool withBus,
     std::vector<std::string> env;
     for (char** entry = environ; *entry != nullptr; ++entry) {
         const std::string text(*entry);
-        for (const char* drop : {"XDG_DATA_HOME=", "XDG_CONFIG_HOME=", "XDG_RUNTIME_DIR=",
-                                 "QX580_HID=", "QX580_DEBUG=", "QT_QPA_PLATFORM=",
-                                 "DBUS_SESSION_BUS_ADDRESS=", "QX580_KILLED_WRITER="}) {
+        for (const char* drop :
+             {"XDG_DATA_HOME=", "XDG_CONFIG_HOME=", "XDG_RUNTIME_DIR=", "QX580_HID=",
+              "QX580_DEBUG=", "QT_QPA_PLATFORM=", "DBUS_SESSION_BUS_ADDRESS=",
+              "QX580_KILLED_WRITER=", "QX580_KEEP_HOME="}) {
             if (text.rfind(drop, 0) == 0) goto skip;
         }
         env.push_back(text);
@@ -105,8 +106,8 @@ int Reap(pid_t pid) {
 }
 
 // Runs a program to its end (killed after `limit`); its status.
-int Run(const std::vector<std::string>& args, const std::vector<std::string>& env,
-        std::chrono::milliseconds limit = 30s) {
+int RunToEnd(const std::vector<std::string>& args, const std::vector<std::string>& env,
+             std::chrono::milliseconds limit = 30s) {
     const pid_t pid = Spawn(args, env);
     if (pid < 0) return -1;
     const auto end = std::chrono::steady_clock::now() + limit;
@@ -188,6 +189,11 @@ std::string ProfilesWithoutFile(const fs::path& deviceFolder) {
         }
     }
     return problems;
+}
+
+size_t ListedProfiles(const fs::path& deviceFolder) {
+    return qx::json::ArraySize(
+        qx::json::Get(qx::ReadJsonFile(deviceFolder / "ProfileList.ini"), "profilelist"));
 }
 
 // A listed macro has a file that parses, or none (an added macro not yet saved, which reads as
@@ -287,9 +293,10 @@ TEST(KilledInTheMiddle, MacroAndRecoilWritesLeaveUsableFiles) {
     const std::string self = fs::read_symlink("/proc/self/exe").string();
     for (const char* writer : {"macro", "recoil"}) {
         for (int round = 0; round < 12; ++round) {
-            const pid_t pid = Spawn(
-                {self, "--gtest_filter=KilledWriter.WritesUntilKilled"},
-                ChildEnvironment(home, false, {std::string("QX580_KILLED_WRITER=") + writer}));
+            const pid_t pid = Spawn({self, "--gtest_filter=KilledWriter.WritesUntilKilled"},
+                                    ChildEnvironment(home, false,
+                                                     {std::string("QX580_KILLED_WRITER=") + writer,
+                                                      "QX580_KEEP_HOME=1"}));
             ASSERT_GT(pid, 0);
             std::this_thread::sleep_for(std::chrono::microseconds(
                 std::uniform_int_distribution<int>(2000, 120000)(random)));
@@ -299,6 +306,8 @@ TEST(KilledInTheMiddle, MacroAndRecoilWritesLeaveUsableFiles) {
             ASSERT_EQ(problems, "") << writer << " writer killed in round " << round;
         }
     }
+    // The writers did write between their kills.
+    EXPECT_FALSE(qx::MacroStore(home.UserFolder() / "keyboard").ReadMacroList().empty());
     // What the killed writers left starts cleanly: the recoil files need no restoring.
     qx::RecoilStore recoil(home.UserFolder() / "mouse",
                            fs::path(QX580_SOURCE_DATA_DIR) / "DefaultData");
@@ -317,7 +326,7 @@ TEST(KilledInTheMiddle, QxctlKilledWhileWritingProfilesLeavesUsableFiles) {
     Home home;
     ASSERT_TRUE(home.dir.isValid());
     const auto env = ChildEnvironment(home, false);
-    ASSERT_EQ(Run(Ctl({"profile", "--device", "keyboard", "list"}), env), 0);
+    ASSERT_EQ(RunToEnd(Ctl({"profile", "--device", "keyboard", "list"}), env), 0);
     const std::vector<std::vector<std::string>> actions = {
         Ctl({"profile", "--device", "keyboard", "new"}),
         Ctl({"profile", "--device", "keyboard", "copy"}),
@@ -325,6 +334,7 @@ TEST(KilledInTheMiddle, QxctlKilledWhileWritingProfilesLeavesUsableFiles) {
         Ctl({"profile", "--device", "keyboard", "select", "1"}),
         Ctl({"profile", "--device", "keyboard", "delete"}),
         Ctl({"profile", "--device", "keyboard", "reset"})};
+    size_t mostListed = 0;
     for (int round = 0; round < 40; ++round) {
         const auto& action = actions[size_t(round) % actions.size()];
         const pid_t pid = Spawn(action, env);
@@ -336,9 +346,11 @@ TEST(KilledInTheMiddle, QxctlKilledWhileWritingProfilesLeavesUsableFiles) {
         const std::string problems = Problems(home);
         ASSERT_EQ(problems, "") << "qx580ctl " << action[1] << " " << action.back()
                                 << " killed in round " << round;
+        mostListed = std::max(mostListed, ListedProfiles(home.UserFolder() / "keyboard"));
     }
+    EXPECT_GT(mostListed, 1u) << "no kill came after a profile was added";
     // The next run reads the list as it is: nothing to rebuild, no temporary left behind.
-    ASSERT_EQ(Run(Ctl({"profile", "--device", "keyboard", "list"}), env), 0);
+    ASSERT_EQ(RunToEnd(Ctl({"profile", "--device", "keyboard", "list"}), env), 0);
     for (const auto& entry : fs::directory_iterator(home.UserFolder() / "keyboard")) {
         EXPECT_FALSE(IsTemporary(entry.path())) << entry.path();
         EXPECT_EQ(entry.path().filename().string().find(".damaged"), std::string::npos)
@@ -361,6 +373,7 @@ TEST(KilledInTheMiddle, ProgramKilledWhileWritingProfilesLeavesUsableFiles) {
         Ctl({"profile", "--device", "keyboard", "select", "0"}),
         Ctl({"profile", "--device", "keyboard", "delete"}),
         Ctl({"profile", "--device", "keyboard", "reset"})};
+    size_t mostListed = 0;
     for (int round = 0; round < 4; ++round) {
         const pid_t program = Spawn({QX580_PATH, "--simulate"}, env);
         ASSERT_GT(program, 0);
@@ -371,14 +384,14 @@ TEST(KilledInTheMiddle, ProgramKilledWhileWritingProfilesLeavesUsableFiles) {
                    QStringLiteral("org.mirvel.QX580")) &&
                std::chrono::steady_clock::now() < ready)
             std::this_thread::sleep_for(50ms);
-        while (Run(Ctl({"profile", "--device", "keyboard", "list"}), env) != 0 &&
+        while (RunToEnd(Ctl({"profile", "--device", "keyboard", "list"}), env) != 0 &&
                std::chrono::steady_clock::now() < ready)
             std::this_thread::sleep_for(100ms);
         ASSERT_LT(std::chrono::steady_clock::now(), ready) << "the program did not come up";
         // Changes asked of the program one after another, until it is killed.
         std::atomic<bool> stop{false};
         std::thread asking([&] {
-            for (size_t i = 0; !stop.load(); ++i) Run(actions[i % actions.size()], env, 10s);
+            for (size_t i = 0; !stop.load(); ++i) RunToEnd(actions[i % actions.size()], env, 10s);
         });
         std::this_thread::sleep_for(
             std::chrono::milliseconds(std::uniform_int_distribution<int>(50, 1500)(random)));
@@ -387,7 +400,9 @@ TEST(KilledInTheMiddle, ProgramKilledWhileWritingProfilesLeavesUsableFiles) {
         asking.join();
         const std::string problems = Problems(home);
         ASSERT_EQ(problems, "") << "the program killed in round " << round;
+        mostListed = std::max(mostListed, ListedProfiles(home.UserFolder() / "keyboard"));
     }
+    EXPECT_GT(mostListed, 1u) << "the program was killed before it added a profile";
 }
 
 }  // namespace
