@@ -61,6 +61,7 @@ for t in $TARGETS; do
   echo "== $t (${seconds}s)"
   # Leaks are looked for too; a run that stops for any finding fails.
   if ASAN_OPTIONS="detect_leaks=1:abort_on_error=0" \
+     LSAN_OPTIONS="suppressions=$root/tests/sanitizers/lsan.supp:print_suppressions=0" \
      UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
      "build-fuzz/tests/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
        -print_final_stats=1 -artifact_prefix="$root/build-fuzz/artifacts/$t-" \

@@ -89,6 +89,12 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     Spin(1500);  // first contact with the devices
     program->adaptor = std::make_unique<app::MessagesAdaptor>(
         &program->exported, program->window.get(), QDBusConnection(QStringLiteral("none")));
+    // The window's workers stop before the process ends, as when the program exits.
+    std::atexit([] {
+        program->adaptor.reset();
+        program->window->Exit();
+        program->window.reset();
+    });
     return 0;
 }
 

@@ -1,11 +1,12 @@
 // A device folder's profile list ("ProfileList.ini") and one profile file of it, through the
 // profile manager: start-up (repair of a list it cannot use), then selection, new, copy,
-// rename, reset and delete. After every step the list parses and each of its entries has its
-// profile file.
+// rename, reset and delete. After every step the list parses and no entry has lost its file.
 // Input: the list, then "\n--8<--\n", a profile file (stored under the first identifier that the
 // list names, when it is a plain name), then "\n--8<--\n" and the operations (one byte each).
 #include <json/value.h>
 
+#include <algorithm>
+#include <set>
 #include <string>
 
 #include "core/device_kind.h"
@@ -19,16 +20,25 @@ using namespace qx;
 
 namespace {
 
-void CheckFolder(const ProfileManager& manager) {
-    const auto entries = manager.ReadEntries();
-    for (const ProfileEntry& entry : entries) {
-        if (!IsSafeFileStem(entry.id)) continue;
-        fuzz::Require(
-            std::filesystem::exists(manager.ListFilePath().parent_path() / (entry.id + ".Json")),
-            "every listed profile has its file");
+// The listed profiles that have no file. The list given may name files that are not there (the
+// program reads such a profile as the default); no operation may add to them.
+std::set<std::string> ListedWithoutFile(const ProfileManager& manager) {
+    std::set<std::string> missing;
+    for (const ProfileEntry& entry : manager.ReadEntries()) {
+        if (IsSafeFileStem(entry.id) &&
+            !std::filesystem::exists(manager.ListFilePath().parent_path() / (entry.id + ".Json")))
+            missing.insert(entry.id);
     }
-    fuzz::Require(manager.Names().size() == entries.size() || entries.empty(),
-                  "the names shown are those of the list");
+    return missing;
+}
+
+void CheckFolder(const ProfileManager& manager, std::set<std::string>& missing) {
+    const std::set<std::string> now = ListedWithoutFile(manager);
+    fuzz::Require(std::includes(missing.begin(), missing.end(), now.begin(), now.end()),
+                  "no operation leaves a listed profile without its file");
+    missing = now;
+    if (std::filesystem::exists(manager.ListFilePath()))
+        fuzz::Require(!ReadJsonFile(manager.ListFilePath()).isNull(), "the list parses");
 }
 
 }  // namespace
@@ -50,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (manager.GetSelectedIndex() >= 0)
         fuzz::Require(static_cast<size_t>(manager.GetSelectedIndex()) < manager.Names().size(),
                       "the selection is inside the list");
-    CheckFolder(manager);
+    std::set<std::string> missing = ListedWithoutFile(manager);
+    CheckFolder(manager, missing);
 
     for (const char op : pieces[2].substr(0, 12)) {
         const auto code = static_cast<uint8_t>(op);
@@ -77,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 (void)manager.GetProfilePathAt(code / 7 - 2);
                 break;
         }
-        CheckFolder(manager);
+        CheckFolder(manager, missing);
     }
     return 0;
 }

@@ -159,6 +159,21 @@ def main():
           b'"device_id":7}')
     write("fuzz_update_reply", "program", b'{"name":"AP","version":"104","version_name":"V1.0.4"}')
 
+    # Bus payloads: every registered message posted and sent with small parameters, game
+    # messages with effect numbers in and out of range, and CopyData blocks of both kinds.
+    def message(kind, index, w, l):
+        return bytes([kind, index]) + struct.pack("<ii", w, l)
+
+    write("fuzz_bus_payloads", "every_name",
+          b"".join(message(i % 2, i, i % 3, 1) for i in range(30)))
+    write("fuzz_bus_payloads", "game_effects",
+          b"".join(message(0, i, w, l) for i in range(18, 30) for w, l in ((0, 7), (1, 255),
+                                                                           (2, -1))))
+    samples = struct.pack("<125i", *[(i * 37) % 2000 - 1000 for i in range(125)])
+    write("fuzz_bus_payloads", "copy_data",
+          bytes([2, 1, len(samples) // 4]) + samples + bytes([2, 2, 25]) + bytes(range(100)) +
+          bytes([3, 4]) + b"Game" + struct.pack("<ii", 1, 1))
+
 
 if __name__ == "__main__":
     main()
