@@ -10,6 +10,9 @@ ninja-build
 ccache
 pkg-config
 clang-format
+clang
+libclang-rt-14-dev
+libfuzzer-14-dev
 libudev-dev
 libevdev-dev
 libjsoncpp-dev

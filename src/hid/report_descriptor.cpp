@@ -331,6 +331,9 @@ class Parser {
             for (const LocalUsage& usage : local_.usages) field.usages.push_back(usage.usage);
         }
 
+        // A field cannot hold more elements than a report has bits, whatever its element size
+        // (a zero size would let the count alone claim billions of elements).
+        if (field.reportCount > kMaxReportBits) return Fail("report count too large", offset);
         uint64_t& bits = reportBits_[TypeIndex(type)][field.reportId];
         field.bitOffset = static_cast<uint32_t>(bits);
         bits += uint64_t{field.reportSize} * field.reportCount;

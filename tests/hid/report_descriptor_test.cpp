@@ -241,6 +241,8 @@ TEST(ReportDescriptor, MalformedInputIsAnErrorWithAReason) {
         {"report id above 255", "05 01 09 06 A1 01 86 00 01 C0", "invalid report id at offset 6"},
         {"report too long", "05 01 09 06 A1 01 77 FF FF 00 00 97 FF FF 00 00 81 02 C0",
          "report too long at offset 16"},
+        {"elements of no size without end", "05 01 09 06 A1 01 75 00 97 FF FF FF FF 81 02 C0",
+         "report count too large at offset 13"},
         {"no collection", "05 01 09 06", "no top-level collection"},
         {"collections nested too deep", deepNesting, "collections nested too deep"},
         {"global stack too deep", deepPush, "global item stack too deep"},
