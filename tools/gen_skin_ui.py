@@ -227,7 +227,17 @@ def panel(name, family):
     """The panel container `name` of a family's page: built by its module in skin_panels/, or
     an empty named container until a panel is written for it."""
     built = skin_panels.build(name, family)
-    return built if built is not None else empty_panel(name)
+    if built is None:
+        return empty_panel(name)
+    if name == "profile_menu_layout":  # a row of buttons, shown and hidden by its own button
+        return built
+    # A panel taller than the window scrolls instead of forcing every page of the stack (and
+    # with it the window) to its height.
+    return W("QScrollArea", name + "_scroll", layout=None, children=[built], props=[
+        p_bool("widgetResizable", True),
+        ("frameShape", "enum", "QFrame::NoFrame", True),
+        ("styleSheet", "string", "QScrollArea#%s_scroll, QScrollArea#%s_scroll > QWidget > QWidget"
+         "#%s { background: transparent; }" % (name, name, name), True)])
 
 
 def device_page(rel, cls, family, picture, shown_tabs, key_pages, function_pages, name_key):

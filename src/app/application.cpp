@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "app/app_options.h"
+#include "app/audio_capture_link.h"
 #include "app/main_wnd.h"
 #include "app/message_bus.h"
 #include "app/power_watcher.h"
@@ -151,6 +152,15 @@ int RunApplication(int argc, char** argv) {
             busOff = true;
         }
         QObject::connect(&window, &CMainWnd::Broadcast, &bus, &MessageBus::Broadcast);
+        // The capture program of the sound effects: ours runs while a sound effect is chosen.
+        AudioCaptureLink capture(session);
+        QObject::connect(&window, &CMainWnd::SoundEffectWanted, &capture,
+                         &AudioCaptureLink::SetWanted);
+        QObject::connect(&capture, &AudioCaptureLink::HelperFailed, &window,
+                         [&window](const QString& reason) {
+                             DebugLine("audio capture: " + reason.toStdString());
+                             window.ShowNotice(reason);
+                         });
         QObject::connect(&window, &CMainWnd::ToolQueryAnswer, &bus, &MessageBus::SendToolAnswer);
         QObject::connect(&window, &CMainWnd::Exited, &application, &QCoreApplication::quit,
                          Qt::QueuedConnection);

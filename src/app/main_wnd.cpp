@@ -198,6 +198,10 @@ void CMainWnd::OnWindowInit() {
     devices_ = std::make_unique<devices::DeviceListController>(this, *paintManager_, *loader_,
                                                                slots_, this, Backend());
     devices_->CreatePlaceholderEntries();
+    devices_->SetDeviceAddedHandler([this](devices::COrvaneUSBDevice& device) {
+        connect(&device, &devices::COrvaneUSBDevice::LightingShown, this,
+                &CMainWnd::UpdateSoundEffect);
+    });
     // What a device did not take is told in the message window.
     devices::SetUserMessageSink([this](const QString& text) {
         ShowMessage(this, QString(), text, paintManager_->Dpi(), false, CMsgWnd::kConfirmOnly);
@@ -674,6 +678,20 @@ int CMainWnd::ReceiveCopyData(const CopyDataParam& param) {
     if (param.kind != 1 && param.kind != 2) return 0;
     // Kept for the audio-reactive lighting, which reads the latest block of each kind.
     copyData_[param.kind - 1] = param.data;
+    // Samples of kind 1: one analysis in three feeds the first keyboard's sound styles.
+    if (param.kind == 1) {
+        std::array<int32_t, lighting::kSampleCount> samples{};
+        const auto count = std::min<qsizetype>(param.data.size() / 4, samples.size());
+        for (qsizetype i = 0; i < count; ++i)
+            samples[static_cast<size_t>(i)] =
+                qFromLittleEndian<int32_t>(param.data.constData() + 4 * i);
+        if (analyser_.ReceiveSamples(std::span<const int32_t>(samples.data(), size_t(count))) &&
+            devices_ && !devices_->Keyboards().empty()) {
+            if (auto* keyboard = dynamic_cast<lighting::KeyboardLighting*>(
+                    devices_->Keyboards().front()->Lighting()))
+                keyboard->FeedAudioLevels(analyser_.Bands());
+        }
+    }
     // The six values of kind 2 colour the first keyboard's host-colour effect.
     if (param.kind == 2 && devices_ && !devices_->Keyboards().empty()) {
         if (auto* keyboard = dynamic_cast<lighting::KeyboardLighting*>(
@@ -687,6 +705,23 @@ int CMainWnd::ReceiveCopyData(const CopyDataParam& param) {
         }
     }
     return 1;
+}
+
+// The keyboard effects drawn from what the capture program sends: sound styles, host colour.
+constexpr int kSoundEffectId = 29;
+constexpr int kHostColourEffectId = 30;
+
+void CMainWnd::UpdateSoundEffect() {
+    bool wanted = false;
+    if (devices_) {
+        for (devices::COrvaneUSBDevice* keyboard : devices_->Keyboards()) {
+            const int effect = keyboard->Light().effectId;
+            if (effect == kSoundEffectId || effect == kHostColourEffectId) wanted = true;
+        }
+    }
+    if (wanted == soundWanted_) return;
+    soundWanted_ = wanted;
+    emit SoundEffectWanted(wanted);
 }
 
 void CMainWnd::ShowTrayMenu() {

@@ -20,6 +20,7 @@
 #include "app/worker_table.h"
 #include "devices/discovery_thread.h"
 #include "devices/slot_table.h"
+#include "lighting/audio_analyser.h"
 #include "settings/update_service.h"
 #include "ui/custom_message.h"
 #include "ui/notify.h"
@@ -137,6 +138,8 @@ class CMainWnd : public QWidget,
     void BroughtUp();
     // Exit() has stopped everything; the program's loop ends on it.
     void Exited();
+    // Whether a keyboard's effect follows the sound (the capture program is wanted then).
+    void SoundEffectWanted(bool wanted);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -160,6 +163,8 @@ class CMainWnd : public QWidget,
     void ToggleAutostart();
     void OnSelectChanged(ui::TNotifyUI& msg);
     void HideToTray();
+    // Emits SoundEffectWanted when whether a keyboard shows a sound effect changed.
+    void UpdateSoundEffect();
     void BringUp();
     void ToggleFromTray();
     void SetLightingControlFlag(bool on, bool broadcast);
@@ -192,6 +197,8 @@ class CMainWnd : public QWidget,
     QPointer<settings::CAboutWnd> aboutWnd_;
     QPointer<settings::CSkinFrame> skinFrame_;
     std::array<QByteArray, 2> copyData_;
+    lighting::AudioAnalyser analyser_;
+    bool soundWanted_ = false;
     QString lastError_;
     QSize screen_;  // read at "windowinit"
     int dpi_ = 96;

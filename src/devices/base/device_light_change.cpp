@@ -138,8 +138,8 @@ void COrvaneUSBDevice::BindLightPanel() {
 }
 
 void COrvaneUSBDevice::RefreshLightPanel() {
-    if (!lightPanel_) return;
-    lightPanel_->Refresh();
+    if (lightPanel_) lightPanel_->Refresh();
+    emit LightingShown();
 }
 
 }  // namespace qx::devices

@@ -165,6 +165,7 @@ COrvaneUSBDevice* DeviceListController::AddDeviceEntry(const DeviceSlot& slot) {
     paintManager_.AttachControls(power);
     paintManager_.AttachControls(page);
     paintManager_.AttachControls(entry);
+    if (deviceAdded_) deviceAdded_(*device);
     return device;
 }
 

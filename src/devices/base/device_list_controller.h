@@ -74,6 +74,10 @@ class DeviceListController {
     void RefreshNoDeviceLink();
     // Called when the shown and selected entry goes off-line, before another one is selected:
     // the window closes its popups and ends a running key capture there.
+    // Told of every device object the list makes (UI thread).
+    void SetDeviceAddedHandler(std::function<void(COrvaneUSBDevice&)> handler) {
+        deviceAdded_ = std::move(handler);
+    }
     void SetSelectedEntryLostHandler(std::function<void()> handler) {
         selectedEntryLost_ = std::move(handler);
     }
@@ -119,6 +123,7 @@ class DeviceListController {
     // Every device made; a device lives until the window goes (a replug reuses it).
     std::vector<std::unique_ptr<COrvaneUSBDevice>> devices_;
     std::function<void()> selectedEntryLost_;
+    std::function<void(COrvaneUSBDevice&)> deviceAdded_;
 };
 
 }  // namespace qx::devices

@@ -201,6 +201,11 @@ Result COrvaneHS6533Device::SendLedReports() {
     return result;
 }
 
+Result COrvaneHS6533Device::StreamFrame(const uint8_t*, size_t) {
+    // The reports are packed from the frame itself: each LED's level takes part.
+    return SendLedReports();
+}
+
 // --- profile
 
 std::filesystem::path COrvaneHS6533Device::ProfilePath() const {

@@ -69,12 +69,19 @@ class COrvaneHS6533Device : public COrvaneUSBDevice, public ProfileCapability {
     // Success only when every command of the sequence was taken; a closed channel fails.
     Result WriteSystemBlock(int profile);
     // The lighting block of the current lighting (the lighting panel's write).
-    Result WriteLightingBlock() { return WriteSystemBlock(0); }
+    Result WriteLightingBlock() override { return WriteSystemBlock(0); }
     // Sends the frame as the 12 LED reports while the host controls the lighting; success also
     // when there is nothing to send (host lighting off). A failed report is not retried: the
     // next frame sends again.
     Result SendLedReports();
 
+  protected:
+    // While the host controls the lighting, every changed frame goes to the headset as its LED
+    // reports (on the worker).
+    bool HostStreaming() const override { return LightingControl(); }
+    Result StreamFrame(const uint8_t* data, size_t length) override;
+
+  public:
     ProfileCapability* Profiles() override { return this; }
     OptionCapability* Options() override { return &options_; }
 

@@ -145,6 +145,7 @@ void COrvaneHS6533Device::ShowEqualiser() {
 
 void COrvaneHS6533Device::RefreshPanel() {
     ReloadPanelLists();
+    RefreshLightPanel();
     std::lock_guard lock(model_);
     if (magic_) {
         magic_->ShowVoiceChanger(system_.magicEnable != 0);

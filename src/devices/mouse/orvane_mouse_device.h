@@ -74,7 +74,7 @@ class COrvaneMouseDevice : public COrvaneUSBDevice,
     void StoreLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) override;
     // The lighting in the mouse's block (what the lighting panel's change writes): the whole
     // block of profile 0.
-    Result WriteLightingBlock();
+    Result WriteLightingBlock() override;
 
     ProfileCapability* Profiles() override { return this; }
     KeyTableCapability* KeyTable() override { return this; }

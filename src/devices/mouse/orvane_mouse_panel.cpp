@@ -5,6 +5,7 @@
 #include "devices/panels/dpi_panel.h"
 #include "devices/panels/mouse_option_panel.h"
 #include "devices/panels/shoot_control_ui.h"
+#include "ui/color_select_wnd.h"
 #include "ui/paint_manager.h"
 
 namespace qx::devices {
@@ -17,6 +18,17 @@ void COrvaneMouseDevice::AttachPanel() {
 void COrvaneMouseDevice::BuildPanel() {
     QWidget* page = Page();
     if (page == nullptr) return;
+    if (!colourPicker_) {
+        // The stage colours come from the palette window, as the lighting colours do.
+        colourPicker_ = [this](QColor current, std::function<void(QColor)> chosen) {
+            QWidget* over = Page() != nullptr ? Page()->window() : nullptr;
+            const ui::PaintManager* manager = Manager();
+            uint32_t colour = 0;
+            const int result = ui::CColorSelectWnd::Choose(
+                over, current.rgba(), manager != nullptr ? manager->Dpi() : 96, &colour);
+            chosen(result == 1 ? QColor::fromRgba(colour | 0xFF000000u) : QColor());
+        };
+    }
     dpiPanel_ = std::make_unique<CDpiPanel>(*this, page);
     optionPanel_ = std::make_unique<CMouseOptionPanel>(*this, page);
     if (QWidget* shoot =
@@ -28,6 +40,7 @@ void COrvaneMouseDevice::BuildPanel() {
 
 void COrvaneMouseDevice::RefreshPanel() {
     ReloadPanelLists();
+    RefreshLightPanel();
     const MouseSettings settings = Settings();
     if (dpiPanel_) {
         dpiPanel_->SetRanges(Scale());

@@ -55,7 +55,10 @@ void COrvaneMousePadDevice::AttachPanel() {
     BuildPanel();
 }
 
-void COrvaneMousePadDevice::RefreshPanel() { ReloadPanelLists(); }
+void COrvaneMousePadDevice::RefreshPanel() {
+    ReloadPanelLists();
+    RefreshLightPanel();
+}
 
 Result COrvaneMousePadDevice::GateResult() {
     DeviceLink& link = CommandLink();

@@ -53,7 +53,7 @@ class COrvaneMousePadDevice : public COrvaneUSBDevice, public ProfileCapability 
     // first failing step's result, else 1.
     Result WriteSystemBlock(int profile);
     // What the lighting panel's change writes: the block of profile 0.
-    Result WriteLightingBlock() { return WriteSystemBlock(0); }
+    Result WriteLightingBlock() override { return WriteSystemBlock(0); }
 
     ProfileCapability* Profiles() override { return this; }
     void SetProfilePaths() override;
