@@ -31,15 +31,15 @@ PulseSource::~PulseSource() { Stop(); }
 
 bool PulseSource::Start(const std::string& source, Sink sink) {
     Stop();
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, kCaptureRate, 1};
+    const pa_sample_spec format{PA_SAMPLE_S16LE, kCaptureRate, 1};
     // Small fragments: the lighting wants the sound of now, not of a second ago.
     pa_buffer_attr attributes{};
     attributes.maxlength = static_cast<uint32_t>(-1);
     attributes.fragsize = kBlockSamples * sizeof(int16_t);
     int code = 0;
     pa_simple* stream = pa_simple_new(nullptr, "qx580-audio", PA_STREAM_RECORD,
-                                      source.empty() ? nullptr : source.c_str(), "lighting", &spec,
-                                      nullptr, &attributes, &code);
+                                      source.empty() ? nullptr : source.c_str(), "lighting",
+                                      &format, nullptr, &attributes, &code);
     if (stream == nullptr) {
         error_ = std::string("no sound server to capture from (") + pa_strerror(code) + ")";
         return false;
