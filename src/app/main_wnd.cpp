@@ -197,11 +197,11 @@ void CMainWnd::OnWindowInit() {
     });
     devices_ = std::make_unique<devices::DeviceListController>(this, *paintManager_, *loader_,
                                                                slots_, this, Backend());
-    devices_->CreatePlaceholderEntries();
     devices_->SetDeviceAddedHandler([this](devices::COrvaneUSBDevice& device) {
         connect(&device, &devices::COrvaneUSBDevice::LightingShown, this,
                 &CMainWnd::UpdateSoundEffect);
     });
+    devices_->CreatePlaceholderEntries();
     // What a device did not take is told in the message window.
     devices::SetUserMessageSink([this](const QString& text) {
         ShowMessage(this, QString(), text, paintManager_->Dpi(), false, CMsgWnd::kConfirmOnly);
@@ -715,7 +715,7 @@ void CMainWnd::UpdateSoundEffect() {
     bool wanted = false;
     if (devices_) {
         for (devices::COrvaneUSBDevice* keyboard : devices_->Keyboards()) {
-            const int effect = keyboard->Light().effectId;
+            const int effect = static_cast<int>(keyboard->GetLightSettings()[0] & 0xFF);
             if (effect == kSoundEffectId || effect == kHostColourEffectId) wanted = true;
         }
     }

@@ -84,6 +84,10 @@ class LightFromOutside : public ::testing::Test {
             QThread::msleep(200);
         }
         ASSERT_TRUE(Lighting(env, "keyboard")["online"].toBool());
+        ASSERT_TRUE(Lighting(env, "headset")["online"].toBool());
+        // On-line comes before first contact, which reads the devices' settings: a change made
+        // before it ends would be read over.
+        QThread::msleep(1500);
     }
     void TearDown() override {
         program.terminate();

@@ -122,6 +122,7 @@ void COrvaneUSBDevice::ChangeLighting(const LightInfoRecord& record, LightChange
         });
     });
     if (!posted) finish(LightWriteErrorText(kResultFailed));
+    emit LightingShown();
 }
 
 Result COrvaneUSBDevice::WriteLightingBlock() { return kResultSuccess; }

@@ -222,8 +222,8 @@ class COrvaneUSBDevice : public QObject {
     void RefreshLightPanel();
 
   signals:
-    // The device's light settings were shown anew: changed, read from the device or taken from
-    // a profile (UI thread).
+    // The device's light settings changed or were shown anew: changed, read from the device or
+    // taken from a profile (UI thread).
     void LightingShown();
     // The frame changed while the frame timer rested (any thread; delivered on the UI thread).
     void FrameChanged();

@@ -1,0 +1,181 @@
+// Lighting that follows the sound, end to end: qx580 --simulate on a private session bus, our
+// capture program playing a WAV file to it, the keyboard in the sound effect; what reaches the
+// simulated keyboard's frame memory follows the sound. And the program starts its own capture
+// program while a sound effect is chosen, telling the user when it cannot capture.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cmath>
+#include <functional>
+#include <numbers>
+
+namespace {
+
+QProcessEnvironment Environment(const QTemporaryDir& home) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("QX580_HID");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_DATA_HOME", home.filePath("data"));
+    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+    env.insert("XDG_RUNTIME_DIR", home.path());
+    env.insert("QX580_DEBUG", "1");
+    // No sound server: the capture program the program starts itself cannot capture.
+    env.insert("PULSE_SERVER", home.filePath("no-sound-server"));
+    return env;
+}
+
+QString Ctl(const QProcessEnvironment& env, const QStringList& args, int* status = nullptr) {
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(QX580CTL_PATH), args);
+    if (!process.waitForFinished(20000)) process.kill();
+    process.waitForFinished();
+    if (status != nullptr) *status = process.exitCode();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QString FileText(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+bool WaitFor(const std::function<bool()>& done, int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms) return false;
+        QThread::msleep(200);
+    }
+    return true;
+}
+
+// A mono 16-bit WAV file of a 440 Hz tone at `amplitude` (0: silence), `seconds` long.
+QString WavFile(const QTemporaryDir& dir, const QString& name, double amplitude, double seconds) {
+    const int rate = 25000;
+    const int frames = int(rate * seconds);
+    QByteArray bytes("RIFF");
+    const auto put = [&bytes](uint32_t v, int size) {
+        for (int i = 0; i < size; ++i) bytes.append(char(v >> (8 * i)));
+    };
+    put(36 + frames * 2, 4);
+    bytes.append("WAVEfmt ");
+    put(16, 4), put(1, 2), put(1, 2), put(rate, 4), put(rate * 2, 4), put(2, 2), put(16, 2);
+    bytes.append("data");
+    put(frames * 2, 4);
+    for (int f = 0; f < frames; ++f)
+        put(uint16_t(int16_t(
+                std::lround(amplitude * 32767 * std::sin(2 * std::numbers::pi * 440 * f / rate)))),
+            2);
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes);
+    return path;
+}
+
+// The sum of the keyboard's frame memory: how much light it was last given.
+long FrameLight(const QProcessEnvironment& env) {
+    const QJsonDocument memory =
+        QJsonDocument::fromJson(Ctl(env, {"sim", "mem", "keyboard", "frame", "--json"}).toUtf8());
+    long sum = 0;
+    for (const QJsonValue& byte : memory.array()) sum += byte.toInt();
+    return sum;
+}
+
+class Sound : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(home_.isValid());
+        env_ = Environment(home_);
+        program_.setProcessEnvironment(env_);
+        program_.setStandardErrorFile(home_.filePath("err.txt"));
+        program_.start(QStringLiteral(QX580_PATH), {"--simulate"});
+        ASSERT_TRUE(program_.waitForStarted());
+        const bool contact = WaitFor(
+            [this] {
+                const QJsonDocument devices =
+                    QJsonDocument::fromJson(Ctl(env_, {"devices", "--json"}).toUtf8());
+                for (const QJsonValue& device : devices["devices"].toArray())
+                    if (device["device"] == "keyboard" && device["online"].toBool()) return true;
+                return false;
+            },
+            30000);
+        ASSERT_TRUE(contact) << Log().right(3000).toStdString();
+        QThread::msleep(1500);  // first contact
+    }
+    void TearDown() override {
+        for (QProcess* process : {&capture_, &program_}) {
+            if (process->state() == QProcess::NotRunning) continue;
+            process->terminate();
+            if (!process->waitForFinished(10000)) process->kill();
+            process->waitForFinished();
+        }
+    }
+    QString Log() const { return FileText(home_.filePath("err.txt")); }
+    void Play(const QString& wav) {
+        if (capture_.state() != QProcess::NotRunning) {
+            capture_.terminate();
+            capture_.waitForFinished(5000);
+        }
+        capture_.setProcessEnvironment(env_);
+        capture_.start(QFileInfo(QStringLiteral(QX580_PATH)).dir().filePath("qx580-audio"),
+                       {"--file", wav, "--loop"});
+        ASSERT_TRUE(capture_.waitForStarted());
+    }
+    void ChooseEffect(int effect) {
+        int status = -1;
+        Ctl(env_, {"light", "set", "--device", "keyboard", "--effect", QString::number(effect)},
+            &status);
+        ASSERT_EQ(status, 0);
+    }
+
+    QTemporaryDir home_;
+    QProcessEnvironment env_;
+    QProcess program_;
+    QProcess capture_;
+};
+
+// A loud tone lights the keyboard's bars; silence lets them fall back to the background.
+TEST_F(Sound, TheKeyboardFollowsWhatTheCaptureProgramPlays) {
+    Play(WavFile(home_, "loud.wav", 0.8, 2.0));
+    ASSERT_TRUE(
+        WaitFor([this] { return Log().contains("audio capture program on the bus"); }, 10000))
+        << "the program did not find the capture program";
+    ChooseEffect(29);
+    long loud = 0;
+    EXPECT_TRUE(WaitFor([&] { return (loud = FrameLight(env_)) > 0; }, 15000))
+        << "no light reached the keyboard";
+    Play(WavFile(home_, "silence.wav", 0.0, 2.0));
+    long quiet = loud;
+    EXPECT_TRUE(WaitFor([&] { return (quiet = FrameLight(env_)) < loud / 4; }, 15000))
+        << "loud " << loud << ", after silence " << quiet;
+    EXPECT_FALSE(Log().contains("qx580-audio started")) << "another capture program was there";
+}
+
+// Without a capture program on the bus, choosing the sound effect starts ours; without a sound
+// server it cannot capture, and the window says why.
+TEST_F(Sound, ChoosingTheSoundEffectStartsTheCaptureProgram) {
+    ChooseEffect(29);
+    EXPECT_TRUE(WaitFor([this] { return Log().contains("qx580-audio started"); }, 10000));
+    EXPECT_TRUE(WaitFor([this] { return Log().contains("audio capture: "); }, 15000))
+        << Log().right(2000).toStdString();
+    EXPECT_TRUE(Log().contains("no sound server")) << Log().right(2000).toStdString();
+    const QJsonDocument bar =
+        QJsonDocument::fromJson(Ctl(env_, {"ui", "state", "notice_bar"}).toUtf8());
+    EXPECT_TRUE(bar["visible"].toBool());
+    // Another effect: nothing is started again.
+    ChooseEffect(5);
+    QThread::msleep(1000);
+    EXPECT_EQ(Log().count("qx580-audio started"), 1);
+}
+
+}  // namespace
