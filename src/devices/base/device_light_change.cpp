@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "core/diagnostics.h"
+#include "devices/base/light_record_words.h"
 #include "devices/base/orvane_usb_device.h"
 #include "devices/base/user_message.h"
 #include "devices/panels/light_control_ui.h"
@@ -13,64 +14,6 @@
 
 namespace qx::devices {
 namespace {
-
-uint8_t Byte(const std::array<uint32_t, 4>& words, size_t i) {
-    return static_cast<uint8_t>(words[i / 4] >> (8 * (i % 4)));
-}
-
-std::array<uint32_t, 4> WordsOf(const LightInfoRecord& info) {
-    const uint8_t bytes[16] = {info.selectItem,
-                               info.light,
-                               info.speed,
-                               info.fx,
-                               info.multiColor,
-                               info.red,
-                               info.green,
-                               info.blue,
-                               info.reserved9,
-                               info.reserved10,
-                               info.reserved11,
-                               info.zzccLedMode,
-                               info.customGroup,
-                               info.oldLedmode,
-                               0,
-                               0};
-    std::array<uint32_t, 4> words{};
-    for (size_t i = 0; i < 16; ++i) words[i / 4] |= uint32_t{bytes[i]} << (8 * (i % 4));
-    return words;
-}
-
-LightInfoRecord RecordOf(const std::array<uint32_t, 4>& words) {
-    LightInfoRecord info;
-    info.selectItem = Byte(words, 0);
-    info.light = Byte(words, 1);
-    info.speed = Byte(words, 2);
-    info.fx = Byte(words, 3);
-    info.multiColor = Byte(words, 4);
-    info.red = Byte(words, 5);
-    info.green = Byte(words, 6);
-    info.blue = Byte(words, 7);
-    info.reserved9 = Byte(words, 8);
-    info.reserved10 = Byte(words, 9);
-    info.reserved11 = Byte(words, 10);
-    info.zzccLedMode = Byte(words, 11);
-    info.customGroup = Byte(words, 12);
-    info.oldLedmode = Byte(words, 13);
-    return info;
-}
-
-lighting::LightSettings SettingsOf(const LightInfoRecord& info) {
-    lighting::LightSettings settings;
-    settings.effectId = info.selectItem;
-    settings.brightness = info.light;
-    settings.speed = info.speed;
-    settings.direction = info.fx;
-    settings.colourful = info.multiColor;
-    settings.colour = {info.red, info.green, info.blue};
-    settings.presetColour = info.zzccLedMode;
-    settings.customGroup = info.customGroup;
-    return settings;
-}
 
 QString Text(const char* key) {
     return ui::ResourceManager::GetInstance().Text(QString::fromLatin1(key));
@@ -95,10 +38,10 @@ QString LightWriteErrorText(Result result) {
     return Text("light_write_failed_text") + Text(reason);
 }
 
-LightInfoRecord COrvaneUSBDevice::LightRecord() const { return RecordOf(GetLightSettings()); }
+LightInfoRecord COrvaneUSBDevice::LightRecord() const { return LightRecordOf(GetLightSettings()); }
 
 void COrvaneUSBDevice::ChangeLighting(const LightInfoRecord& record, LightChangeDone done) {
-    const std::array<uint32_t, 4> words = WordsOf(record);
+    const std::array<uint32_t, 4> words = LightWordsOf(record);
     StoreLightSettings(words[0], words[1], words[2], words[3]);
     auto finish = [this, done](const QString& error) {
         if (!error.isEmpty()) DebugLine("lighting change: " + error.toStdString());
@@ -114,7 +57,7 @@ void COrvaneUSBDevice::ChangeLighting(const LightInfoRecord& record, LightChange
         StoreLightSettings(words[0], words[1], words[2], words[3]);
         if (ProfileCapability* profiles = Profiles()) profiles->SaveProfile();
         // Families that keep no profile take the settings as they are.
-        Light() = SettingsOf(record);
+        Light() = LightSettingsOf(record);
         ApplyLighting();
         const Result result = WriteLightingBlock();
         OnUiThread([finish, result] {

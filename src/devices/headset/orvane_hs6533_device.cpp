@@ -5,6 +5,7 @@
 #include "core/diagnostics.h"
 #include "core/json_file.h"
 #include "core/json_value.h"
+#include "devices/base/light_record_words.h"
 #include "lighting/headset_led_report.h"
 #include "lighting/preview_lighting.h"
 #include "profiles/profile_manager.h"
@@ -30,62 +31,6 @@ constexpr std::array<std::array<int, 10>, 12> kEqPresetTable = {{
 
 constexpr int kLedWriteTimeoutMs = 100;
 constexpr int kEffectCount = 9;  // effect ids 0-8; a higher id is written as effect 0
-
-lighting::LightSettings ToLightSettings(const LightInfoRecord& info) {
-    lighting::LightSettings settings;
-    settings.effectId = info.selectItem;
-    settings.brightness = info.light;
-    settings.speed = info.speed;
-    settings.direction = info.fx;
-    settings.colourful = info.multiColor;
-    settings.colour = {info.red, info.green, info.blue};
-    settings.presetColour = info.zzccLedMode;
-    settings.customGroup = info.customGroup;
-    return settings;
-}
-
-std::array<uint32_t, 4> ToWords(const LightInfoRecord& info) {
-    const uint8_t bytes[16] = {info.selectItem,
-                               info.light,
-                               info.speed,
-                               info.fx,
-                               info.multiColor,
-                               info.red,
-                               info.green,
-                               info.blue,
-                               info.reserved9,
-                               info.reserved10,
-                               info.reserved11,
-                               info.zzccLedMode,
-                               info.customGroup,
-                               info.oldLedmode,
-                               0,
-                               0};
-    std::array<uint32_t, 4> words{};
-    for (size_t i = 0; i < 16; ++i) words[i / 4] |= uint32_t{bytes[i]} << (8 * (i % 4));
-    return words;
-}
-
-LightInfoRecord FromWords(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {
-    const std::array<uint32_t, 4> words = {w0, w1, w2, w3};
-    auto byte = [&words](size_t i) { return static_cast<uint8_t>(words[i / 4] >> (8 * (i % 4))); };
-    LightInfoRecord info;
-    info.selectItem = byte(0);
-    info.light = byte(1);
-    info.speed = byte(2);
-    info.fx = byte(3);
-    info.multiColor = byte(4);
-    info.red = byte(5);
-    info.green = byte(6);
-    info.blue = byte(7);
-    info.reserved9 = byte(8);
-    info.reserved10 = byte(9);
-    info.reserved11 = byte(10);
-    info.zzccLedMode = byte(11);
-    info.customGroup = byte(12);
-    info.oldLedmode = byte(13);
-    return info;
-}
 
 // The first result that is not a success, else success.
 Result Worse(Result sofar, Result next) { return sofar != kResultSuccess ? sofar : next; }
@@ -142,9 +87,9 @@ void COrvaneHS6533Device::PowerQuery() { ReadAndShowPowerRecord(); }
 int COrvaneHS6533Device::ApplyLighting() {
     std::lock_guard lock(model_);
     lightInfo_ = profile_.ReadLightInfoBlock();
-    const std::array<uint32_t, 4> words = ToWords(lightInfo_);
+    const std::array<uint32_t, 4> words = LightWordsOf(lightInfo_);
     COrvaneUSBDevice::StoreLightSettings(words[0], words[1], words[2], words[3]);
-    Light() = ToLightSettings(lightInfo_);
+    Light() = LightSettingsOf(lightInfo_);
     mirror_[1] = lightInfo_.selectItem;
     mirror_[2] = lightInfo_.light;
     mirror_[3] = lightInfo_.speed;
@@ -159,7 +104,7 @@ int COrvaneHS6533Device::ApplyLighting() {
 void COrvaneHS6533Device::StoreLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {
     COrvaneUSBDevice::StoreLightSettings(w0, w1, w2, w3);
     std::lock_guard lock(model_);
-    lightInfo_ = FromWords(w0, w1, w2, w3);
+    lightInfo_ = LightRecordOf({w0, w1, w2, w3});
     profile_.WriteLightInfoBlock(lightInfo_);
 }
 

@@ -7,6 +7,7 @@
 #include "core/diagnostics.h"
 #include "core/json_file.h"
 #include "core/json_value.h"
+#include "devices/base/light_record_words.h"
 #include "devices/base/user_message.h"
 #include "devices/keyboard/keyboard_key_table.h"
 #include "devices/panels/dpi_panel.h"
@@ -29,62 +30,6 @@ Result Worse(Result sofar, Result next) { return sofar != kResultSuccess ? sofar
 
 QString Text(const char* key) {
     return ui::ResourceManager::GetInstance().Text(QString::fromLatin1(key));
-}
-
-lighting::LightSettings ToLightSettings(const LightInfoRecord& info) {
-    lighting::LightSettings settings;
-    settings.effectId = info.selectItem;
-    settings.brightness = info.light;
-    settings.speed = info.speed;
-    settings.direction = info.fx;
-    settings.colourful = info.multiColor;
-    settings.colour = {info.red, info.green, info.blue};
-    settings.presetColour = info.zzccLedMode;
-    settings.customGroup = info.customGroup;
-    return settings;
-}
-
-// The light settings as the four words the lighting panel hands over (14 bytes, low first).
-std::array<uint32_t, 4> ToWords(const LightInfoRecord& info) {
-    const uint8_t bytes[16] = {info.selectItem,
-                               info.light,
-                               info.speed,
-                               info.fx,
-                               info.multiColor,
-                               info.red,
-                               info.green,
-                               info.blue,
-                               info.reserved9,
-                               info.reserved10,
-                               info.reserved11,
-                               info.zzccLedMode,
-                               info.customGroup,
-                               info.oldLedmode,
-                               0,
-                               0};
-    std::array<uint32_t, 4> words{};
-    for (size_t i = 0; i < 16; ++i) words[i / 4] |= uint32_t{bytes[i]} << (8 * (i % 4));
-    return words;
-}
-
-LightInfoRecord FromWords(const std::array<uint32_t, 4>& words) {
-    auto byte = [&words](size_t i) { return static_cast<uint8_t>(words[i / 4] >> (8 * (i % 4))); };
-    LightInfoRecord info;
-    info.selectItem = byte(0);
-    info.light = byte(1);
-    info.speed = byte(2);
-    info.fx = byte(3);
-    info.multiColor = byte(4);
-    info.red = byte(5);
-    info.green = byte(6);
-    info.blue = byte(7);
-    info.reserved9 = byte(8);
-    info.reserved10 = byte(9);
-    info.reserved11 = byte(10);
-    info.zzccLedMode = byte(11);
-    info.customGroup = byte(12);
-    info.oldLedmode = byte(13);
-    return info;
 }
 
 }  // namespace
@@ -399,17 +344,17 @@ int COrvaneMouseDevice::ApplyLighting() {
 }
 
 void COrvaneMouseDevice::ApplyLightLocked() {
-    const std::array<uint32_t, 4> words = ToWords(lightInfo_);
+    const std::array<uint32_t, 4> words = LightWordsOf(lightInfo_);
     COrvaneUSBDevice::StoreLightSettings(words[0], words[1], words[2], words[3]);
     const uint8_t before = Light().effectId;
-    Light() = ToLightSettings(lightInfo_);
+    Light() = LightSettingsOf(lightInfo_);
     if (before != Light().effectId) ClearDecay();
 }
 
 void COrvaneMouseDevice::StoreLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {
     COrvaneUSBDevice::StoreLightSettings(w0, w1, w2, w3);
     std::lock_guard lock(model_);
-    lightInfo_ = FromWords({w0, w1, w2, w3});
+    lightInfo_ = LightRecordOf({w0, w1, w2, w3});
     profileData_.WriteLightInfoBlock(lightInfo_);
 }
 

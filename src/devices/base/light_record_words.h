@@ -1,0 +1,17 @@
+// The light settings of a profile ("LightInfo") in the forms the device objects pass them on:
+// the four words StoreLightSettings keeps (14 bytes, low byte first) and the engine's settings.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "lighting/light_settings.h"
+#include "profiles/profile_records.h"
+
+namespace qx::devices {
+
+std::array<uint32_t, 4> LightWordsOf(const LightInfoRecord& info);
+LightInfoRecord LightRecordOf(const std::array<uint32_t, 4>& words);
+lighting::LightSettings LightSettingsOf(const LightInfoRecord& info);
+
+}  // namespace qx::devices
