@@ -15,6 +15,7 @@
 #include "app/devices_adaptor.h"
 #include "app/keys_adaptor.h"
 #include "app/lighting_adaptor.h"
+#include "app/macros_adaptor.h"
 #include "app/main_wnd.h"
 #include "app/messages_adaptor.h"
 #include "app/mouse_adaptor.h"
@@ -56,6 +57,8 @@ bool MessageBus::Register(sim::SimBus* simulator) {
         new LightingAdaptor(exported_, lit, connection_);
     if (auto* window = qobject_cast<CMainWnd*>(handler_.data()))
         new KeysAdaptor(exported_, window, connection_);
+    if (auto* window = qobject_cast<CMainWnd*>(handler_.data()))
+        new MacrosAdaptor(exported_, window, connection_);
     if (auto* window = qobject_cast<CMainWnd*>(handler_.data()))
         new MouseAdaptor(exported_, window, connection_);
     if (simulator != nullptr) new SimulatorAdaptor(exported_, *simulator, connection_);

@@ -35,6 +35,7 @@ int RunDeviceOptionsCommand(Context& context, const std::string& device, Args ar
 int RunLightCommand(Context& context, Args args);  // light get | set | sync
 // key get|set|reset --device D [KEY] [FUNCTION]
 int RunKeyCommand(Context& context, Args args);
+int RunMacroCommand(Context& context, Args args);  // macro list|show|import|export|delete
 // headset get [--json] | set mic N | mic-mute on|off | eq PRESET | eq-band N GAIN | ...
 int RunHeadsetCommand(Context& context, Args args);
 

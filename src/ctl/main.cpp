@@ -36,6 +36,8 @@ constexpr const char* kUsage =
     "  light get|set|sync ...             the devices' lighting, through the running program\n"
     "  key get|set|reset --device D [KEY] [FUNCTION]\n"
     "                                    a key's function, through the running program\n"
+    "  macro list|show|import|export|delete ...\n"
+    "                                    a device's macros, through the running program\n"
     "  dpi get [--json] | set --stage N [--value DPI] [--colour R,G,B] [--active]\n"
     "                                    the mouse's DPI stages, through the running program\n"
     "  recoil get|set|upload|reset|import|export ...\n"
@@ -111,6 +113,7 @@ int main(int argc, char** argv) {
     if (command == "devices") return qx::ctl::RunDevicesCommand(context, rest);
     if (command == "light") return qx::ctl::RunLightCommand(context, rest);
     if (command == "key") return qx::ctl::RunKeyCommand(context, rest);
+    if (command == "macro") return qx::ctl::RunMacroCommand(context, rest);
     if (command == "headset") return qx::ctl::RunHeadsetCommand(context, rest);
     if (command == "keyboard" || command == "mouse" || command == "pad")
         return qx::ctl::RunDeviceOptionsCommand(context, command, rest);

@@ -16,11 +16,11 @@
 #include "core/diagnostics.h"
 #include "devices/base/orvane_usb_device.h"
 #include "devices/base/user_message.h"
+#include "devices/panels/device_macros.h"
 #include "devices/panels/input_capture_session.h"
+#include "devices/panels/key_set_control_ui.h"
 #include "macros/macro_deletion.h"
 #include "macros/macro_event.h"
-#include "profiles/basic_profiledata.h"
-#include "profiles/profile_manager.h"
 #include "ui/file_dialogs.h"
 #include "ui/paint_manager.h"
 #include "ui/resource_manager.h"
@@ -75,7 +75,12 @@ CMacroControlUI::CMacroControlUI(COrvaneUSBDevice& device, QWidget* panel)
 
 CMacroControlUI::~CMacroControlUI() = default;
 
-MacroStore CMacroControlUI::Store() const { return MacroStore(device_.UserDeviceFolder()); }
+CMacroControlUI* CMacroControlUI::Of(const COrvaneUSBDevice* device) {
+    if (device == nullptr || device->Page() == nullptr) return nullptr;
+    return device->Page()->findChild<CMacroControlUI*>();
+}
+
+MacroStore CMacroControlUI::Store() const { return DeviceMacroStore(device_); }
 
 void CMacroControlUI::Bind() {
     QWidget* p = panel_;
@@ -222,6 +227,29 @@ void CMacroControlUI::LoadList() {
     SetSectionsEnabled();
 }
 
+void CMacroControlUI::ReloadList() {
+    if (!names_) return;
+    const QListWidgetItem* item = names_->currentItem();
+    const QString selected = item ? item->data(Qt::UserRole).toString() : QString();
+    const std::vector<MacroInfo> list = Store().ReadMacroList();
+    int keep = -1;
+    for (size_t i = 0; i < list.size(); ++i)
+        if (!selected.isEmpty() && QString::fromStdString(list[i].guid) == selected)
+            keep = static_cast<int>(i);
+    if (keep < 0) {
+        LoadList();
+        return;
+    }
+    const QSignalBlocker quiet(names_);
+    names_->clear();
+    for (const MacroInfo& info : list) {
+        auto* entry = new QListWidgetItem(QString::fromStdString(info.name), names_);
+        entry->setData(Qt::UserRole, QString::fromStdString(info.guid));
+    }
+    names_->setCurrentRow(keep);
+    SetSectionsEnabled();
+}
+
 std::optional<int> CMacroControlUI::SelectedMacro() const {
     if (!names_ || names_->currentRow() < 0) return std::nullopt;
     return names_->currentRow();
@@ -275,48 +303,26 @@ void CMacroControlUI::DeleteMacro() {
     const auto selected = SelectedMacro();
     if (!selected) return;
     if (!Ask(Text(QStringLiteral("message_text_4")))) return;
-
-    ProfileManager profiles;
-    profiles.SetDeviceKind(device_.Kind());
-    profiles.SetFolders(device_.UserDeviceFolder(), device_.DefaultProfilePath());
-    if (const ProfileStatus status = profiles.InitProfileList(); !status) {
-        ShowUserMessage(Text(QStringLiteral("macro_delete_failed_text")));
-        return;
-    }
-    CBasicProfiledata current;
-    current.SetDeviceIndex(0);
-    current.SetDefaultPath(device_.DefaultProfilePath());
-    current.SetProfilePath(profiles.GetProfilePathAt(profiles.GetSelectedIndex()));
-    current.Load(current.GetProfilePath());
-    if (KeyListUsesMacro(current.GetKeyList(), *selected) &&
+    if (KeyAssignCapability* keys = device_.KeyAssign();
+        keys != nullptr && KeyListUsesMacro(keys->KeyList(), *selected) &&
         !Ask(Text(QStringLiteral("message_text_2"))))
         return;
 
-    MacroStore store = Store();
-    const MacroDeletion deletion = DeleteMacroWithKeyRepair(store, profiles, current, *selected);
-    if (deletion.removedPosition < 0 || !deletion.unsaved.empty())
+    const DeviceMacroDeletion result = DeleteDeviceMacro(device_, *selected);
+    const MacroDeletion& deletion = result.deletion;
+    if (result.profilesUnreadable || deletion.removedPosition < 0 || !deletion.unsaved.empty())
         ShowUserMessage(Text(QStringLiteral("macro_delete_failed_text")));
+    if (result.profilesUnreadable) return;
     LoadList();
-    if (auto* profile = device_.Profiles()) {
-        profile->LoadProfile();
-        profile->ReloadPanelLists();
-    }
+    ShowMacroListChange(device_, true);
     AfterListChange();
     if (deletion.removedPosition >= 0 && deletion.currentChanged) {
         // The keys that followed the renumbering and the macro image go to the device.
-        KeyTableCapability* table = device_.KeyTable();
-        if (table) {
-            QPointer<CMacroControlUI> self(this);
-            device_.Worker().Post([table, self] {
-                const Result written = table->WriteKeyTableFromProfile();
-                const int uploaded = table->UploadMacros(table->CollectMacros());
-                if (written == kResultSuccess && uploaded == 0) return;
-                QMetaObject::invokeMethod(qApp, [self] {
-                    if (self)
-                        ShowUserMessage(Text(QStringLiteral("macro_device_write_failed_text")));
-                });
-            });
-        }
+        QPointer<CMacroControlUI> self(this);
+        WriteMacrosAndKeys(device_, [self](int uploaded, Result written) {
+            if (self && (written != kResultSuccess || uploaded != 0))
+                ShowUserMessage(Text(QStringLiteral("macro_device_write_failed_text")));
+        });
     }
 }
 
@@ -324,14 +330,16 @@ void CMacroControlUI::ImportMacro() {
     const QString path =
         ui::FileDialogs::GetOpenFileName(panel_, QString(), QString(), kMacroFilter);
     if (path.isEmpty()) return;
-    MacroStore store = Store();
-    if (store.ImportMacro(path.toStdString()).empty()) {
+    const MacroImport imported = ImportDeviceMacro(device_, path.toStdString());
+    if (imported.name.empty()) {
+        DebugLine("macro import: " + imported.error);
         ShowUserMessage(Text(QStringLiteral("macro_import_failed_text")));
         return;
     }
     LoadList();
-    SelectMacro(static_cast<int>(store.ReadMacroList().size()) - 1);
+    SelectMacro(static_cast<int>(Store().ReadMacroList().size()) - 1);
     AfterListChange();
+    if (CKeySetControlUI* panel = CKeySetControlUI::Of(&device_)) panel->Refresh();
 }
 
 void CMacroControlUI::ExportMacro() {

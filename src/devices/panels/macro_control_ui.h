@@ -35,6 +35,8 @@ class CMacroControlUI : public QObject {
     // Binds the controls inside `panel` (the page's "MacroControlItem").
     CMacroControlUI(COrvaneUSBDevice& device, QWidget* panel);
     ~CMacroControlUI() override;
+    // The editor on the device's page; nullptr when it has none.
+    static CMacroControlUI* Of(const COrvaneUSBDevice* device);
 
     InputCaptureSession& Capture() { return *capture_; }
     const macros::MacroEventList& Rows() const { return rows_; }
@@ -42,6 +44,9 @@ class CMacroControlUI : public QObject {
 
     // The list operations of the buttons.
     void LoadList();
+    // The list again after a change from outside: the selected macro stays selected with its
+    // rows as they are (unsaved edits too) while it exists; else the first macro is shown.
+    void ReloadList();
     void SelectMacro(int position);
     std::optional<int> SelectedMacro() const;
     void AddMacro();
