@@ -8,9 +8,13 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <filesystem>
+#include <functional>
+#include <memory>
 
 #include "controls/device_key_button.h"
 #include "core/json_file.h"
@@ -19,8 +23,10 @@
 #include "device_window_fixture.h"
 #include "devices/base/user_message.h"
 #include "devices/keyboard/orvane_keyboard_device.h"
+#include "devices/panels/input_capture_session.h"
 #include "devices/panels/key_set_control_ui.h"
 #include "macros/macro_store.h"
+#include "platform/input_capture.h"
 #include "sim/keyboard_firmware.h"
 #include "sim/keyboard_layout.h"
 #include "ui/resource_manager.h"
@@ -33,6 +39,57 @@ using test::WaitUntil;
 
 constexpr int kKeyA = 64;
 using Bytes = std::vector<uint8_t>;
+
+// A system-wide capture whose input the test gives: Start answers as told, and while it runs
+// `Press` hands a key to the session as the capture's thread does.
+class FakeCapture : public platform::InputCapture {
+  public:
+    struct State {
+        platform::CaptureStart::Status status = platform::CaptureStart::Status::Started;
+        std::string message;
+        bool running = false;
+        int starts = 0;
+        Sink sink;
+        Ended ended;
+    };
+    explicit FakeCapture(std::shared_ptr<State> state) : state_(std::move(state)) {}
+    platform::CaptureStart Start(Sink sink, Ended ended) override {
+        ++state_->starts;
+        platform::CaptureStart start;
+        start.status = state_->status;
+        start.message = state_->message;
+        if (start.status == platform::CaptureStart::Status::Started) {
+            state_->running = true;
+            state_->sink = std::move(sink);
+            state_->ended = std::move(ended);
+        }
+        return start;
+    }
+    void Stop() override {
+        state_->running = false;
+        state_->sink = nullptr;
+        state_->ended = nullptr;
+    }
+    bool Running() const override { return state_->running; }
+
+    static void Press(State& state, uint8_t scanCode, bool extended = false) {
+        ASSERT_TRUE(state.running);
+        for (bool down : {true, false}) {
+            platform::CapturedInput input;
+            input.kind = platform::CapturedInput::Kind::Key;
+            input.scanCode = scanCode;
+            input.extended = extended;
+            input.down = down;
+            // The session may stop and restart the capture while it handles the key: the sink
+            // of the moment, called through a copy.
+            if (const Sink sink = state.sink) sink(input);
+            QCoreApplication::processEvents();
+        }
+    }
+
+  private:
+    std::shared_ptr<State> state_;
+};
 
 class KeySetPanel : public ::testing::Test {
   protected:
@@ -190,6 +247,7 @@ TEST_F(KeySetPanel, AFunctionChosenIsNamedSavedAndWritten) {
 TEST_F(KeySetPanel, TheKeyEditLearnsAPressedKey) {
     DeviceWindow w;
     CKeySetControlUI* panel = Start(w);
+    panel->Capture().SetSystemCapture(nullptr);  // this machine's own keyboards stay out
     ClickKey(kKeyA);
     auto* edit = Control<QLineEdit>("keyset_keyboard_text_edit");
     QWidget* list = w.Control("device_select_layout");
@@ -228,6 +286,145 @@ TEST_F(KeySetPanel, TheKeyEditLearnsAPressedKey) {
     Control<QAbstractButton>("key_butt_keycancel")->click();
     EXPECT_FALSE(Control<QAbstractButton>("key_butt_prosave")->isEnabled());
     EXPECT_EQ(edit->text(), "F5");
+}
+
+TEST_F(KeySetPanel, TheKeyEditLearnsAKeyPressedAnywhereWhileItHasTheFocus) {
+    DeviceWindow w;
+    CKeySetControlUI* panel = Start(w);
+    auto state = std::make_shared<FakeCapture::State>();
+    panel->Capture().SetSystemCapture(std::make_unique<FakeCapture>(state));
+    ClickKey(kKeyA);
+    ChooseFunction(6);
+    auto* edit = Control<QLineEdit>("keyset_keyboard_text_edit");
+    auto* status = Control<QLabel>("keyset_capture_status_label");
+    ASSERT_NE(status, nullptr);
+    QWidget* list = w.Control("device_select_layout");
+
+    QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
+    QCoreApplication::sendEvent(edit, &in);
+    EXPECT_TRUE(state->running);
+    EXPECT_TRUE(panel->Capture().SystemWide());
+    EXPECT_EQ(status->text(),
+              ui::ResourceManager::GetInstance().Text("keyset_capture_system_text"));
+    EXPECT_FALSE(list->isEnabled());
+
+    // Right Shift only ticks its check: the capture waits for the key itself.
+    FakeCapture::Press(*state, 0x36, true);  // as the key code table names it
+    EXPECT_TRUE(Control<QAbstractButton>("key_ComBox_check_2")->isChecked());
+    EXPECT_TRUE(state->running);
+    EXPECT_TRUE(panel->Capturing());
+    // A key typed into the window while the system-wide capture runs is not taken twice.
+    QKeyEvent typed(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, 30 + 8, 0, 0);
+    QCoreApplication::sendEvent(edit, &typed);
+    EXPECT_EQ(edit->text(), "A") << "the key's own function, shown before";
+    FakeCapture::Press(*state, 0x3F);  // F5
+    EXPECT_EQ(edit->text(), "F5");
+    EXPECT_EQ(Current(kKeyA), (KeyFunction{0x20, 0x02, 0x3E}));
+    EXPECT_FALSE(state->running) << "released once the key is learnt";
+    EXPECT_FALSE(panel->Capturing());
+    EXPECT_TRUE(list->isEnabled());
+    EXPECT_EQ(status->text(), "");
+}
+
+TEST_F(KeySetPanel, TheKeyCaptureIsReleasedWhenItsReasonGoes) {
+    DeviceWindow w;
+    CKeySetControlUI* panel = Start(w);
+    w.window->show();
+    auto state = std::make_shared<FakeCapture::State>();
+    panel->Capture().SetSystemCapture(std::make_unique<FakeCapture>(state));
+    ClickKey(kKeyA);
+    ChooseFunction(6);
+    auto* edit = Control<QLineEdit>("keyset_keyboard_text_edit");
+    auto* status = Control<QLabel>("keyset_capture_status_label");
+    QWidget* list = w.Control("device_select_layout");
+    const auto text = [](const char* key) {
+        return ui::ResourceManager::GetInstance().Text(QString::fromLatin1(key));
+    };
+    const struct {
+        const char* why;
+        std::function<void()> act;
+        QString says;
+    } cases[] = {
+        {"the edit loses the focus",
+         [&] {
+             QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
+             QCoreApplication::sendEvent(edit, &out);
+         },
+         QString()},
+        {"the window loses the focus",
+         [] { emit qGuiApp->applicationStateChanged(Qt::ApplicationInactive); },
+         text("keyset_capture_focus_lost")},
+        {"the input devices go away",
+         [&] {
+             state->ended(platform::CaptureEnd::DevicesGone);
+             QCoreApplication::processEvents();
+         },
+         text("keyset_capture_devices_gone")},
+        {"no key comes",
+         [&] {
+             panel->Capture().SetIdleTimeout(20);
+             // The time-out counts from the start: start again with the short one.
+             QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
+             QCoreApplication::sendEvent(edit, &out);
+             QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
+             QCoreApplication::sendEvent(edit, &in);
+             WaitUntil([&] { return !state->running; }, 2000);
+         },
+         text("keyset_capture_timed_out")},
+        {"another function page hides the edit", [&] { ChooseFunction(7); }, QString()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        ChooseFunction(6);
+        ASSERT_TRUE(edit->isVisible());
+        QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
+        QCoreApplication::sendEvent(edit, &in);
+        ASSERT_TRUE(state->running);
+        ASSERT_FALSE(list->isEnabled());
+        c.act();
+        EXPECT_FALSE(state->running);
+        EXPECT_FALSE(panel->Capturing());
+        EXPECT_TRUE(list->isEnabled());
+        EXPECT_EQ(status->text(), c.says);
+        QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
+        QCoreApplication::sendEvent(edit, &out);
+    }
+    panel->Capture().SetIdleTimeout(120000);
+
+    // The keyboard unplugged while its key is being learnt.
+    ChooseFunction(6);
+    QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
+    QCoreApplication::sendEvent(edit, &in);
+    ASSERT_TRUE(state->running);
+    ASSERT_TRUE(w.bus.Unplug("keyboard"));
+    w.Pass();
+    EXPECT_TRUE(WaitUntil([&] { return !state->running; }, 2000));
+    EXPECT_TRUE(list->isEnabled());
+}
+
+TEST_F(KeySetPanel, WithoutInputPermissionTheWindowStillLearnsAndThePanelNamesTheFix) {
+    DeviceWindow w;
+    CKeySetControlUI* panel = Start(w);
+    auto state = std::make_shared<FakeCapture::State>();
+    state->status = platform::CaptureStart::Status::NoPermission;
+    state->message = platform::InputPermissionHint();
+    panel->Capture().SetSystemCapture(std::make_unique<FakeCapture>(state));
+    ClickKey(kKeyA);
+    ChooseFunction(6);
+    auto* edit = Control<QLineEdit>("keyset_keyboard_text_edit");
+    auto* status = Control<QLabel>("keyset_capture_status_label");
+
+    QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
+    QCoreApplication::sendEvent(edit, &in);
+    EXPECT_EQ(state->starts, 1);
+    EXPECT_FALSE(panel->Capture().SystemWide());
+    EXPECT_TRUE(status->text().contains("\"input\" group")) << status->text().toStdString();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, 63 + 8, 0, 0);
+    QCoreApplication::sendEvent(edit, &press);
+    EXPECT_EQ(edit->text(), "F5");
+    EXPECT_EQ(Current(kKeyA), (KeyFunction{0x20, 0x00, 0x3E}));
+    EXPECT_FALSE(panel->Capturing());
+    EXPECT_TRUE(status->text().contains("\"input\" group")) << "the fix stays in view";
 }
 
 TEST_F(KeySetPanel, TheMacroImageReachesTheMacroMemory) {

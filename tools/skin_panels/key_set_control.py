@@ -68,6 +68,15 @@ TEXTS = {
                                  "按键设置未写入设备："),
     "keyset_error_no_answer": ("it is not connected or did not answer.", "设备未连接或无应答。"),
     "keyset_error_refused": ("it refused the command.", "设备拒绝了该命令。"),
+    "keyset_capture_system_text": ("Press the key, here or in any other program (it still reaches "
+                                   "that program).",
+                                   "请按下按键，在此处或其他程序中均可（按键仍会传给该程序）。"),
+    "keyset_capture_focus_lost": ("Key learning stopped: the window lost the focus.",
+                                  "按键学习已停止：窗口失去焦点。"),
+    "keyset_capture_devices_gone": ("Key learning stopped: the input devices went away.",
+                                    "按键学习已停止：输入设备已移除。"),
+    "keyset_capture_timed_out": ("Key learning stopped: no key for two minutes.",
+                                 "按键学习已停止：两分钟内无按键。"),
     "keyset_not_saved_text": ("The profile could not be saved; the key keeps its function.",
                               "配置文件无法保存，按键保持原功能。"),
 }
@@ -132,6 +141,7 @@ def build(family):
                             props=[("minimumSize", "size", (180, 28), True),
                                    ("placeholderText", "string", key("keyset_key_hint"), True),
                                    p_bool("readOnly", True)])),
+                    label("keyset_capture_status_label", props=[p_bool("wordWrap", True)]),
                     box("QWidget", "keyset_modifier_row", "H",
                         [label("keyset_modifier_label", "keyset_modifier_text")] +
                         [option("key_ComBox_check_%d" % i, "keyset_modifier", "keyset_mod_%d" % i)

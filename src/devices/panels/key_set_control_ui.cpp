@@ -14,6 +14,7 @@
 #include "devices/base/device_families.h"
 #include "devices/base/orvane_usb_device.h"
 #include "devices/base/user_message.h"
+#include "devices/panels/input_capture_session.h"
 #include "macros/key_code_rows.h"
 #include "macros/linux_key_codes.h"
 #include "ui/paint_manager.h"
@@ -57,13 +58,29 @@ void SetEditNumber(QLineEdit* edit, int value) {
 }  // namespace
 
 CKeySetControlUI::CKeySetControlUI(COrvaneUSBDevice& device, ui::PaintManager* manager)
-    : QObject(&device), device_(device), manager_(manager) {
+    : QObject(&device),
+      device_(device),
+      manager_(manager),
+      capture_(new InputCaptureSession(this)) {
     setObjectName(QStringLiteral("KeySetControlUI"));
+    connect(capture_, &InputCaptureSession::KeyCaptured, this,
+            [this](macros::ScanKey key) { OnKeyCaptured(key); });
+    connect(capture_, &InputCaptureSession::Ended, this,
+            [this](InputCaptureSession::EndReason why) { OnCaptureEnded(static_cast<int>(why)); });
     Bind();
     Subscribe();
     SetButtons(false);
     // Hidden until a key is picked.
     if (container_) container_->setVisible(false);
+}
+
+CKeySetControlUI::~CKeySetControlUI() {
+    if (!capturing_) return;
+    // The device may be half gone already: only the capture and the window's list are touched.
+    capture_->Stop();
+    if (manager_)
+        if (QWidget* list = manager_->FindControl(QStringLiteral("device_select_layout")))
+            list->setEnabled(true);
 }
 
 CKeySetControlUI* CKeySetControlUI::Of(const COrvaneUSBDevice* device) {
@@ -92,6 +109,7 @@ void CKeySetControlUI::Bind() {
     layout_ = find("keyset_layout");
     cycleLayout_ = find("keyset_macro_cycle_layout");
     selectedLabel_ = qobject_cast<QLabel*>(find("keyset_selected_label"));
+    captureStatus_ = qobject_cast<QLabel*>(find("keyset_capture_status_label"));
     tabs_ = qobject_cast<QStackedWidget*>(find("function_switch_tablayout"));
     functionCombo_ = combo("keyset_function_combo");
     mouseKeyCombo_ = combo("keyset_mousekey_combo");
@@ -175,10 +193,14 @@ void CKeySetControlUI::Subscribe() {
                            });
     }
     if (keyEdit_) {
-        manager_->OnNotify(keyEdit_, QStringLiteral("setfocus"), this,
-                           [this](ui::TNotifyUI&) { SetCapture(true); });
-        manager_->OnNotify(keyEdit_, QStringLiteral("killfocus"), this,
-                           [this](ui::TNotifyUI&) { SetCapture(false); });
+        manager_->OnNotify(keyEdit_, QStringLiteral("setfocus"), this, [this](ui::TNotifyUI&) {
+            editFocused_ = true;
+            SetCapture(true);
+        });
+        manager_->OnNotify(keyEdit_, QStringLiteral("killfocus"), this, [this](ui::TNotifyUI&) {
+            editFocused_ = false;
+            SetCapture(false);
+        });
     }
     void (CKeySetControlUI::*actions[])() = {
         &CKeySetControlUI::Apply, &CKeySetControlUI::RestoreDefault, &CKeySetControlUI::Cancel,
@@ -476,13 +498,61 @@ void CKeySetControlUI::SetCapture(bool on) {
         if (QWidget* profiles =
                 ui::PaintManager::FindSubControlByName(page, QStringLiteral("DeviceProfileItem")))
             profiles->setEnabled(!on);
-    if (on) SetButtons(true);
+    if (!on) {
+        if (capture_->Running() && capture_->SystemWide()) ShowCaptureStatus(QString());
+        capture_->Stop();
+        return;
+    }
+    SetButtons(true);
+    const QString limited = capture_->StartSingleKey(keyEdit_ ? keyEdit_->window() : nullptr);
+    ShowCaptureStatus(limited.isEmpty() ? Text("keyset_capture_system_text") : limited);
 }
 
-void CKeySetControlUI::CaptureLinuxKey(unsigned linuxKey) {
-    const std::optional<macros::ScanKey> scan = macros::ScanKeyFromLinuxKey(linuxKey);
-    if (!scan) return;
-    const std::optional<int> row = FindScanCodeRow(scan->scanCode, scan->extended);
+void CKeySetControlUI::OnCaptureEnded(int reason) {
+    switch (static_cast<InputCaptureSession::EndReason>(reason)) {
+        case InputCaptureSession::EndReason::FocusLost:
+            ShowCaptureStatus(Text("keyset_capture_focus_lost"));
+            break;
+        case InputCaptureSession::EndReason::DevicesGone:
+            ShowCaptureStatus(Text("keyset_capture_devices_gone"));
+            break;
+        case InputCaptureSession::EndReason::TimedOut:
+            ShowCaptureStatus(Text("keyset_capture_timed_out"));
+            break;
+        case InputCaptureSession::EndReason::KeyCaptured:
+            return;  // OnKeyCaptured decides
+        case InputCaptureSession::EndReason::Stopped:
+            break;
+    }
+    // The capture is over: the device list and the profiles are free again. A key typed into
+    // the edit while it keeps the focus is still learnt there.
+    SetCapture(false);
+}
+
+void CKeySetControlUI::OnKeyCaptured(macros::ScanKey key) {
+    const QString before = keyEdit_ ? keyEdit_->text() : QString();
+    CaptureScanKey(key);
+    const bool changed = !keyEdit_ || keyEdit_->text() != before;
+    if (changed || !editFocused_ || !capturing_) {
+        // The hint of a capture limited to the window stays: it names the fix.
+        if (capture_->SystemWide()) ShowCaptureStatus(QString());
+        SetCapture(false);
+        return;
+    }
+    // A modifier (or a key without a row): the next key is still awaited.
+    capture_->StartSingleKey(keyEdit_->window());
+}
+
+void CKeySetControlUI::ShowCaptureStatus(const QString& text) {
+    if (captureStatus_) {
+        captureStatus_->setText(text);
+        captureStatus_->setVisible(!text.isEmpty());
+    }
+    if (!text.isEmpty()) DebugLine("key capture: " + text.toStdString());
+}
+
+void CKeySetControlUI::CaptureScanKey(macros::ScanKey key) {
+    const std::optional<int> row = FindScanCodeRow(key.scanCode, key.extended);
     if (!row) return;
     KeyFunctionForm form = ReadForm();
     if (!CaptureKeyRow(*row, form)) return;
@@ -491,7 +561,17 @@ void CKeySetControlUI::CaptureLinuxKey(unsigned linuxKey) {
     Apply();
 }
 
+void CKeySetControlUI::CaptureLinuxKey(unsigned linuxKey) {
+    if (const std::optional<macros::ScanKey> scan = macros::ScanKeyFromLinuxKey(linuxKey))
+        CaptureScanKey(*scan);
+}
+
 bool CKeySetControlUI::eventFilter(QObject* watched, QEvent* event) {
+    // A hidden edit (another page or device shown, the device gone) learns nothing more.
+    if (watched == keyEdit_ && event->type() == QEvent::Hide) {
+        editFocused_ = false;
+        SetCapture(false);
+    }
     if (watched == keyEdit_ && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->nativeScanCode() > kNativeScanCodeOffset) {

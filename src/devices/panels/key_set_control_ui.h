@@ -15,6 +15,7 @@
 #include <array>
 
 #include "macros/key_functions.h"
+#include "macros/linux_key_codes.h"
 #include "profiles/profile_records.h"
 
 class QAbstractButton;
@@ -32,11 +33,14 @@ struct TNotifyUI;
 namespace qx::devices {
 
 class COrvaneUSBDevice;
+class InputCaptureSession;
 
 class CKeySetControlUI : public QObject {
     Q_OBJECT
   public:
     CKeySetControlUI(COrvaneUSBDevice& device, ui::PaintManager* manager);
+    // A capture still running ends, and the device list is free again.
+    ~CKeySetControlUI() override;
     static CKeySetControlUI* Of(const COrvaneUSBDevice* device);
 
     // Picks key `key` as a click on its button does (whatever page is shown). False when it is
@@ -65,7 +69,16 @@ class CKeySetControlUI : public QObject {
     void WriteToDevice();
     // A key pressed while the key edit has the focus (Linux key code).
     void CaptureLinuxKey(unsigned linuxKey);
+    // A key learnt by the capture (scan code and extended flag), anywhere in the system.
+    void CaptureScanKey(macros::ScanKey key);
     bool Capturing() const { return capturing_; }
+    // The single-key capture that runs while the key edit has the focus: system-wide without
+    // grabbing where the input devices may be read, else inside the window only (the status
+    // label says why and what fixes it). It ends with the first key that changes the edit's
+    // text (a modifier only ticks its check and the capture goes on), when the edit loses the
+    // focus or is hidden (another device or page, the device gone), when the window loses the
+    // focus, when the input devices go away and after a time without keys.
+    InputCaptureSession& Capture() { return *capture_; }
     // Apply, cancel and write are enabled after a change and disabled after cancel or a write.
     bool ButtonsEnabled() const { return buttonsEnabled_; }
 
@@ -84,6 +97,9 @@ class CKeySetControlUI : public QObject {
     void ShowSection(int function);
     void SetButtons(bool enabled);
     void SetCapture(bool on);
+    void OnCaptureEnded(int reason);
+    void OnKeyCaptured(macros::ScanKey key);
+    void ShowCaptureStatus(const QString& text);
     void Tell(const QString& text) const;
     int MacroCount() const { return static_cast<int>(macroNames_.size()); }
     bool IsMouse() const;
@@ -97,9 +113,11 @@ class CKeySetControlUI : public QObject {
     int keyRow_ = -1;  // the row the key edit names
     bool buttonsEnabled_ = false;
     bool capturing_ = false;
+    bool editFocused_ = false;  // between the key edit's "setfocus" and "killfocus"
 
     QPointer<QWidget> container_, layout_, cycleLayout_;
-    QPointer<QLabel> selectedLabel_;
+    QPointer<QLabel> selectedLabel_, captureStatus_;
+    InputCaptureSession* capture_ = nullptr;
     QPointer<QComboBox> functionCombo_, mouseKeyCombo_, swingCombo_, wheelCombo_, dpiCombo_,
         mediaCombo_, systemCombo_, macroCombo_, repeatCombo_, gunCombo_, combinationCombo_;
     QPointer<QStackedWidget> tabs_;
