@@ -9,6 +9,7 @@
 
 #include "audio_capture/capture_contract.h"
 #include "core/diagnostics.h"
+#include "devices/panels/sound_styles.h"
 #include "ui/messages.h"
 
 namespace qx::app {
@@ -53,6 +54,14 @@ AudioCaptureLink::~AudioCaptureLink() {
     helper_->waitForFinished(1000);
 }
 
+void AudioCaptureLink::FollowSoundStyles(devices::SoundStyles& styles) {
+    connect(&styles, &devices::SoundStyles::StyleColourChanged, this,
+            &AudioCaptureLink::SendStyleColour);
+    connect(&styles, &devices::SoundStyles::CaptureColourChanged, this,
+            &AudioCaptureLink::SendSliderCommand);
+    if (!styles.Open()) DebugLine("the sound styles file could not be written");
+}
+
 bool AudioCaptureLink::HelperRunning() const {
     return helper_ && helper_->state() != QProcess::NotRunning;
 }
@@ -60,11 +69,17 @@ bool AudioCaptureLink::HelperRunning() const {
 void AudioCaptureLink::OnCaptureAppeared() {
     DebugLine("audio capture program on the bus");
     for (int command : {kCommandHello, kCommandSamples, kCommandSixValues}) Post(command, 0);
+    const std::array<std::optional<int>, 3> sliders = sliders_;
     if (styleColour_) {
         AudioStyleSet styles;
         styles.colours[0] = {uint8_t((*styleColour_)[0]), uint8_t((*styleColour_)[1]),
                              uint8_t((*styleColour_)[2])};
         SendStyleColour(styles);
+    }
+    // The sliders moved since the style colour was chosen override its channels.
+    sliders_ = sliders;
+    for (int channel = 0; channel < 3; ++channel) {
+        if (sliders_[size_t(channel)]) Post(kCommandRed + channel, *sliders_[size_t(channel)]);
     }
 }
 
@@ -78,6 +93,8 @@ void AudioCaptureLink::Post(int command, int value) {
 }
 
 void AudioCaptureLink::SendStyleColour(const AudioStyleSet& styles) {
+    // A new preset colour replaces what the sliders set.
+    sliders_ = {};
     const auto& colour = styles.colours[std::min<size_t>(styles.selected, 3)];
     styleColour_ = std::array<int, 3>{colour[0], colour[1], colour[2]};
     if (!onBus_) return;
@@ -94,6 +111,7 @@ void AudioCaptureLink::SendStyleColour(const AudioStyleSet& styles) {
 
 void AudioCaptureLink::SendSliderCommand(int channel, int value) {
     if (channel < 0 || channel > 2) return;
+    sliders_[size_t(channel)] = value;
     Post(kCommandRed + channel, value);
 }
 

@@ -17,6 +17,10 @@
 
 class QDBusServiceWatcher;
 
+namespace qx::devices {
+class SoundStyles;
+}
+
 namespace qx::app {
 
 class AudioCaptureLink : public QObject {
@@ -26,6 +30,10 @@ class AudioCaptureLink : public QObject {
     explicit AudioCaptureLink(QDBusConnection connection, QString helperPath = {},
                               QObject* parent = nullptr);
     ~AudioCaptureLink() override;
+
+    // Sends the colours of `styles` from now on: its presets' colour (read from the styles file
+    // now, and whenever the style window or a reset changes it) and the sliders' channels.
+    void FollowSoundStyles(devices::SoundStyles& styles);
 
     // Whether a sound effect is chosen on some device: starts or stops our capture program.
     void SetWanted(bool wanted);
@@ -38,7 +46,8 @@ class AudioCaptureLink : public QObject {
     // Data kind 10 with the selected preset's colour (green 0 sent as 1); kept for a capture
     // program that comes later.
     void SendStyleColour(const AudioStyleSet& styles);
-    // Commands 6, 7, 8: a red, green or blue slider changed (channel 0, 1, 2).
+    // Commands 6, 7, 8: a red, green or blue slider changed (channel 0, 1, 2); kept and sent
+    // again, after the style colour, to a capture program that comes later.
     void SendSliderCommand(int channel, int value);
 
   signals:
@@ -60,6 +69,7 @@ class AudioCaptureLink : public QObject {
     bool wanted_ = false;
     bool onBus_ = false;
     std::optional<std::array<int, 3>> styleColour_;
+    std::array<std::optional<int>, 3> sliders_;
 };
 
 }  // namespace qx::app

@@ -16,11 +16,11 @@
 #include <memory>
 #include <vector>
 
+#include "app/audio_feed.h"
 #include "app/copy_data.h"
 #include "app/worker_table.h"
 #include "devices/discovery_thread.h"
 #include "devices/slot_table.h"
-#include "lighting/audio_analyser.h"
 #include "settings/update_service.h"
 #include "ui/custom_message.h"
 #include "ui/notify.h"
@@ -99,6 +99,8 @@ class CMainWnd : public QWidget,
     devices::DeviceListController* Devices() const { return devices_.get(); }
     // The synchronised lighting (nullptr before "windowinit").
     LightSync* SyncLighting() const { return lightSync_.get(); }
+    // What the capture program sent and what of it fed the first keyboard.
+    const AudioFeed::Counts& SoundFeedCounts() const { return audioFeed_.Statistics(); }
     QSystemTrayIcon* TrayIcon() const { return tray_; }
     TrayMenuWnd* TrayMenu() const { return trayMenu_; }
     SlotTable& Slots() { return slots_; }
@@ -197,7 +199,7 @@ class CMainWnd : public QWidget,
     QPointer<settings::CAboutWnd> aboutWnd_;
     QPointer<settings::CSkinFrame> skinFrame_;
     std::array<QByteArray, 2> copyData_;
-    lighting::AudioAnalyser analyser_;
+    AudioFeed audioFeed_;
     bool soundWanted_ = false;
     QString lastError_;
     QSize screen_;  // read at "windowinit"
