@@ -158,6 +158,8 @@ int RunApplication(int argc, char** argv) {
         capture.FollowSoundStyles(devices::SoundStyles::Instance());
         QObject::connect(&window, &CMainWnd::SoundEffectWanted, &capture,
                          &AudioCaptureLink::SetWanted);
+        QObject::connect(&window, &CMainWnd::SoundBlocksWanted, &capture,
+                         &AudioCaptureLink::SetBlocksWanted);
         QObject::connect(&capture, &AudioCaptureLink::HelperFailed, &window,
                          [&window](const QString& reason) {
                              DebugLine("audio capture: " + reason.toStdString());

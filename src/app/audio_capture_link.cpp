@@ -68,7 +68,7 @@ bool AudioCaptureLink::HelperRunning() const {
 
 void AudioCaptureLink::OnCaptureAppeared() {
     DebugLine("audio capture program on the bus");
-    for (int command : {kCommandHello, kCommandSamples, kCommandSixValues}) Post(command, 0);
+    TellBlocks();
     const std::array<std::optional<int>, 3> sliders = sliders_;
     if (styleColour_) {
         AudioStyleSet styles;
@@ -81,6 +81,21 @@ void AudioCaptureLink::OnCaptureAppeared() {
     for (int channel = 0; channel < 3; ++channel) {
         if (sliders_[size_t(channel)]) Post(kCommandRed + channel, *sliders_[size_t(channel)]);
     }
+}
+
+void AudioCaptureLink::SetBlocksWanted(bool samples, bool values) {
+    if (samples == samplesWanted_ && values == valuesWanted_) return;
+    samplesWanted_ = samples;
+    valuesWanted_ = values;
+    TellBlocks();
+}
+
+void AudioCaptureLink::TellBlocks() {
+    // Hello starts anew; then only the blocks that something draws from, so that a capture
+    // program costs nothing for blocks nobody looks at.
+    Post(kCommandHello, 0);
+    if (samplesWanted_) Post(kCommandSamples, 0);
+    if (valuesWanted_) Post(kCommandSixValues, 0);
 }
 
 void AudioCaptureLink::Post(int command, int value) {

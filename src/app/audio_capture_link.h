@@ -38,6 +38,9 @@ class AudioCaptureLink : public QObject {
     // Whether a sound effect is chosen on some device: starts or stops our capture program.
     void SetWanted(bool wanted);
     bool Wanted() const { return wanted_; }
+    // Which blocks are wanted: the capture program is told (hello, then command 4 for samples
+    // and 5 for six values) now and whenever it comes on the bus, and sends only those.
+    void SetBlocksWanted(bool samples, bool values);
     // The capture program's name has an owner on the bus.
     bool CaptureOnBus() const { return onBus_; }
     // Our own capture program runs.
@@ -58,6 +61,7 @@ class AudioCaptureLink : public QObject {
 
   private:
     void OnCaptureAppeared();
+    void TellBlocks();
     void Post(int command, int value);
     void StartHelper();
     void StopHelper();
@@ -68,6 +72,8 @@ class AudioCaptureLink : public QObject {
     QPointer<QProcess> helper_;
     bool wanted_ = false;
     bool onBus_ = false;
+    bool samplesWanted_ = false;
+    bool valuesWanted_ = false;
     std::optional<std::array<int, 3>> styleColour_;
     std::array<std::optional<int>, 3> sliders_;
 };

@@ -688,13 +688,19 @@ constexpr int kSoundEffectId = 29;
 constexpr int kHostColourEffectId = 30;
 
 void CMainWnd::UpdateSoundEffect() {
-    bool wanted = false;
+    std::pair<bool, bool> blocks{false, false};
     if (devices_) {
         for (devices::COrvaneUSBDevice* keyboard : devices_->Keyboards()) {
             const int effect = static_cast<int>(keyboard->GetLightSettings()[0] & 0xFF);
-            if (effect == kSoundEffectId || effect == kHostColourEffectId) wanted = true;
+            if (effect == kSoundEffectId) blocks.first = true;
+            if (effect == kHostColourEffectId) blocks.second = true;
         }
     }
+    if (blocks != soundBlocks_) {
+        soundBlocks_ = blocks;
+        emit SoundBlocksWanted(blocks.first, blocks.second);
+    }
+    const bool wanted = blocks.first || blocks.second;
     if (wanted == soundWanted_) return;
     soundWanted_ = wanted;
     emit SoundEffectWanted(wanted);

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "app/audio_feed.h"
@@ -142,6 +143,9 @@ class CMainWnd : public QWidget,
     void Exited();
     // Whether a keyboard's effect follows the sound (the capture program is wanted then).
     void SoundEffectWanted(bool wanted);
+    // Which blocks of the capture program a keyboard's effect draws from: samples (the sound
+    // effect) and six values (the host-colour effect).
+    void SoundBlocksWanted(bool samples, bool values);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -201,6 +205,7 @@ class CMainWnd : public QWidget,
     std::array<QByteArray, 2> copyData_;
     AudioFeed audioFeed_;
     bool soundWanted_ = false;
+    std::pair<bool, bool> soundBlocks_{false, false};
     QString lastError_;
     QSize screen_;  // read at "windowinit"
     int dpi_ = 96;

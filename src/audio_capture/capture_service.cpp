@@ -69,7 +69,10 @@ void CaptureService::Command(int command, int value) {
     const int channel = std::clamp(value, 0, 255);
     switch (command) {
         case kCommandHello:
+            // The program is there and says next which blocks it takes (commands 4 and 5).
             programPresent_ = true;
+            sendSamples_ = false;
+            sendSixValues_ = false;
             break;
         case kCommandSamples:
             sendSamples_ = true;

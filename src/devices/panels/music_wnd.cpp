@@ -3,7 +3,9 @@
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <algorithm>
 #include <deque>
@@ -61,6 +63,8 @@ bool MusicWnd::Create() {
         return false;
     }
     paintManager_->AttachControls(this);
+    // Only a click presses a button: Enter in a name edit must not end the window.
+    for (QPushButton* button : findChildren<QPushButton*>()) button->setAutoDefault(false);
     // Every option, slider and edit is needed: a window without one could not show a preset.
     for (int n = 1; n <= kPresetCount; ++n) {
         if (qobject_cast<QAbstractButton*>(Find(QStringLiteral("audio_select_tab%1").arg(n))) ==
@@ -169,6 +173,14 @@ void MusicWnd::Notify(ui::TNotifyUI& msg) {
         const int preset = PresetOf(name, "audio_edit_name");
         if (preset >= 0) TakeName(preset);
     }
+}
+
+void MusicWnd::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void MusicWnd::closeEvent(QCloseEvent* event) {

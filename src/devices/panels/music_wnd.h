@@ -53,6 +53,8 @@ class MusicWnd : public QDialog {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    // Enter in a name edit takes the name; it does not press one of the window's buttons.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void ShowPreset(int preset);
