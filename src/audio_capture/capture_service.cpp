@@ -60,9 +60,11 @@ void CaptureService::Send(unsigned kind, const std::vector<uint8_t>& bytes) {
         QString::fromLatin1(kMessagesInterface), QStringLiteral("CopyData"));
     call << QStringLiteral("qx580-audio") << kind
          << QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
-    // No wait for the answer: a busy program must not hold the capture back.
+    // No answer is wanted: a busy program must not hold the capture back, and neither side
+    // spends anything on a reply fifty times a second.
     call.setAutoStartService(false);
-    connection_.call(call, QDBus::NoBlock);
+    call.setNoReply(true);
+    connection_.send(call);
 }
 
 void CaptureService::Command(int command, int value) {

@@ -43,7 +43,7 @@ constexpr const char* kHelp =
     "  stats   the sample blocks the capture program sent, those ignored (empty or too\n"
     "          long), and how many fed the keyboard\n"
     "\n"
-    "examples:\n"
+    "example:\n"
     "  qx580ctl light set --device keyboard --effect 5 --brightness 4 --colour 255,0,0\n"
     "  qx580ctl light set --device keyboard --effect 29 --sound-style 1 --background 0,0,40 \\\n"
     "                     --foreground 255,128,0\n";

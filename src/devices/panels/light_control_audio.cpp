@@ -37,6 +37,20 @@ void SetChecked(QAbstractButton* button, bool checked) {
     button->setChecked(checked);
 }
 
+// The two colour checks are one exclusive group: both are quiet while one is chosen, so that the
+// other's unchecking is not heard as the user's choice either.
+void ChooseEdited(QAbstractButton* background, QAbstractButton* foreground, bool onForeground) {
+    const QSignalBlocker quietBackground(background);
+    const QSignalBlocker quietForeground(foreground);
+    if (onForeground) {
+        if (foreground != nullptr) foreground->setChecked(true);
+        if (background != nullptr) background->setChecked(false);
+    } else {
+        if (background != nullptr) background->setChecked(true);
+        if (foreground != nullptr) foreground->setChecked(false);
+    }
+}
+
 }  // namespace
 
 void CLightControlUI::BindAudio(ui::PaintManager* manager) {
@@ -82,13 +96,11 @@ void CLightControlUI::BindAudio(ui::PaintManager* manager) {
     on(audioColourful_, "click", [this](ui::TNotifyUI&) { ChangeAudio(true, {}); });
     // Switching the edited colour keeps both colours; storing shows the newly edited one.
     on(backgroundCheck_, "click", [this](ui::TNotifyUI&) {
-        SetChecked(foregroundCheck_, false);
-        SetChecked(backgroundCheck_, true);
+        ChooseEdited(backgroundCheck_, foregroundCheck_, false);
         ChangeAudio(false, {});
     });
     on(foregroundCheck_, "click", [this](ui::TNotifyUI&) {
-        SetChecked(backgroundCheck_, false);
-        SetChecked(foregroundCheck_, true);
+        ChooseEdited(backgroundCheck_, foregroundCheck_, true);
         ChangeAudio(false, {});
     });
     on(noBackground_, "click", [this](ui::TNotifyUI&) {
@@ -133,8 +145,7 @@ bool CLightControlUI::SetAudioLightInfo(const AudioLightRecord& record) {
                                                                                : -1);
     }
     const bool foreground = record.colorTypeFlags != 0;
-    SetChecked(backgroundCheck_, !foreground);
-    SetChecked(foregroundCheck_, foreground);
+    ChooseEdited(backgroundCheck_, foregroundCheck_, foreground);
     if (audioColourful_) {
         audioColourful_->setEnabled(foreground);
         SetChecked(audioColourful_, foreground && record.sevenColorFlags != 0);
