@@ -60,10 +60,9 @@ void CaptureService::Send(unsigned kind, const std::vector<uint8_t>& bytes) {
         QString::fromLatin1(kMessagesInterface), QStringLiteral("CopyData"));
     call << QStringLiteral("qx580-audio") << kind
          << QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
-    // No answer is wanted: a busy program must not hold the capture back, and neither side
-    // spends anything on a reply fifty times a second.
+    // Sent as a call that wants no answer: a busy program must not hold the capture back, and
+    // neither side spends anything on a reply fifty times a second.
     call.setAutoStartService(false);
-    call.setNoReply(true);
     connection_.send(call);
 }
 
