@@ -22,6 +22,7 @@
 #include "core/diagnostics.h"
 #include "core/paths.h"
 #include "devices/base/register_device_controls.h"
+#include "devices/panels/sound_styles.h"
 #include "platform/hid_backend.h"
 #include "platform/instance_lock.h"
 #include "platform/platform_log.h"
@@ -154,8 +155,11 @@ int RunApplication(int argc, char** argv) {
         QObject::connect(&window, &CMainWnd::Broadcast, &bus, &MessageBus::Broadcast);
         // The capture program of the sound effects: ours runs while a sound effect is chosen.
         AudioCaptureLink capture(session);
+        capture.FollowSoundStyles(devices::SoundStyles::Instance());
         QObject::connect(&window, &CMainWnd::SoundEffectWanted, &capture,
                          &AudioCaptureLink::SetWanted);
+        QObject::connect(&window, &CMainWnd::SoundBlocksWanted, &capture,
+                         &AudioCaptureLink::SetBlocksWanted);
         QObject::connect(&capture, &AudioCaptureLink::HelperFailed, &window,
                          [&window](const QString& reason) {
                              DebugLine("audio capture: " + reason.toStdString());

@@ -9,6 +9,7 @@
 
 #include "audio_capture/capture_contract.h"
 #include "core/diagnostics.h"
+#include "devices/panels/sound_styles.h"
 #include "ui/messages.h"
 
 namespace qx::app {
@@ -53,19 +54,48 @@ AudioCaptureLink::~AudioCaptureLink() {
     helper_->waitForFinished(1000);
 }
 
+void AudioCaptureLink::FollowSoundStyles(devices::SoundStyles& styles) {
+    connect(&styles, &devices::SoundStyles::StyleColourChanged, this,
+            &AudioCaptureLink::SendStyleColour);
+    connect(&styles, &devices::SoundStyles::CaptureColourChanged, this,
+            &AudioCaptureLink::SendSliderCommand);
+    if (!styles.Open()) DebugLine("the sound styles file could not be written");
+}
+
 bool AudioCaptureLink::HelperRunning() const {
     return helper_ && helper_->state() != QProcess::NotRunning;
 }
 
 void AudioCaptureLink::OnCaptureAppeared() {
     DebugLine("audio capture program on the bus");
-    for (int command : {kCommandHello, kCommandSamples, kCommandSixValues}) Post(command, 0);
+    TellBlocks();
+    const std::array<std::optional<int>, 3> sliders = sliders_;
     if (styleColour_) {
         AudioStyleSet styles;
         styles.colours[0] = {uint8_t((*styleColour_)[0]), uint8_t((*styleColour_)[1]),
                              uint8_t((*styleColour_)[2])};
         SendStyleColour(styles);
     }
+    // The sliders moved since the style colour was chosen override its channels.
+    sliders_ = sliders;
+    for (int channel = 0; channel < 3; ++channel) {
+        if (sliders_[size_t(channel)]) Post(kCommandRed + channel, *sliders_[size_t(channel)]);
+    }
+}
+
+void AudioCaptureLink::SetBlocksWanted(bool samples, bool values) {
+    if (samples == samplesWanted_ && values == valuesWanted_) return;
+    samplesWanted_ = samples;
+    valuesWanted_ = values;
+    TellBlocks();
+}
+
+void AudioCaptureLink::TellBlocks() {
+    // Hello starts anew; then only the blocks that something draws from, so that a capture
+    // program costs nothing for blocks nobody looks at.
+    Post(kCommandHello, 0);
+    if (samplesWanted_) Post(kCommandSamples, 0);
+    if (valuesWanted_) Post(kCommandSixValues, 0);
 }
 
 void AudioCaptureLink::Post(int command, int value) {
@@ -78,6 +108,8 @@ void AudioCaptureLink::Post(int command, int value) {
 }
 
 void AudioCaptureLink::SendStyleColour(const AudioStyleSet& styles) {
+    // A new preset colour replaces what the sliders set.
+    sliders_ = {};
     const auto& colour = styles.colours[std::min<size_t>(styles.selected, 3)];
     styleColour_ = std::array<int, 3>{colour[0], colour[1], colour[2]};
     if (!onBus_) return;
@@ -94,6 +126,7 @@ void AudioCaptureLink::SendStyleColour(const AudioStyleSet& styles) {
 
 void AudioCaptureLink::SendSliderCommand(int channel, int value) {
     if (channel < 0 || channel > 2) return;
+    sliders_[size_t(channel)] = value;
     Post(kCommandRed + channel, value);
 }
 

@@ -17,6 +17,10 @@
 
 class QDBusServiceWatcher;
 
+namespace qx::devices {
+class SoundStyles;
+}
+
 namespace qx::app {
 
 class AudioCaptureLink : public QObject {
@@ -27,9 +31,16 @@ class AudioCaptureLink : public QObject {
                               QObject* parent = nullptr);
     ~AudioCaptureLink() override;
 
+    // Sends the colours of `styles` from now on: its presets' colour (read from the styles file
+    // now, and whenever the style window or a reset changes it) and the sliders' channels.
+    void FollowSoundStyles(devices::SoundStyles& styles);
+
     // Whether a sound effect is chosen on some device: starts or stops our capture program.
     void SetWanted(bool wanted);
     bool Wanted() const { return wanted_; }
+    // Which blocks are wanted: the capture program is told (hello, then command 4 for samples
+    // and 5 for six values) now and whenever it comes on the bus, and sends only those.
+    void SetBlocksWanted(bool samples, bool values);
     // The capture program's name has an owner on the bus.
     bool CaptureOnBus() const { return onBus_; }
     // Our own capture program runs.
@@ -38,7 +49,8 @@ class AudioCaptureLink : public QObject {
     // Data kind 10 with the selected preset's colour (green 0 sent as 1); kept for a capture
     // program that comes later.
     void SendStyleColour(const AudioStyleSet& styles);
-    // Commands 6, 7, 8: a red, green or blue slider changed (channel 0, 1, 2).
+    // Commands 6, 7, 8: a red, green or blue slider changed (channel 0, 1, 2); kept and sent
+    // again, after the style colour, to a capture program that comes later.
     void SendSliderCommand(int channel, int value);
 
   signals:
@@ -49,6 +61,7 @@ class AudioCaptureLink : public QObject {
 
   private:
     void OnCaptureAppeared();
+    void TellBlocks();
     void Post(int command, int value);
     void StartHelper();
     void StopHelper();
@@ -59,7 +72,10 @@ class AudioCaptureLink : public QObject {
     QPointer<QProcess> helper_;
     bool wanted_ = false;
     bool onBus_ = false;
+    bool samplesWanted_ = false;
+    bool valuesWanted_ = false;
     std::optional<std::array<int, 3>> styleColour_;
+    std::array<std::optional<int>, 3> sliders_;
 };
 
 }  // namespace qx::app

@@ -44,6 +44,19 @@ Json::Value Describe(devices::COrvaneUSBDevice& device) {
     item["blue"] = r.blue;
     item["preset"] = r.zzccLedMode;
     item["customGroup"] = r.customGroup;
+    if (devices::AudioLightCapability* audio = device.AudioLight()) {
+        const AudioLightRecord a = audio->GetAudioLightSettings();
+        Json::Value sound(Json::objectValue);
+        sound["style"] = a.audioMode;
+        Json::Value background(Json::arrayValue), foreground(Json::arrayValue);
+        for (uint8_t value : {a.bkColorR, a.bkColorG, a.bkColorB}) background.append(value);
+        for (uint8_t value : {a.fgColorR, a.fgColorG, a.fgColorB}) foreground.append(value);
+        sound["background"] = background;
+        sound["foreground"] = foreground;
+        sound["colourful"] = a.sevenColorFlags;
+        sound["edited"] = a.colorTypeFlags != 0 ? "foreground" : "background";
+        item["sound"] = sound;
+    }
     return item;
 }
 
@@ -147,6 +160,77 @@ void LightingAdaptor::Set(const QString& device, int effect, int brightness, int
         }
     });
     found->RefreshLightPanel();
+}
+
+void LightingAdaptor::SetSound(const QString& device, int style, int bkRed, int bkGreen, int bkBlue,
+                               int fgRed, int fgGreen, int fgBlue, int colourful, int edited,
+                               const QDBusMessage& call) {
+    devices::COrvaneUSBDevice* found = Find(device, call);
+    if (found == nullptr) return;
+    devices::AudioLightCapability* audio = found->AudioLight();
+    if (audio == nullptr)
+        return Refuse(call, kErrorRefused,
+                      QStringLiteral("the %1 has no sound-reactive lighting").arg(device));
+    struct Check {
+        const char* what;
+        int value, maximum;
+    };
+    const Check checks[] = {{"style", style, 6},
+                            {"background red", bkRed, 255},
+                            {"background green", bkGreen, 255},
+                            {"background blue", bkBlue, 255},
+                            {"foreground red", fgRed, 255},
+                            {"foreground green", fgGreen, 255},
+                            {"foreground blue", fgBlue, 255},
+                            {"colourful", colourful, 1},
+                            {"edited colour", edited, 1}};
+    for (const Check& check : checks) {
+        if (check.value == -1) continue;  // kept
+        if (check.value < 0 || check.value > check.maximum)
+            return Refuse(call, kErrorInvalidArgs,
+                          QStringLiteral("%1 %2 is out of range (0 to %3)")
+                              .arg(QString::fromLatin1(check.what))
+                              .arg(check.value)
+                              .arg(check.maximum));
+    }
+    AudioLightRecord record = audio->GetAudioLightSettings();
+    auto keep = [](int value, uint8_t& field) {
+        if (value != -1) field = static_cast<uint8_t>(value);
+    };
+    keep(style, record.audioMode);
+    keep(bkRed, record.bkColorR);
+    keep(bkGreen, record.bkColorG);
+    keep(bkBlue, record.bkColorB);
+    // A foreground colour given is the colour shown, unless colourful is asked for too.
+    if (fgRed != -1 || fgGreen != -1 || fgBlue != -1) record.sevenColorFlags = 0;
+    keep(fgRed, record.fgColorR);
+    keep(fgGreen, record.fgColorG);
+    keep(fgBlue, record.fgColorB);
+    keep(colourful, record.sevenColorFlags);
+    keep(edited, record.colorTypeFlags);
+    call.setDelayedReply(true);
+    auto pending = std::make_shared<QDBusMessage>(call);
+    QDBusConnection connection = connection_;
+    audio->ChangeAudioLighting(record, [pending, connection](const QString& error) mutable {
+        if (error.isEmpty()) {
+            connection.send(pending->createReply());
+        } else {
+            connection.send(pending->createErrorReply(QString::fromLatin1(kErrorFailed), error));
+        }
+    });
+}
+
+QString LightingAdaptor::SoundStatistics() {
+    Json::Value root(Json::objectValue);
+    if (window_) {
+        const AudioFeed::Counts& counts = window_->SoundFeedCounts();
+        root["sampleBlocks"] = Json::UInt64(counts.sampleBlocks);
+        root["valueBlocks"] = Json::UInt64(counts.valueBlocks);
+        root["ignored"] = Json::UInt64(counts.ignored);
+        root["levelFeeds"] = Json::UInt64(counts.levelFeeds);
+        root["valueFeeds"] = Json::UInt64(counts.valueFeeds);
+    }
+    return JsonText(root);
 }
 
 void LightingAdaptor::Sync(bool on, const QDBusMessage& call) {

@@ -674,36 +674,12 @@ void CMainWnd::CreateTray() {
 }
 
 int CMainWnd::ReceiveCopyData(const CopyDataParam& param) {
-    if (param.data.isEmpty()) return 0;
-    if (param.kind != 1 && param.kind != 2) return 0;
-    // Kept for the audio-reactive lighting, which reads the latest block of each kind.
+    devices::COrvaneUSBDevice* keyboard =
+        devices_ && !devices_->Keyboards().empty() ? devices_->Keyboards().front() : nullptr;
+    if (!audioFeed_.Receive(param.kind, param.data, keyboard ? keyboard->Lighting() : nullptr))
+        return 0;
+    // Kept as received, the latest block of each kind.
     copyData_[param.kind - 1] = param.data;
-    // Samples of kind 1: one analysis in three feeds the first keyboard's sound styles.
-    if (param.kind == 1) {
-        std::array<int32_t, lighting::kSampleCount> samples{};
-        const auto count = std::min<qsizetype>(param.data.size() / 4, samples.size());
-        for (qsizetype i = 0; i < count; ++i)
-            samples[static_cast<size_t>(i)] =
-                qFromLittleEndian<int32_t>(param.data.constData() + 4 * i);
-        if (analyser_.ReceiveSamples(std::span<const int32_t>(samples.data(), size_t(count))) &&
-            devices_ && !devices_->Keyboards().empty()) {
-            if (auto* keyboard = dynamic_cast<lighting::KeyboardLighting*>(
-                    devices_->Keyboards().front()->Lighting()))
-                keyboard->FeedAudioLevels(analyser_.Bands());
-        }
-    }
-    // The six values of kind 2 colour the first keyboard's host-colour effect.
-    if (param.kind == 2 && devices_ && !devices_->Keyboards().empty()) {
-        if (auto* keyboard = dynamic_cast<lighting::KeyboardLighting*>(
-                devices_->Keyboards().front()->Lighting())) {
-            std::array<int32_t, lighting::kBandValueCount> values{};
-            const auto count = std::min<qsizetype>(param.data.size() / 4, values.size());
-            for (qsizetype i = 0; i < count; ++i)
-                values[static_cast<size_t>(i)] =
-                    qFromLittleEndian<int32_t>(param.data.constData() + 4 * i);
-            keyboard->FeedAudioBands(values);
-        }
-    }
     return 1;
 }
 
@@ -712,13 +688,19 @@ constexpr int kSoundEffectId = 29;
 constexpr int kHostColourEffectId = 30;
 
 void CMainWnd::UpdateSoundEffect() {
-    bool wanted = false;
+    std::pair<bool, bool> blocks{false, false};
     if (devices_) {
         for (devices::COrvaneUSBDevice* keyboard : devices_->Keyboards()) {
             const int effect = static_cast<int>(keyboard->GetLightSettings()[0] & 0xFF);
-            if (effect == kSoundEffectId || effect == kHostColourEffectId) wanted = true;
+            if (effect == kSoundEffectId) blocks.first = true;
+            if (effect == kHostColourEffectId) blocks.second = true;
         }
     }
+    if (blocks != soundBlocks_) {
+        soundBlocks_ = blocks;
+        emit SoundBlocksWanted(blocks.first, blocks.second);
+    }
+    const bool wanted = blocks.first || blocks.second;
     if (wanted == soundWanted_) return;
     soundWanted_ = wanted;
     emit SoundEffectWanted(wanted);

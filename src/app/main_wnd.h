@@ -14,13 +14,14 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
+#include "app/audio_feed.h"
 #include "app/copy_data.h"
 #include "app/worker_table.h"
 #include "devices/discovery_thread.h"
 #include "devices/slot_table.h"
-#include "lighting/audio_analyser.h"
 #include "settings/update_service.h"
 #include "ui/custom_message.h"
 #include "ui/notify.h"
@@ -99,6 +100,8 @@ class CMainWnd : public QWidget,
     devices::DeviceListController* Devices() const { return devices_.get(); }
     // The synchronised lighting (nullptr before "windowinit").
     LightSync* SyncLighting() const { return lightSync_.get(); }
+    // What the capture program sent and what of it fed the first keyboard.
+    const AudioFeed::Counts& SoundFeedCounts() const { return audioFeed_.Statistics(); }
     QSystemTrayIcon* TrayIcon() const { return tray_; }
     TrayMenuWnd* TrayMenu() const { return trayMenu_; }
     SlotTable& Slots() { return slots_; }
@@ -140,6 +143,9 @@ class CMainWnd : public QWidget,
     void Exited();
     // Whether a keyboard's effect follows the sound (the capture program is wanted then).
     void SoundEffectWanted(bool wanted);
+    // Which blocks of the capture program a keyboard's effect draws from: samples (the sound
+    // effect) and six values (the host-colour effect).
+    void SoundBlocksWanted(bool samples, bool values);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -197,8 +203,9 @@ class CMainWnd : public QWidget,
     QPointer<settings::CAboutWnd> aboutWnd_;
     QPointer<settings::CSkinFrame> skinFrame_;
     std::array<QByteArray, 2> copyData_;
-    lighting::AudioAnalyser analyser_;
+    AudioFeed audioFeed_;
     bool soundWanted_ = false;
+    std::pair<bool, bool> soundBlocks_{false, false};
     QString lastError_;
     QSize screen_;  // read at "windowinit"
     int dpi_ = 96;

@@ -19,7 +19,8 @@ inline constexpr unsigned kStyleColourKind = 10;
 inline constexpr int kStyleColourBytes = 40;
 
 // Helper commands (wParam of the audio helper command).
-inline constexpr int kCommandHello = 2;      // the program is there: send to it
+// Until the first hello both kinds are sent; a hello stops both until 4 or 5 asks for them.
+inline constexpr int kCommandHello = 2;      // the program is there: send to it what it asks
 inline constexpr int kCommandSamples = 4;    // send sample blocks (kind 1)
 inline constexpr int kCommandSixValues = 5;  // send six values (kind 2)
 inline constexpr int kCommandRed = 6;        // lParam: red 0-255 of the colour of kind 2

@@ -60,16 +60,20 @@ void CaptureService::Send(unsigned kind, const std::vector<uint8_t>& bytes) {
         QString::fromLatin1(kMessagesInterface), QStringLiteral("CopyData"));
     call << QStringLiteral("qx580-audio") << kind
          << QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
-    // No wait for the answer: a busy program must not hold the capture back.
+    // Sent as a call that wants no answer: a busy program must not hold the capture back, and
+    // neither side spends anything on a reply fifty times a second.
     call.setAutoStartService(false);
-    connection_.call(call, QDBus::NoBlock);
+    connection_.send(call);
 }
 
 void CaptureService::Command(int command, int value) {
     const int channel = std::clamp(value, 0, 255);
     switch (command) {
         case kCommandHello:
+            // The program is there and says next which blocks it takes (commands 4 and 5).
             programPresent_ = true;
+            sendSamples_ = false;
+            sendSixValues_ = false;
             break;
         case kCommandSamples:
             sendSamples_ = true;

@@ -1,5 +1,6 @@
 #include "controls/register_controls.h"
 
+#include "controls/audio_record.h"
 #include "controls/chart_view.h"
 #include "controls/circle_progress.h"
 #include "controls/cloud_share_list_item.h"
@@ -37,6 +38,7 @@ void RegisterCustomControls() {
     Register<CHandImgSelectButtonUI>("HandImgSelectButton");
     Register<CRedioMacroButtonUI>("RedioMacroButton");
     Register<ui::CColorPaletteUI>("ColorPalette");
+    Register<CAudioRecordUI>("AudioRecord");
 }
 
 }  // namespace qx::controls

@@ -1,15 +1,21 @@
 // Lighting that follows the sound, end to end: qx580 --simulate on a private session bus, our
 // capture program playing a WAV file to it, the keyboard in the sound effect; what reaches the
-// simulated keyboard's frame memory follows the sound. And the program starts its own capture
-// program while a sound effect is chosen, telling the user when it cannot capture.
+// simulated keyboard's frame memory follows the sound. The program starts its own capture
+// program while a sound effect is chosen, telling the user when it cannot capture. From outside:
+// only one sample block in three feeds the keyboard, empty and oversized blocks are ignored; the
+// sound style and colours set through qx580ctl reach the profile, the panel and the drawing; the
+// style window saves the presets file keeping its other members.
 #include <gtest/gtest.h>
 
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -96,6 +102,19 @@ class Sound : public ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(home_.isValid());
         env_ = Environment(home_);
+        // The user's presets file, with members of the user's own beside the presets.
+        ASSERT_TRUE(QDir().mkpath(home_.filePath("data/MIRVEL QX-580 Device")));
+        QJsonDocument styles = QJsonDocument::fromJson(
+            FileText(QStringLiteral(QX580_SOURCE_DATA_DIR "/DefaultData/AudioFile.json")).toUtf8());
+        QJsonObject root = styles.object();
+        QJsonObject styleBlock = root["Device"].toObject();
+        styleBlock["Keep"] = 7;
+        root["Device"] = styleBlock;
+        root["Other"] = "kept";
+        QFile file(StylesFile());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QJsonDocument(root).toJson());
+        file.close();
         program_.setProcessEnvironment(env_);
         program_.setStandardErrorFile(home_.filePath("err.txt"));
         program_.start(QStringLiteral(QX580_PATH), {"--simulate"});
@@ -121,6 +140,20 @@ class Sound : public ::testing::Test {
         }
     }
     QString Log() const { return FileText(home_.filePath("err.txt")); }
+    QString StylesFile() const {
+        return home_.filePath("data/MIRVEL QX-580 Device/AudioFile.json");
+    }
+    QJsonObject Stats() const {
+        return QJsonDocument::fromJson(Ctl(env_, {"light", "stats", "--json"}).toUtf8()).object();
+    }
+    // A block of `kind` sent to the program as a capture program sends it.
+    static bool Send(uint kind, const QByteArray& data) {
+        QDBusMessage call = QDBusMessage::createMethodCall("org.mirvel.QX580", "/org/mirvel/QX580",
+                                                           "org.mirvel.QX580.Messages", "CopyData");
+        call << QStringLiteral("test") << kind << data;
+        return QDBusConnection::sessionBus().call(call, QDBus::Block, 10000).type() ==
+               QDBusMessage::ReplyMessage;
+    }
     void Play(const QString& wav) {
         if (capture_.state() != QProcess::NotRunning) {
             capture_.terminate();
@@ -176,6 +209,99 @@ TEST_F(Sound, ChoosingTheSoundEffectStartsTheCaptureProgram) {
     ChooseEffect(5);
     QThread::msleep(1000);
     EXPECT_EQ(Log().count("qx580-audio started"), 1);
+}
+
+// Nine sample blocks feed the keyboard three times, whatever the phase of the analysis; an
+// empty block, blocks longer than their kind allows and an unknown kind are ignored.
+TEST_F(Sound, OneSampleBlockInThreeFeedsTheKeyboardAndBadBlocksAreIgnored) {
+    const QJsonObject before = Stats();
+    ASSERT_TRUE(before.contains("levelFeeds")) << Ctl(env_, {"light", "stats"}).toStdString();
+    QByteArray block(2000, '\0');
+    for (int i = 0; i < 9; ++i) {
+        block[4 * i] = char(i * 16);  // samples that differ from block to block
+        ASSERT_TRUE(Send(1, block));
+    }
+    for (const auto& [kind, size] :
+         {std::pair{1u, 0}, std::pair{1u, 2004}, std::pair{2u, 28}, std::pair{7u, 4}})
+        ASSERT_TRUE(Send(kind, QByteArray(size, '\x10')));
+    ASSERT_TRUE(Send(2, QByteArray(24, '\x01')));
+    ASSERT_TRUE(Send(1, QByteArray(8, '\x01'))) << "a short block is taken";
+    const QJsonObject after = Stats();
+    auto delta = [&](const char* key) { return after[key].toInteger() - before[key].toInteger(); };
+    EXPECT_EQ(delta("sampleBlocks"), 10);
+    EXPECT_EQ(delta("levelFeeds"), 3) << QJsonDocument(after).toJson().toStdString();
+    EXPECT_EQ(delta("ignored"), 4);
+    EXPECT_EQ(delta("valueBlocks"), 1);
+    EXPECT_EQ(delta("valueFeeds"), 1);
+    int status = -1;
+    Ctl(env_, {"light", "stats", "--bogus"}, &status);
+    EXPECT_EQ(status, 2);
+}
+
+// The sound style and colours from outside: stored in the profile, shown on the page and drawn:
+// without sound the keyboard shows the background.
+TEST_F(Sound, TheSoundSettingsAreReachedFromOutside) {
+    ChooseEffect(29);
+    int status = -1;
+    Ctl(env_,
+        {"light", "set", "--device", "keyboard", "--sound-style", "1", "--background", "0,0,0",
+         "--foreground", "255,128,0", "--edit", "foreground"},
+        &status);
+    ASSERT_EQ(status, 0);
+    const QJsonDocument got = QJsonDocument::fromJson(
+        Ctl(env_, {"light", "get", "--device", "keyboard", "--json"}).toUtf8());
+    const QJsonObject sound = got["devices"][0]["sound"].toObject();
+    EXPECT_EQ(sound["style"].toInt(), 1);
+    EXPECT_EQ(sound["foreground"].toArray(), (QJsonArray{255, 128, 0}));
+    EXPECT_EQ(sound["edited"].toString(), "foreground");
+    const QJsonDocument edit =
+        QJsonDocument::fromJson(Ctl(env_, {"ui", "state", "deng_audioedit_G"}).toUtf8());
+    EXPECT_EQ(edit["text"].toString(), "128");
+    const QJsonDocument style =
+        QJsonDocument::fromJson(Ctl(env_, {"ui", "state", "light_combo_audiomodeSelect"}).toUtf8());
+    EXPECT_EQ(style["selected_index"].toInt(), 1);
+    // No sound and a black background: nothing lit; a blue background lights the keyboard blue.
+    EXPECT_TRUE(WaitFor([&] { return FrameLight(env_) == 0; }, 15000));
+    Ctl(env_, {"light", "set", "--device", "keyboard", "--background", "0,0,200"}, &status);
+    ASSERT_EQ(status, 0);
+    EXPECT_TRUE(WaitFor([&] { return FrameLight(env_) > 0; }, 15000));
+    const QJsonDocument memory =
+        QJsonDocument::fromJson(Ctl(env_, {"sim", "mem", "keyboard", "frame", "--json"}).toUtf8());
+    long red = 0;
+    for (qsizetype i = 0; i + 2 < memory.array().size(); i += 3) red += memory[i].toInt();
+    EXPECT_EQ(red, 0) << "only blue is shown";
+    // Values out of range are usage errors; a device without sound lighting refuses.
+    Ctl(env_, {"light", "set", "--device", "keyboard", "--sound-style", "7"}, &status);
+    EXPECT_EQ(status, 2);
+    Ctl(env_, {"light", "set", "--device", "keyboard", "--foreground", "1,2"}, &status);
+    EXPECT_EQ(status, 2);
+    Ctl(env_, {"light", "set", "--device", "headset", "--sound-style", "1"}, &status);
+    EXPECT_EQ(status, 1);
+}
+
+// The style window opened from the page: OK saves the presets, the file's other members stay.
+TEST_F(Sound, TheStyleWindowKeepsTheOtherMembersOfThePresetsFile) {
+    ChooseEffect(29);
+    int status = -1;
+    auto ui = [&](const QStringList& args) {
+        Ctl(env_, QStringList{"ui"} + args, &status);
+        return status == 0;
+    };
+    ASSERT_TRUE(ui({"click", "deng_Op_tab"}));
+    ASSERT_TRUE(ui({"click", "music_setting_btn"}));
+    ASSERT_TRUE(WaitFor([&] { return Ctl(env_, {"ui", "windows"}).contains("MusicWnd"); }, 10000));
+    ASSERT_TRUE(ui({"click", "MusicWnd/audio_select_tab3"}));
+    ASSERT_TRUE(ui({"value", "MusicWnd/audio_r_slider", "5"}));
+    ASSERT_TRUE(ui({"text", "MusicWnd/audio_edit_name1", ""}));
+    ASSERT_TRUE(ui({"click", "MusicWnd/okbtn"}));
+    ASSERT_TRUE(WaitFor([&] { return !Ctl(env_, {"ui", "windows"}).contains("MusicWnd"); }, 10000));
+    const QJsonObject file = QJsonDocument::fromJson(FileText(StylesFile()).toUtf8()).object();
+    EXPECT_EQ(file["Other"].toString(), "kept");
+    EXPECT_EQ(file["Device"]["Keep"].toInt(), 7);
+    const QJsonObject info = file["Device"]["AudioLightInfo"].toObject();
+    EXPECT_EQ(info["nAudioStyle"].toInt(), 2);
+    EXPECT_EQ(info["nStyleR2"].toInt(), 5);
+    EXPECT_EQ(info["nStyleName1"].toString(), QString::fromUtf8("第一组"));
 }
 
 }  // namespace

@@ -157,6 +157,22 @@ TEST_F(CaptureBus, AFileReachesTheProgramAsBlocksAndSixValues) {
     EXPECT_EQ(six, 25);
 }
 
+// After a hello only the blocks asked for are sent: none, then the samples alone.
+TEST_F(CaptureBus, AfterAHelloOnlyTheBlocksAskedForAreSent) {
+    ProgramStandIn* program = BeTheProgram();
+    Start({QStringLiteral("--file"), ToneFile(dir_, 1.0, 0.2), QStringLiteral("--loop")});
+    const QString command = QString::fromLatin1(qx::msg::kAudioHelperCommandName.data(),
+                                                qsizetype(qx::msg::kAudioHelperCommandName.size()));
+    Tell("PostMessage", {command, kCommandHello, 0});
+    WaitFor([] { return false; }, 300);  // blocks sent before the hello arrive first
+    program->received.clear();
+    WaitFor([] { return false; }, 500);
+    EXPECT_TRUE(program->received.empty()) << program->received.size() << " blocks unasked";
+    Tell("PostMessage", {command, kCommandSamples, 0});
+    ASSERT_TRUE(WaitFor([program] { return program->received.size() >= 5; }));
+    for (const Received& r : program->received) EXPECT_EQ(r.kind, kSamplesKind);
+}
+
 // Commands 6-8 and a style colour (kind 10, slider steps 0-9) set the colour of the six values.
 TEST_F(CaptureBus, HelperCommandsAndStyleColoursSetTheColour) {
     ProgramStandIn* program = BeTheProgram();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "control_test_support.h"
+#include "controls/audio_record.h"
 #include "controls/chart_view.h"
 #include "controls/circle_progress.h"
 #include "controls/redio_macro_button.h"
@@ -49,6 +50,21 @@ TEST_F(CircleProgressTest, HalfRunsClockwiseFromTheBottom) {
     EXPECT_TRUE(Near(At(96, 50), Qt::blue));  // the other half is still background
     ring.setRange(10, 10);                    // an empty range draws no pie
     EXPECT_DOUBLE_EQ(ring.SweepDegrees(), 0.0);
+}
+
+TEST(AudioRecord, BarsRiseFromTheBottomAndAFullValueFillsTheHeight) {
+    CAudioRecordUI record;
+    record.resize(40, 64);
+    EXPECT_EQ(record.Values()[255], 255);
+    EXPECT_EQ(record.Values()[256], 0) << "the rest starts at zero";
+    const std::array<int32_t, 4> block{8192, 4096, 0, -100000};
+    record.SetValues(block);
+    const QImage picture = test::Render(&record);
+    EXPECT_TRUE(Near(picture.pixelColor(0, 1), Qt::black)) << "8192 fills the height";
+    EXPECT_TRUE(Near(picture.pixelColor(2, 20), Qt::white));
+    EXPECT_TRUE(Near(picture.pixelColor(2, 40), Qt::black)) << "half from the bottom";
+    EXPECT_TRUE(Near(picture.pixelColor(1, 40), Qt::white)) << "bars two pixels apart";
+    EXPECT_TRUE(Near(picture.pixelColor(6, 30), Qt::white)) << "a negative value draws nothing";
 }
 
 TEST(ChartView, PieGivesTheNineteenthItemTheFirstColourAgain) {

@@ -1,6 +1,8 @@
 """The lighting panel of every device page: effect list, preset colour and custom-colour group
 choices, brightness and speed, direction, the colourful switch, colour swatches, edits, palette
-and the button that opens the palette window, and the button that gives every device the effect."""
+and the button that opens the palette window, and the button that gives every device the effect.
+For the sound effects: the sound style, its background and foreground colours, and the capture
+program's colour (red, green and blue sliders) with the button that opens the style window."""
 import skin_builder
 from skin_builder import W, box, button, label, option, p_bool, p_dyn, p_fixed, p_text, spacer
 
@@ -92,6 +94,23 @@ TEXTS = {
     "light_effect_reactive": ("Reactive", "触发"),
     "light_effect_led_sweep": ("LED sweep", "灯珠扫光"),
     "light_effect_pair_sweep": ("Pair sweep", "双灯扫光"),
+    "light_audio_style_text": ("Style", "律动样式"),
+    "light_audio_style_0": ("Vertical bars", "竖条"),
+    "light_audio_style_1": ("Centre bars", "中心条"),
+    "light_audio_style_2": ("Beat ripple", "节拍涟漪"),
+    "light_audio_style_3": ("Rings", "光环"),
+    "light_audio_style_4": ("Falling bars", "下落条"),
+    "light_audio_style_5": ("Row bars", "横条"),
+    "light_audio_style_6": ("Alternating bars", "交错条"),
+    "light_audio_background_text": ("Background", "背景色"),
+    "light_audio_foreground_text": ("Foreground", "前景色"),
+    "light_audio_no_background_text": ("No background", "无背景"),
+    "light_audio_no_background_tip": ("Background off (black)", "关闭背景色（黑色）"),
+    "light_audio_capture_tip": ("The colour the sound shows in, for the effects that follow "
+                                "the sound", "随音乐显示的颜色"),
+    "light_audio_presets_text": ("Presets...", "预设..."),
+    "light_audio_presets_tip": ("The named colour presets of the sound effects",
+                                "音乐灯效的命名颜色预设"),
 }
 
 
@@ -113,6 +132,25 @@ def _edit(name):
     return W("QLineEdit", name, props=p_fixed(48, 26) + [("maxLength", "number", 3, True)])
 
 
+def _audio_swatch(n, colour):
+    return W("QPushButton", "audiocolor_option_%d" % n,
+             props=p_fixed(20, 20) + [p_dyn("bkcolor", colour),
+                                      ("styleSheet", "string",
+                                       "background-color: #%s; border: none;" % colour[3:], True)])
+
+
+def _channel(channel):
+    # The capture program's colour: 0-255, the label shows "R %d".
+    return [label("%s_light_label" % channel, props=p_fixed(44, 20) +
+                  []),
+            W("QSlider", "%s_light_slider" % channel,
+              props=p_fixed(70, 20) + [("orientation", "enum", "Qt::Horizontal", True),
+                                       ("minimum", "number", 0, True),
+                                       ("maximum", "number", 255, True),
+                                       ("value", "number", 255, True),
+                                       ("toolTip", "string", "light_audio_capture_tip", True)])]
+
+
 def build(family):
     # Compact: the page also holds the device picture and must fit the 640-pixel window.
     colour_page = W("QWidget", "light_color_page_0", layout="V", spacing=4, children=[
@@ -130,8 +168,26 @@ def build(family):
             label("deng_edit_B_label", "light_component_b"), _edit("deng_edit_B"),
             spacer("light_colour_pick_sp", True)], spacing=6),
     ])
-    # The second page belongs to the sound effect's colours.
-    sound_page = W("QWidget", "light_color_page_1", layout="V", children=[])
+    # The second page: the sound effect's background and foreground colours.
+    sound_page = W("QWidget", "light_color_page_1", layout="V", spacing=4, children=[
+        box("QWidget", "light_audiocolor_layout", "H",
+            [option("audio_BkColor_check", "light_audio_edited", "light_audio_background_text"),
+             option("audio_FgColor_check", "light_audio_edited", "light_audio_foreground_text",
+                    checked=True),
+             W("QPushButton", "deng_7audiocolor_check",
+               props=[p_text("light_colourful_text"), p_bool("checkable", True)])] +
+            [_audio_swatch(n, c) for n, c in enumerate(SWATCHES)] +
+            [button("deng_audiocolordp_btn", props=p_fixed(40, 20)),
+             button("Close_bkColor_btn", "light_audio_no_background_text",
+                    tip="light_audio_no_background_tip"),
+             spacer("deng_audiocolor_sp", True)], spacing=4),
+        box("QWidget", "audiocolorpallet_layout", "H", [
+            W("ColorPalette", "deng_audioColor_Pallet", props=p_fixed(180, 52)),
+            label("deng_audioedit_R_label", "light_component_r"), _edit("deng_audioedit_R"),
+            label("deng_audioedit_G_label", "light_component_g"), _edit("deng_audioedit_G"),
+            label("deng_audioedit_B_label", "light_component_b"), _edit("deng_audioedit_B"),
+            spacer("light_audio_pick_sp", True)], spacing=6),
+    ])
     return box("QWidget", "LightControlItem", "V", [
         box("QWidget", "lighteffect_row", "H", [
             box("QWidget", "lighteffect_layout", "H", [
@@ -147,9 +203,11 @@ def build(family):
                 W("QComboBox", "light_combo_custommodeSelect",
                   props=p_fixed(130, 28) + [("toolTip", "string", "light_custom_tip", True)])],
                 props=[p_bool("visible", False)], spacing=6),
-            # Filled by the sound styles' panel.
-            W("QWidget", "light_combo_AudiomodeSelectLayout", layout="H",
-              props=[p_bool("visible", False)]),
+            box("QWidget", "light_combo_AudiomodeSelectLayout", "H", [
+                label("light_audio_style_title", "light_audio_style_text"),
+                W("QComboBox", "light_combo_audiomodeSelect", props=p_fixed(150, 28),
+                  items=["light_audio_style_%d" % i for i in range(7)])],
+                props=[p_bool("visible", False)], spacing=6),
             button("deng_same_mode", "light_same_mode_text", tip="light_same_mode_tip",
                    props=[p_bool("visible", False)]),
             spacer("lighteffect_sp", True)], spacing=12),
@@ -164,6 +222,11 @@ def build(family):
                 option("deng_FXL_check", "light_fx", "light_set_right_to_left_text", checked=True),
                 option("deng_FXR_check", "light_fx", "light_set_left_to_right_text")],
                 props=[p_bool("visible", False)], spacing=6),
+            box("QWidget", "light_audio_capture_layout", "H",
+                _channel("R") + _channel("G") + _channel("B") +
+                [button("music_setting_btn", "light_audio_presets_text",
+                        tip="light_audio_presets_tip")],
+                props=[p_bool("visible", False)], spacing=4),
             spacer("light_slider_sp", True)], spacing=12),
         box("QWidget", "light_color_layout", "V", [
             W("QStackedWidget", "light_color_tablayout", layout="S",

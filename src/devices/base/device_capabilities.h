@@ -62,14 +62,18 @@ class KeyAssignCapability {
     virtual void RefreshKeyLabels() = 0;
 };
 
-// Lighting that follows the sound the machine plays.
+// Lighting that follows the sound the machine plays: the sound style and its colours, kept in
+// the device object, shown on the lighting panel and stored in the profile (UI thread).
 class AudioLightCapability {
   public:
+    using Done = std::function<void(const QString& error)>;
     virtual ~AudioLightCapability() = default;
-    virtual void StoreAudioLightSettings(int style, int sensitivity, int colourMode) = 0;
-    virtual std::array<int, 3> GetAudioLightSettings() = 0;
-    virtual void FeedAudioLevels(const uint8_t* levels, size_t count) = 0;
-    virtual void FeedAudioBands(const uint8_t* bands, size_t count) = 0;
+    // The record in the device object and its profile, shown on the panel; not saved.
+    virtual void StoreAudioLightSettings(const AudioLightRecord& record) = 0;
+    virtual AudioLightRecord GetAudioLightSettings() const = 0;
+    // A change made by the user or a script: stored, the profile saved and the drawing given
+    // the new style on the worker; `done` gets the outcome on the UI thread (empty: success).
+    virtual void ChangeAudioLighting(const AudioLightRecord& record, Done done) = 0;
 };
 
 // The settings a family keeps that scripts reach by name through the program's device interface

@@ -11,7 +11,7 @@
 
 #include "core/diagnostics.h"
 #include "devices/base/orvane_usb_device.h"
-#include "profiles/audio_style_store.h"
+#include "devices/panels/sound_styles.h"
 #include "ui/file_dialogs.h"
 #include "ui/notify.h"
 #include "ui/paint_manager.h"
@@ -382,8 +382,8 @@ QString CDeviceProfileUI::ExportProfile(const QString& path) {
 QString CDeviceProfileUI::ResetProfile() {
     const ProfileStatus status = manager_.ResetProfile();
     if (!status) return StatusText(status, "the selected profile cannot be reset", lastStatus_);
-    AudioStyleStore styles;
-    if (!styles.ResetAudioStyles()) DebugLine("the sound-lighting styles were not restored");
+    // The program's sound styles: the file, and what the capture program is sent.
+    SoundStyles::Instance().Reset();
     ApplyReset();
     return {};
 }

@@ -36,7 +36,8 @@ class CMacroControlUI;
 class COrvaneKeyboardDevice : public COrvaneUSBDevice,
                               public ProfileCapability,
                               public KeyTableCapability,
-                              public KeyAssignCapability {
+                              public KeyAssignCapability,
+                              public AudioLightCapability {
     Q_OBJECT
   public:
     static constexpr int kFunctionKey = kFunctionKeyIndex;
@@ -65,6 +66,12 @@ class COrvaneKeyboardDevice : public COrvaneUSBDevice,
     KeyTableCapability* KeyTable() override { return this; }
     KeyAssignCapability* KeyAssign() override { return this; }
     OptionCapability* Options() override { return &options_; }
+    AudioLightCapability* AudioLight() override { return this; }
+
+    // --- AudioLightCapability (keyboard_audio_light.cpp; UI thread)
+    void StoreAudioLightSettings(const AudioLightRecord& record) override;
+    AudioLightRecord GetAudioLightSettings() const override;
+    void ChangeAudioLighting(const AudioLightRecord& record, Done done) override;
 
     // --- ProfileCapability (orvane_keyboard_profile.cpp)
     void SetProfilePaths() override;
@@ -148,6 +155,8 @@ class COrvaneKeyboardDevice : public COrvaneUSBDevice,
     // Profile data in the model's lock; the model lock is held by the caller.
     [[nodiscard]] bool SaveLocked();
     void ApplyLightLocked();
+    // The profile's sound style and colours into the drawing; the model lock is held.
+    void ApplyAudioLightLocked();
     int MacroCount() const;
 
     // The page's system controls.
@@ -169,6 +178,7 @@ class COrvaneKeyboardDevice : public COrvaneUSBDevice,
     std::vector<KeyAssignRecord> keyList_;
     KeyboardSystem system_;
     LightInfoRecord lightInfo_;
+    AudioLightRecord audioLight_;
     std::vector<int> effectCodes_;
     QStringList macroNames_;
     std::array<uint8_t, DeviceLink::kMaxBlockSize> keyTable_{};

@@ -169,6 +169,7 @@ int COrvaneKeyboardDevice::ApplyLighting() {
     std::lock_guard lock(model_);
     lightInfo_ = profile_.ReadLightInfoBlock();
     ApplyLightLocked();
+    ApplyAudioLightLocked();
     // The per-key effects of the profile and the timed effects of its custom light mode.
     if (lighting::LightingEngine* engine = Lighting()) {
         if (!profile_.GetLightConfigPath().empty())

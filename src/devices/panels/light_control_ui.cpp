@@ -108,6 +108,7 @@ QStringList ReadCustomGroupNames(const COrvaneUSBDevice& device) {
 }
 
 void CLightControlUI::SetColourDialog(ColourDialog dialog) { Dialog() = std::move(dialog); }
+const CLightControlUI::ColourDialog& CLightControlUI::ColourDialogHook() { return Dialog(); }
 
 CLightControlUI::CLightControlUI(COrvaneUSBDevice& device, QWidget* container,
                                  ui::PaintManager* manager)
@@ -139,6 +140,7 @@ CLightControlUI::CLightControlUI(COrvaneUSBDevice& device, QWidget* container,
         if (edit != nullptr) edit->setMaxLength(3);
     }
     Bind(manager);
+    BindAudio(manager);
 }
 
 void CLightControlUI::Bind(ui::PaintManager* manager) {
@@ -279,6 +281,9 @@ void CLightControlUI::Refresh() {
     sameMode_ = device_.SeveralOnline();
     const std::array<uint32_t, 4> words = device_.GetLightSettings();
     SetLightInfo(words[0], words[1], words[2]);
+    if (AudioLightCapability* audio = device_.AudioLight())
+        SetAudioLightInfo(audio->GetAudioLightSettings());
+    ShowCaptureColour();
 }
 
 void CLightControlUI::Layout(int effect) {
@@ -304,6 +309,8 @@ void CLightControlUI::Layout(int effect) {
         preset->setVisible(sections_.presetShown);
     if (QWidget* audio = find("light_combo_AudiomodeSelectLayout"))
         audio->setVisible(sections_.audioShown);
+    if (QWidget* capture = find("light_audio_capture_layout"))
+        capture->setVisible(sections_.captureShown);
     SetPage(find("light_color_tablayout"), sections_.colourTabPage);
     if (sameModeButton_) sameModeButton_->setVisible(sections_.sameModeShown);
     if (directionFirst_)

@@ -1,17 +1,20 @@
 // The lighting panel of a device page ("LightControlItem"): the effect list, brightness, speed,
 // direction, the colourful switch, colour edits, palette and swatches, the preset colour choice
-// and, on the keyboard, the custom-colour groups. It owns no settings: every change goes to the
-// device (COrvaneUSBDevice::ChangeLighting), which stores, saves, applies and writes it; the panel
-// only shows what the device holds. Which sections are usable follows the kind's section table.
-// UI thread only.
+// and, on the keyboard, the custom-colour groups and the audio section of the sound effects
+// (style, background and foreground colours, the capture program's colour, the style window). It
+// owns no settings: every change goes to the device (COrvaneUSBDevice::ChangeLighting), which
+// stores, saves, applies and writes it; the panel only shows what the device holds. Which sections
+// are usable follows the kind's section table. UI thread only.
 #pragma once
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "core/result_codes.h"
@@ -89,10 +92,28 @@ class CLightControlUI : public QObject {
     // The sections last laid out.
     const LightSections& Sections() const { return sections_; }
 
+    // --- the audio section (light_control_audio.cpp)
+    // Shows the record: the style, the edited colour (foreground when its flag is set, else
+    // background) in the edits, palette and colour button, the two colour checks and the
+    // colourful check (usable for the foreground only); the colour layouts are disabled for
+    // style 3. False (with AudioError()) when the style combo is missing.
+    bool SetAudioLightInfo(const AudioLightRecord& record);
+    // The record as the controls show it: style, colourful flag, edited colour from the checks
+    // and, with `readColour`, the colour button's colour as the edited colour. nullopt (with
+    // AudioError()) when one of those controls is missing.
+    std::optional<AudioLightRecord> GetAudioLightInfo(bool readColour);
+    const AudioLightRecord& AudioRecord() const { return audio_; }
+    QString GetAudioEditText(char component) const;  // 'R', 'G' or 'B'
+    uint32_t GetAudioSwatchColour(int n) const;      // 0 when swatch n is missing
+    uint32_t GetAudioPaletteColour() const;          // opaque black when missing
+    // The text of the last failure of the audio section ("" when none).
+    const QString& AudioError() const { return audioError_; }
+
     // The palette window the colour button opens: returns 1 with the chosen colour, 0 when
     // closed without one. Tests answer it without a modal loop.
     using ColourDialog = std::function<int(QWidget* over, uint32_t current, uint32_t* chosen)>;
     static void SetColourDialog(ColourDialog dialog);
+    static const ColourDialog& ColourDialogHook();
 
   private:
     void Bind(ui::PaintManager* manager);
@@ -106,6 +127,17 @@ class CLightControlUI : public QObject {
     void OnSelectionEnd();
     void OnColourButton();
     void ShowColour(uint8_t red, uint8_t green, uint8_t blue);
+    // The audio section.
+    void BindAudio(ui::PaintManager* manager);
+    void LayoutAudio();
+    void ShowCaptureColour();
+    // A change of the audio section: the record read from the controls (`readColour`), edited,
+    // then stored, saved and applied by the device.
+    void ChangeAudio(bool readColour, const std::function<void(AudioLightRecord&)>& edit);
+    void OnAudioColour(uint32_t argb);
+    void OnAudioEdit(QLineEdit* edit);
+    void OnAudioColourButton();
+    bool AudioFail(const char* text);
 
     COrvaneUSBDevice& device_;
     QPointer<QWidget> container_;
@@ -120,6 +152,18 @@ class CLightControlUI : public QObject {
     std::vector<bool> modeVisible_;
     LightSections sections_;
     bool sameMode_ = false;
+
+    QPointer<QComboBox> audioStyles_;
+    QPointer<QLineEdit> audioEditR_, audioEditG_, audioEditB_;
+    QPointer<ui::CColorPaletteUI> audioPalette_;
+    QPointer<QWidget> audioColourButton_;
+    std::vector<QPointer<QAbstractButton>> audioSwatches_;
+    QPointer<QAbstractButton> audioColourful_, backgroundCheck_, foregroundCheck_, noBackground_;
+    std::array<QPointer<QAbstractSlider>, 3> captureSliders_{};
+    std::array<QPointer<QWidget>, 3> captureLabels_{};
+    QPointer<QAbstractButton> musicButton_;
+    AudioLightRecord audio_;
+    QString audioError_;
 };
 
 }  // namespace qx::devices

@@ -107,6 +107,7 @@ LightSections KeyboardSections(int effect) {
             row(off);
             break;
     }
+    s.captureShown = effect == 29 || effect == 30;
     s.sameModeShown = false;
     return s;
 }

@@ -22,8 +22,11 @@ struct LightSections {
     bool customShown = false;                          // "lightcustom_layout"
     bool presetShown = false;                          // "light_combo_ZZCCmodeSelectLayout"
     bool audioShown = false;                           // "light_combo_AudiomodeSelectLayout"
-    int colourTabPage = 0;                             // "light_color_tablayout"
-    bool sameModeShown = false;                        // "deng_same_mode"
+    // The capture program's colour (R/G/B sliders) and its style window: the effects drawn
+    // from what the capture program sends.
+    bool captureShown = false;   // "light_audio_capture_layout"
+    int colourTabPage = 0;       // "light_color_tablayout"
+    bool sameModeShown = false;  // "deng_same_mode"
     // Language keys of "deng_FXL_check" and "deng_FXR_check".
     const char* firstDirectionKey = "light_set_right_to_left_text";
     const char* secondDirectionKey = "light_set_left_to_right_text";
