@@ -2,7 +2,7 @@
 // ("mouse:left", "key:ctrl+A", "macro:0,count=3", ...), and the way back from a stored value to
 // its text and to the key assignment panel's controls.
 // Besides the sanitizers: a function read from text is named by its text again; the text of a
-// value the panel stores (unless it is the raw form) reads back as that value; a macro named is
+// value the panel makes (unless it is the raw form) reads back as that value; a macro named is
 // one of the device's; the value the panel's controls give shows as the same controls.
 // Input: a byte with the device's macro count, three bytes of a stored value, then the text.
 #include <string>
@@ -58,8 +58,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (form.function != kFunctionNone) {
         const KeyFunction defaults{key_category::kDefault, 0, 0};
         KeyFunction read = ReadFunction(form, current, defaults, macroCount);
-        // What the panel stores is what `qx580ctl key get` prints and `key set` takes back.
-        RequireReadsBack(read, "the text of a value the panel stores reads back");
+        // What the panel makes is what `qx580ctl key get` prints and `key set` takes back (when
+        // its controls name nothing new, it keeps the stored value as it is).
+        if (read != current)
+            RequireReadsBack(read, "the text of a value the panel makes reads back");
         KeyFunctionForm again = form;
         ShowFunction(read, macroCount, again);
         fuzz::Require(again == form, "the value the panel's controls give shows as they do");
