@@ -3,7 +3,7 @@
 // its text and to the key assignment panel's controls.
 // Besides the sanitizers: a function read from text is named by its text again; the text of a
 // value the panel makes (unless it is the raw form) reads back as that value; a macro named is
-// one of the device's; the value the panel's controls give shows as the same controls.
+// one of the device's; the value the panel's controls give shows the same function.
 // Input: a byte with the device's macro count, three bytes of a stored value, then the text.
 #include <string>
 
@@ -64,7 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             RequireReadsBack(read, "the text of a value the panel makes reads back");
         KeyFunctionForm again = form;
         ShowFunction(read, macroCount, again);
-        fuzz::Require(again == form, "the value the panel's controls give shows as they do");
+        fuzz::Require(again.function == form.function,
+                      "the value the panel's controls give shows the same function");
     }
     return 0;
 }
