@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)FunctionText(stored);
 
     // The panel: shown from the value and read back from the controls (which may say less than
-    // the value: a right-hand modifier shows as its left one), that shows as the same controls.
+    // the value: a right-hand modifier shows as its left one), that shows the same function.
     KeyFunction current = stored;
     KeyFunctionForm form;
     ShowFunction(current, macroCount, form);
