@@ -6,14 +6,15 @@
 # Each target starts from its seeds in tests/fuzz/corpus/TARGET (never written to); what it
 # finds new goes to build-fuzz/corpus/TARGET, and an input that crashes it to
 # build-fuzz/artifacts/. The last line says how many targets ran clean and how many failed.
-# QX580_BUILD overrides the build command (default: cmake --build DIR -j2).
+# The build command: scripts/build-step.sh (QX580_BUILD, the machine's build queue, QX580_JOBS).
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
 TARGETS="fuzz_report_descriptor fuzz_command_channel fuzz_profile fuzz_profile_list
 fuzz_light_config fuzz_macro_list fuzz_macro_file fuzz_recoil fuzz_palette fuzz_audio_styles
-fuzz_language fuzz_update_time fuzz_update_reply fuzz_bus_payloads"
+fuzz_language fuzz_update_time fuzz_update_reply fuzz_bus_payloads fuzz_bus_methods
+fuzz_key_functions fuzz_macro_recorder fuzz_audio_capture fuzz_audio_blocks fuzz_audio_properties"
 
 if [ "${1:-}" = "--list" ]; then
   for t in $TARGETS; do echo "$t"; done
@@ -33,13 +34,7 @@ fi
 
 ./scripts/install-deps.sh
 
-build() {
-  if [ -n "${QX580_BUILD:-}" ]; then
-    $QX580_BUILD "$@"
-  else
-    cmake --build "$@" -j2
-  fi
-}
+. ./scripts/build-step.sh
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" -DCMAKE_C_FLAGS_DEBUG="-O1 -g1" \

@@ -5,7 +5,7 @@
 #   tsan  build-tsan: ThreadSanitizer; the tests of the threaded parts (the command channel,
 #         discovery, the lighting engine and its frame hand-off, the simulated bus, events).
 # Usage: scripts/sanitize.sh [asan|tsan|all] (default all). A finding stops its test and fails it.
-# QX580_BUILD overrides the build command (default: cmake --build DIR -j2).
+# The build command: scripts/build-step.sh (QX580_BUILD, the machine's build queue, QX580_JOBS).
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -18,13 +18,7 @@ esac
 
 ./scripts/install-deps.sh
 
-build() {
-  if [ -n "${QX580_BUILD:-}" ]; then
-    $QX580_BUILD "$@"
-  else
-    cmake --build "$@" -j2
-  fi
-}
+. ./scripts/build-step.sh
 
 # -O1 keeps the instrumented tests quick without the compile time of -O2; -g1 gives the
 # reports their file and line.

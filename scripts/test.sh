@@ -4,5 +4,6 @@ set -eu
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 cmake -S . -B build -G Ninja >/dev/null
-cmake --build build -j2
+. ./scripts/build-step.sh
+build build
 ctest --test-dir build --output-on-failure -j2

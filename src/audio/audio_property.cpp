@@ -83,7 +83,8 @@ std::optional<double> GetNumber(AudioConfLib& lib, const AudioDeviceRecord& devi
     const char* last = first + text->size();
     while (first < last && *first == ' ') ++first;
     const auto [end, code] = std::from_chars(first, last, number);
-    if (code != std::errc() || end == first) return std::nullopt;
+    // "nan" and "inf" read as numbers too, but no property has them.
+    if (code != std::errc() || end == first || !std::isfinite(number)) return std::nullopt;
     return number;
 }
 

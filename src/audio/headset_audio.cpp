@@ -1,5 +1,6 @@
 #include "audio/headset_audio.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "audio/audio_property.h"
@@ -14,7 +15,9 @@ constexpr const char* kFeaturesFailed = "UpdateAPOAvailable failed!";
 
 constexpr std::array<int32_t, 4> kOutputTypes = {kTypeHeadphones, 12, 7, 4};
 
-int Truncated100(double scalar) { return static_cast<int>(scalar * 100.0); }
+// A scalar volume (0-1) as a level of 0-100; a value outside it from the library is taken as
+// the nearer end.
+int Truncated100(double scalar) { return static_cast<int>(std::clamp(scalar, 0.0, 1.0) * 100.0); }
 
 std::string Band(int band) { return "EQ_Slider" + std::to_string(band + 1); }
 
@@ -129,8 +132,8 @@ std::optional<AudioState> HeadsetAudio::ReadState() {
             state.magicEnable = *on != 0 ? 1 : 0;
     }
     if (const auto type = GetNumber(lib, input_, "MagicVoice_Selection")) {
-        const int n = static_cast<int>(*type);
-        if (n >= 0 && n <= 3) state.magicType = n + 1;
+        // Checked before it becomes an integer: the library's text may give any number.
+        if (*type >= 0 && *type < 4) state.magicType = static_cast<int>(*type) + 1;
     }
     return state;
 }

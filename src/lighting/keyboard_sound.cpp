@@ -12,8 +12,13 @@ using Levels = std::array<std::int32_t, kSoundLevelCount>;
 
 std::uint8_t Byte(int v) { return static_cast<std::uint8_t>(v); }
 
-// Headroom of a level: 600 in silence, 0 at 2000, negative above.
-int Headroom(std::int64_t x) { return static_cast<int>(600 - x * 600 / 2000); }
+// Headroom of a level: 600 in silence, 0 at 2000, negative above. Levels far beyond loud (any
+// block a program sends can give them) draw as a million does, so that the bars' arithmetic
+// stays within an int.
+int Headroom(std::int64_t x) {
+    constexpr std::int64_t kLimit = 1'000'000;
+    return static_cast<int>(600 - std::clamp(x, -kLimit, kLimit) * 600 / 2000);
+}
 // The same, with a negative headroom counted as 500 (styles 1, 3, 5, 6 and the beat).
 int HeadroomFloored(std::int64_t x) {
     const int v = Headroom(x);

@@ -179,6 +179,114 @@ def main():
           bytes([2, 1, len(samples) // 4]) + samples + bytes([2, 2, 25]) + bytes(range(100)) +
           bytes([3, 4]) + b"Game" + struct.pack("<ii", 1, 1))
 
+    # The Lighting and Keys methods: every method on every device, values in range, out of
+    # range and kept (-1), keys by number and name, functions of every kind.
+    def text(value):
+        value = value.encode()
+        return bytes([len(value)]) + value
+
+    def parameters(*values):  # each a byte from -1, or a 32-bit value after the byte 250
+        return b"".join(bytes([v + 1]) if -1 <= v < 249 else b"\xfa" + struct.pack("<i", v)
+                        for v in values)
+
+    write("fuzz_bus_methods", "lighting",
+          bytes([0, 0, 0, 1]) + bytes([1, 1]) + parameters(2, 3, 2, 1, 200, 10, 255) +
+          bytes([1, 2]) + parameters(-1, 4, -1, -1, -1, -1, -1) + bytes([1, 3]) +
+          parameters(0, 9, 0, 0, 0, 0, 0) + bytes([1, 4]) + parameters(1, 2, 3, 0, 1, 2, 3) +
+          bytes([2, 0, 1, 2, 0, 0]))
+    write("fuzz_bus_methods", "out_of_range",
+          bytes([1, 1]) + parameters(-2, 0, 0, 0, 0, 0, 0) + bytes([1, 1]) +
+          parameters(0, 0, 0, 0, 256, 0, 0) + bytes([1, 1]) + parameters(2**31 - 1, 0, 0, 2, 0,
+                                                                          0, 0) +
+          bytes([1, 240]) + text("keyboard\0") + parameters(0, 0, 0, 0, 0, 0, 0))
+    write("fuzz_bus_methods", "keys",
+          bytes([3, 1]) + text("") + bytes([3, 2]) + text("0") + bytes([4, 1]) + text("12") +
+          text("key:ctrl+A") + bytes([4, 1]) + text("A") + text("macro:0,count=3") +
+          bytes([4, 2]) + text("1") + text("mouse:right") + bytes([4, 2]) + text("0") +
+          text("wheel:up,count=3") + bytes([5, 2]) + text("0") + bytes([4, 1]) + text("Esc") +
+          text("media:mute") + bytes([4, 1]) + text("F1") + text("dpi:up"))
+
+    # Key functions: a macro count, a stored value's three bytes, then a text.
+    functions = ["default", "mouse:left", "swing:right,count=5,delay=3,speed=2",
+                 "wheel:down,count=3", "dpi:cycle", "fire:interval=10,count=5", "key:ctrl+A",
+                 "key:shift+F1", "key:none", "key:alt", "media:volume-up", "system:sleep",
+                 "macro:2,mode=1", "macro:0,count=3", "gun:1", "raw:0x200004"]
+    values = [(0x10, 0, 1), (0x11, 0x32, 0x85), (0x12, 0x10, 0x83), (0x13, 0, 2), (0x14, 9, 3),
+              (0x20, 0x01, 0x04), (0x20, 0x10, 0x04), (0x30, 0, 0xE2), (0x40, 0, 1),
+              (0x70, 1, 2), (0x71, 0, 3), (0x72, 2, 0), (0xB0, 1, 0x12), (0, 0, 0)]
+    for i, function in enumerate(functions):
+        write("fuzz_key_functions", "text_%02d" % i,
+              bytes([3]) + bytes(values[i % len(values)]) + function.encode())
+
+    # The macro recorder: key presses and releases (A, shift, an extended arrow), mouse buttons,
+    # the editor's buttons between events, in each delay mode and placement.
+    def key(scan, down, extended=False, step=40):
+        return bytes([(2 if down else 0) | (1 if extended else 0), scan, step])
+
+    def mouse(index, extra=0, step=30):
+        return bytes([4, index + 16 * extra, step])
+
+    typing = (key(0x2A, True) + key(0x1E, True) + key(0x1E, True, step=5) + key(0x1E, False) +
+              key(0x2A, False) + key(0x48, True, True) + key(0x48, False, True))
+    clicks = mouse(1) + mouse(2) + mouse(3) + mouse(4) + mouse(8, 2) + mouse(9, 2) + mouse(0)
+    editor = bytes([6, 7 * 3, 6, 1, 6, 3, 6, 5, 7, 6])
+    write("fuzz_macro_recorder", "recorded_append", bytes([0, 0]) + typing + clicks)
+    write("fuzz_macro_recorder", "constant_before", bytes([0x80 | 4, 2]) + typing + editor + clicks)
+    write("fuzz_macro_recorder", "none_after", bytes([0x80 | 8, 0]) + clicks + editor + typing)
+    write("fuzz_macro_recorder", "replace", bytes([0x80 | 9, 0]) + key(0x1E, True) + typing)
+
+    # WAV files: short sounds in every sample form the reader takes.
+    def wav(rate, channels, bits, frames, form=1, extensible=False):
+        import math
+        data = b""
+        for f in range(frames):
+            value = math.sin(f * 2 * math.pi * 440 / rate) * (0.3 + 0.6 * (f % 500) / 500)
+            for _ in range(channels):
+                if form == 3:
+                    data += struct.pack("<f", value)
+                elif bits == 8:
+                    data += bytes([int(128 + value * 127)])
+                else:
+                    data += int(value * (2 ** (bits - 1) - 1)).to_bytes(bits // 8, "little",
+                                                                      signed=True)
+        block = channels * bits // 8
+        if extensible:
+            fmt = struct.pack("<HHIIHHHHIH14x", 0xFFFE, channels, rate, rate * block, block, bits,
+                              22, bits, 0, form)
+        else:
+            fmt = struct.pack("<HHIIHH", form, channels, rate, rate * block, block, bits)
+        body = b"WAVE" + b"fmt " + struct.pack("<I", len(fmt)) + fmt + b"data" + \
+            struct.pack("<I", len(data)) + data
+        return b"RIFF" + struct.pack("<I", len(body)) + body
+
+    write("fuzz_audio_capture", "pcm16_mono", bytes([2]) + wav(25000, 1, 16, 1100))
+    write("fuzz_audio_capture", "pcm8_stereo", bytes([0x83]) + wav(8000, 2, 8, 400))
+    write("fuzz_audio_capture", "float_48k", bytes([0x15]) + wav(48000, 1, 32, 2000, form=3))
+    write("fuzz_audio_capture", "pcm24_extensible",
+          bytes([0x0C]) + wav(44100, 2, 24, 900, extensible=True))
+
+    # Data blocks of kinds 1 and 2: samples of a sound, silence, extremes; six values.
+    sound = struct.pack("<500i", *[int(1500 * ((i * 7) % 50 - 25) / 25) for i in range(500)])
+    extremes = struct.pack("<500i", *[(-2**31, 2**31 - 1, 0, -1)[i % 4] for i in range(500)])
+    six = struct.pack("<6i", 200, 100, 50, 180, 255, 90)
+    write("fuzz_audio_blocks", "sound_styles",
+          bytes([0x04]) + (bytes([0, 125]) + sound) * 3 + bytes([0, 125]) + bytes(500) +
+          bytes([0, 125]) + extremes)
+    write("fuzz_audio_blocks", "host_colour",
+          bytes([0x80]) + (bytes([1, 6]) + six + bytes(18)) * 2 + bytes([1, 6]) +
+          struct.pack("<6i", -1, 2**31 - 1, 256, -256, 0, 1) + bytes(16))
+
+    # The headset's library: an output and an input endpoint with their feature words, then
+    # answers of numbers and fractions.
+    answers = b"".join(bytes([0]) + text(t) for t in ["1", "0.5", "0", "100", "3", "-1", "1e3",
+                                                         "nan", "0.25", " 7"] * 6)
+    write("fuzz_audio_properties", "endpoints",
+          bytes([1, 1, 0, 1, 1, 0, 2, 1, 0, 0]) + text("7,0,0,0,1,0,2") + bytes([0]) +
+          text("131840,0,0,0,4,0,9") + answers)
+    write("fuzz_audio_properties", "refusals",
+          bytes([2, 1, 0, 12, 1, 0, 1, 1, 0, 2, 1, 0, 0]) + text("1,2,3") + bytes([210]) +
+          bytes([255]) + answers[:40] + bytes([220, 0]) * 10)
+
 
 if __name__ == "__main__":
     main()

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 #include "lighting/keyboard_lighting.h"
@@ -191,6 +192,18 @@ TEST(SoundStyles, AlternatingBarsColourfulHueMovesByTwoPerForegroundCell) {
     // Row 5 lights column 0 (LED 105) only; the row's hue starts at the phase (1) and moves by 2.
     const LedRecord& led = r.engine.Frame().leds[105];
     EXPECT_EQ((Rgb{led.red, led.green, led.blue}), kColourWheel[3]);
+}
+
+// The band levels come from blocks any program may send: the largest ones draw as very loud
+// sound does, in every style.
+TEST(SoundStyles, LevelsFarBeyondLoudDrawAsVeryLoudOnes) {
+    for (int style = 0; style < 7; ++style) {
+        SoundRig loud(style);
+        SoundRig largest(style);
+        EXPECT_EQ(largest.StepWith(std::numeric_limits<std::int32_t>::max()),
+                  loud.StepWith(1'000'000))
+            << "style " << style;
+    }
 }
 
 }  // namespace
