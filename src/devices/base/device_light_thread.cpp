@@ -80,6 +80,12 @@ std::shared_ptr<COrvaneUSBDevice::LightThreadState> COrvaneUSBDevice::MakeLightT
 // --- start and stop
 
 void COrvaneUSBDevice::StartLightThread() {
+    // The end of first contact: a lighting change made while it ran comes last.
+    if (Worker().OnWorkerThread()) {
+        ApplyHeldLightChange();
+    } else {
+        Post([this] { ApplyHeldLightChange(); });
+    }
     LightThreadState& s = *lightThread_;
     // The old thread ends before its view of the frame starts again.
     s.thread.Stop();
