@@ -112,4 +112,22 @@ void COrvaneUSBDevice::DropHeldLightChanges() {
     held_ = HeldLightChange{};
 }
 
+Result COrvaneUSBDevice::WriteLightingBlock() { return kResultSuccess; }
+
+CLightControlUI* COrvaneUSBDevice::LightPanel() const { return lightPanel_; }
+
+void COrvaneUSBDevice::BindLightPanel() {
+    if (lightPanel_ || !page_) return;
+    QWidget* container =
+        ui::PaintManager::FindSubControlByName(page_, QStringLiteral("LightControlItem"));
+    if (container == nullptr) return;
+    lightPanel_ = new CLightControlUI(*this, container, paintManager_);
+    RefreshLightPanel();
+}
+
+void COrvaneUSBDevice::RefreshLightPanel() {
+    if (lightPanel_) lightPanel_->Refresh();
+    emit LightingShown();
+}
+
 }  // namespace qx::devices

@@ -383,6 +383,7 @@ class COrvaneUSBDevice : public QObject {
     struct LightThreadState;
     static std::shared_ptr<LightThreadState> MakeLightThreadState();
     lighting::LightThread::Next LightPass();
+    lighting::LightThread::Next StepLighting();
     // Hands a computed frame to the worker: a frame not sent yet is replaced (light thread).
     void OfferStreamFrame(const lighting::LightFrame& frame);
     void QueueStreamJob();
