@@ -100,10 +100,16 @@ void LightSync::Run() {
             hostControl_.load() ? Participants() : std::vector<devices::COrvaneUSBDevice*>{};
         lock.lock();
         if (taking.empty()) {
-            // Nobody takes part: a long wait, still cut short by the exit event.
-            if (wake_.wait_for(lock, std::chrono::milliseconds(kIdleWaitMs),
-                               [this] { return exit_; }))
+            // Nobody takes part: a long wait, still cut short by the exit event. Before the
+            // lighting is first switched on (and after it is switched off) nothing can take
+            // part until SwitchOn: the thread sleeps until then instead of looking every second.
+            if (members_.empty()) {
+                wake_.wait(lock, [this] { return exit_ || !members_.empty(); });
+                if (exit_) break;
+            } else if (wake_.wait_for(lock, std::chrono::milliseconds(kIdleWaitMs),
+                                      [this] { return exit_; })) {
                 break;
+            }
             last = Clock::now();
             ticks = 0;
             continue;
@@ -182,6 +188,7 @@ bool LightSync::SwitchOn(devices::COrvaneUSBDevice* shown, Done done) {
             device->RefreshLightPanel();
         }
     }
+    wake_.notify_all();
     return true;
 }
 
@@ -191,6 +198,11 @@ bool LightSync::SwitchOff(Done done) {
     {
         std::lock_guard lock(mutex_);
         before.swap(before_);
+    }
+    {
+        // Nothing takes part any more: the thread sleeps until the next SwitchOn.
+        std::lock_guard lock(mutex_);
+        members_.clear();
     }
     bool any = false;
     for (const auto& [device, record] : before) {

@@ -637,6 +637,7 @@ void CMainWnd::RestoreGameEffect() {
 
 void CMainWnd::ApplyGameLighting(devices::COrvaneUSBDevice& device) {
     if (devices::ProfileCapability* profiles = device.Profiles()) profiles->SaveProfile();
+    device.RefreshLightPanel();
     // The device is written on its worker; the window goes on at once.
     const int width = screen_.width();
     const int height = screen_.height();

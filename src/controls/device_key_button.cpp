@@ -1,8 +1,11 @@
 #include "controls/device_key_button.h"
 
+#include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleOptionButton>
 #include <algorithm>
+#include <cstring>
 
 #include "controls/control_support.h"
 
@@ -36,7 +39,8 @@ void CDeviceKeyButtonUI::SetKeyUnsetHidden(bool hidden) {
 void CDeviceKeyButtonUI::SetLightImage(const QString& description) {
     lightImage_ = description;
     lightPixmap_ = LoadSkinImage(description);
-    tinted_ = QPixmap();
+    scaledLight_ = QImage();
+    tinted_ = QImage();
     update();
 }
 
@@ -52,11 +56,76 @@ void CDeviceKeyButtonUI::SetKeyUnsetImage(const QString& description) {
     update();
 }
 
+bool CDeviceKeyButtonUI::event(QEvent* event) {
+    switch (event->type()) {
+        // What the style sheet draws may change without a change of the button's own state.
+        case QEvent::StyleChange:
+        case QEvent::Polish:
+        case QEvent::PaletteChange:
+        case QEvent::FontChange:
+        case QEvent::DynamicPropertyChange:
+        case QEvent::LayoutDirectionChange:
+        case QEvent::ScreenChangeInternal:
+            faceValid_ = false;
+            break;
+        default:
+            break;
+    }
+    return QPushButton::event(event);
+}
+
+void CDeviceKeyButtonUI::DrawFace(QPainter& painter) {
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const qreal ratio = devicePixelRatioF();
+    const FaceKey key{option.state,
+                      option.text,
+                      option.icon.cacheKey(),
+                      option.iconSize,
+                      int(option.features),
+                      size(),
+                      option.palette.cacheKey(),
+                      font().key(),
+                      ratio};
+    if (!faceValid_ || !(key == faceKey_)) {
+        QImage image((QSizeF(size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::transparent);
+        {
+            QPainter facePainter(&image);
+            style()->drawControl(QStyle::CE_PushButton, &option, &facePainter, this);
+        }
+        faceBlank_ = true;
+        for (int y = 0; y < image.height() && faceBlank_; ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                if (qAlpha(line[x]) != 0) {
+                    faceBlank_ = false;
+                    break;
+                }
+            }
+        }
+        face_ = QPixmap::fromImage(std::move(image));
+        faceKey_ = key;
+        faceValid_ = true;
+        ++faceRenders_;
+    }
+    if (!faceBlank_) painter.drawPixmap(0, 0, face_);
+}
+
 // The light picture is a shape tinted with the key's colour. Frames repaint the keys many times
-// a second with few colour changes, so the last tint is kept.
-const QPixmap& CDeviceKeyButtonUI::TintedLight(const QColor& colour) {
-    if (tinted_.isNull() || tintedColour_ != colour || tinted_.size() != size()) {
-        tinted_ = lightPixmap_.scaled(size());
+// a second: the shape is scaled once, and each new colour is laid into the same picture.
+const QImage& CDeviceKeyButtonUI::TintedLight(const QColor& colour) {
+    if (scaledLight_.size() != size()) {
+        scaledLight_ = lightPixmap_.toImage().scaled(size()).convertToFormat(
+            QImage::Format_ARGB32_Premultiplied);
+        tinted_ = QImage();
+    }
+    if (tinted_.isNull() || tintedColour_ != colour) {
+        if (tinted_.size() != scaledLight_.size() || tinted_.format() != scaledLight_.format())
+            tinted_ = QImage(scaledLight_.size(), scaledLight_.format());
+        std::memcpy(tinted_.bits(), scaledLight_.constBits(),
+                    static_cast<size_t>(scaledLight_.sizeInBytes()));
         QPainter tint(&tinted_);
         tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
         tint.fillRect(tinted_.rect(), colour);
@@ -65,16 +134,16 @@ const QPixmap& CDeviceKeyButtonUI::TintedLight(const QColor& colour) {
     return tinted_;
 }
 
-void CDeviceKeyButtonUI::paintEvent(QPaintEvent* event) {
-    QPushButton::paintEvent(event);
+void CDeviceKeyButtonUI::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    DrawFace(painter);
     if (lightFlag_ != 0) {
         const QColor colour = UnpackColour(lightColour_);
         painter.setOpacity(std::clamp(lightLevel_, 0, 255) / 255.0);
         if (lightPixmap_.isNull()) {
             painter.fillRect(rect(), colour);
         } else {
-            painter.drawPixmap(rect(), TintedLight(colour));
+            painter.drawImage(rect(), TintedLight(colour));
         }
         painter.setOpacity(1.0);
     }

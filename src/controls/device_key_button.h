@@ -2,8 +2,10 @@
 // two marks for "key assigned" / "key not assigned". Selected by the rubber band of its panel.
 #pragma once
 
+#include <QImage>
 #include <QPixmap>
 #include <QPushButton>
+#include <QStyle>
 
 namespace qx::controls {
 
@@ -41,16 +43,43 @@ class CDeviceKeyButtonUI : public QPushButton {
     QString GmNameTextColor() const { return gmNameTextColor_; }
     void SetGmNameTextColor(const QString& colour) { gmNameTextColor_ = colour; }
 
+    // Times the button's face was drawn by the style (tests: a light change alone reuses it).
+    int FaceRenders() const { return faceRenders_; }
+
   protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
   private:
-    const QPixmap& TintedLight(const QColor& colour);
+    // What the style draws the face from; the face is drawn again only when this changes.
+    struct FaceKey {
+        QStyle::State state;
+        QString text;
+        qint64 icon = 0;
+        QSize iconSize;
+        int features = 0;
+        QSize size;
+        qint64 palette = 0;
+        QString font;
+        qreal ratio = 1.0;
+        bool operator==(const FaceKey&) const = default;
+    };
+    void DrawFace(QPainter& painter);
+    const QImage& TintedLight(const QColor& colour);
 
     QString lightImage_, keySetImage_, keyUnsetImage_, gmNameTextColor_;
     QPixmap lightPixmap_, keySetPixmap_, keyUnsetPixmap_;
-    QPixmap tinted_;
+    // The button as the style draws it (its style sheet rules, state and text): a picture of
+    // many keys repaints with every frame of the lighting, and styling each key anew each time
+    // is most of that cost.
+    QPixmap face_;
+    FaceKey faceKey_;
+    bool faceValid_ = false;
+    bool faceBlank_ = false;  // the style draws nothing (a transparent LED): nothing to copy
+    int faceRenders_ = 0;
+    QImage scaledLight_;  // the light's shape at the button's size
+    QImage tinted_;       // that shape in tintedColour_
     QColor tintedColour_;
     quint32 lightColour_ = 255;
     int lightLevel_ = 200;

@@ -172,15 +172,36 @@ void HidDevice::Cancel() {
     if (auto connection = Connection()) connection->Cancel();
 }
 
+bool HidDevice::TakeReport(const uint8_t* report, size_t got, uint8_t* buffer, size_t length,
+                           size_t* bytesRead) const {
+    const size_t reportLength = std::max<size_t>(collection_.inputReportLength, 2);
+    if (nodeUsesReportIds_) {
+        if (got == 0) return false;
+        const std::vector<uint8_t>& reportIds = collection_.reportIds;
+        // Another collection's report on the same node.
+        if (std::find(reportIds.begin(), reportIds.end(), report[0]) == reportIds.end())
+            return false;
+        const size_t n = std::min({got, length, reportLength});
+        std::memcpy(buffer, report, n);
+        const size_t total = std::min(length, reportLength);
+        std::memset(buffer + n, 0, total - n);
+        if (bytesRead != nullptr) *bytesRead = total;
+        return true;
+    }
+    // Reports without ids are handed out behind a report id byte of 0.
+    const size_t total = std::min(length, reportLength);
+    buffer[0] = 0;
+    const size_t n = std::min(got, total - 1);
+    std::memcpy(buffer + 1, report, n);
+    std::memset(buffer + 1 + n, 0, total - 1 - n);
+    if (bytesRead != nullptr) *bytesRead = total;
+    return true;
+}
+
 int HidDevice::Read(uint8_t* buffer, size_t length, size_t* bytesRead, int timeoutMs) {
     if (bytesRead != nullptr) *bytesRead = 0;
     const auto connection = Connection();
     if (!connection || buffer == nullptr || length == 0) return 0;
-    // Copied now: a Close from another thread may clear the members while this waits.
-    const std::vector<uint8_t> reportIds = collection_.reportIds;
-    const bool usesIds = nodeUsesReportIds_;
-    const size_t reportLength = std::max<size_t>(collection_.inputReportLength, 2);
-
     uint8_t scratch[4096];
     const auto start = Clock::now();
     for (;;) {
@@ -188,29 +209,20 @@ int HidDevice::Read(uint8_t* buffer, size_t length, size_t* bytesRead, int timeo
         const HidIoStatus status = connection->ReadReport(std::span(scratch, sizeof scratch), got,
                                                           RemainingMs(timeoutMs, start));
         if (status != HidIoStatus::Ok) return 0;
-        if (usesIds) {
-            if (got == 0) continue;
-            if (std::find(reportIds.begin(), reportIds.end(), scratch[0]) == reportIds.end()) {
-                // Another collection's report on the same node.
-                if (RemainingMs(timeoutMs, start) == 0) return 0;
-                continue;
-            }
-            const size_t n = std::min({got, length, reportLength});
-            std::memcpy(buffer, scratch, n);
-            const size_t total = std::min(length, reportLength);
-            std::memset(buffer + n, 0, total - n);
-            if (bytesRead != nullptr) *bytesRead = total;
-        } else {
-            // Reports without ids are handed out behind a report id byte of 0.
-            const size_t total = std::min(length, reportLength);
-            buffer[0] = 0;
-            const size_t n = std::min(got, total - 1);
-            std::memcpy(buffer + 1, scratch, n);
-            std::memset(buffer + 1 + n, 0, total - 1 - n);
-            if (bytesRead != nullptr) *bytesRead = total;
-        }
-        return 1;
+        if (TakeReport(scratch, got, buffer, length, bytesRead)) return 1;
+        if (RemainingMs(timeoutMs, start) == 0) return 0;
     }
+}
+
+HidDevice::Queued HidDevice::TakeQueued(uint8_t* buffer, size_t length, size_t* bytesRead) {
+    if (bytesRead != nullptr) *bytesRead = 0;
+    const auto connection = Connection();
+    if (!connection || buffer == nullptr || length == 0) return Queued::None;
+    uint8_t scratch[4096];
+    size_t got = 0;
+    if (connection->ReadReport(std::span(scratch, sizeof scratch), got, 0) != HidIoStatus::Ok)
+        return Queued::None;
+    return TakeReport(scratch, got, buffer, length, bytesRead) ? Queued::Own : Queued::Other;
 }
 
 size_t HidDevice::DiscardPendingInput() {

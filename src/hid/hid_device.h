@@ -66,6 +66,13 @@ class HidDevice {
     int Read(uint8_t* buffer, size_t length, size_t* bytesRead, int timeoutMs);
     int Write(const uint8_t* buffer, size_t length, size_t* bytesWritten, int timeoutMs);
 
+    // What TakeQueued found waiting on the node.
+    enum class Queued { Own, Other, None };
+    // Takes the report waiting first on the node, without waiting for one: Own (this
+    // collection's, copied into buffer as Read does), Other (another collection's, dropped) or
+    // None (nothing waits).
+    Queued TakeQueued(uint8_t* buffer, size_t length, size_t* bytesRead);
+
     // Drops the input reports already queued on the node for this open (of any collection), so
     // that the next read sees only what arrives after it. Returns how many were dropped.
     size_t DiscardPendingInput();
@@ -92,6 +99,11 @@ class HidDevice {
     const std::vector<HidInputItem>& InputItems() const { return inputItems_; }
 
   private:
+    // Copies a report read from the node into buffer as Read hands it out; false when it is
+    // another collection's.
+    bool TakeReport(const uint8_t* report, size_t got, uint8_t* buffer, size_t length,
+                    size_t* bytesRead) const;
+
     HidBackend* backend_;
     std::shared_ptr<HidNodeConnection> Connection() const;
     size_t CollectionCount(const HidNodeInfo& node);

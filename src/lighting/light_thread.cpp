@@ -51,7 +51,7 @@ std::string LightThread::Stop() {
 void LightThread::Wake() {
     std::lock_guard lock(mutex_);
     woken_ = true;
-    changed_.notify_all();
+    if (wakeable_) changed_.notify_all();
 }
 
 bool LightThread::Running() const {
@@ -89,11 +89,15 @@ void LightThread::Loop(Pass pass, std::string name, std::string exitLine, std::u
                 break;
             }
             case Next::Poll:
+                wakeable_ = true;
                 changed_.wait_until(lock, now + milliseconds(kPollMs),
                                     [this] { return exit_ || woken_; });
+                wakeable_ = false;
                 break;
             case Next::Rest:
+                wakeable_ = true;
                 changed_.wait(lock, [this] { return exit_ || woken_; });
+                wakeable_ = false;
                 break;
         }
     }

@@ -60,6 +60,9 @@ class LightThread {
     std::condition_variable changed_;
     bool exit_ = false;
     bool woken_ = false;
+    // Whether the loop waits for Wake() now (resting or polling): only then does a wake-up
+    // end its wait. A ticking loop would only wake up to go back to sleep until its tick.
+    bool wakeable_ = false;
     bool finished_ = true;
     std::uint64_t passes_ = 0;
     std::thread thread_;

@@ -300,10 +300,16 @@ TEST_F(KeyboardAndHeadsetTest, GameStartRemembersTheEffectAndTheTimerRestoresIt)
     // The keyboard runs the host-driven effect: its block says so (0xFE).
     EXPECT_TRUE(WaitUntil([&] { return deviceEffectCode() == 0xFE; }))
         << "the game's effect did not reach the keyboard";
+    // The lighting panel shows the game's effect, and the keyboard's own one after the restore.
+    auto* effects =
+        keyboard->Page()->findChild<QComboBox*>(QStringLiteral("light_combo_modeSelect"));
+    ASSERT_NE(effects, nullptr);
+    EXPECT_EQ(effects->currentIndex(), 30);
     // The restore timer's notification, delivered at once.
     window_->PaintManager().SendNotify(window_.get(), QStringLiteral("timer"),
                                        CMainWnd::kGameRestoreTimer);
     EXPECT_EQ(EffectOf(*keyboard), remembered);
+    EXPECT_EQ(effects->currentIndex(), remembered);
     EXPECT_TRUE(WaitUntil([&] { return deviceEffectCode() == codes[remembered]; }))
         << "the keyboard did not get its own effect back";
 }

@@ -43,7 +43,7 @@ LightInfoRecord COrvaneUSBDevice::LightRecord() const { return LightRecordOf(Get
 void COrvaneUSBDevice::ChangeLighting(const LightInfoRecord& record, LightChangeDone done) {
     const std::array<uint32_t, 4> words = LightWordsOf(record);
     StoreLightSettings(words[0], words[1], words[2], words[3]);
-    auto finish = [this, done](const QString& error) {
+    auto finish = [done](const QString& error) {
         if (!error.isEmpty()) DebugLine("lighting change: " + error.toStdString());
         if (done) {
             done(error);
@@ -51,21 +51,65 @@ void COrvaneUSBDevice::ChangeLighting(const LightInfoRecord& record, LightChange
             ShowUserMessage(error);
         }
     };
-    const bool posted = Post([this, record, words, finish] {
-        // Stored again here, in the worker's order: a profile load queued before this change
-        // (first contact, a profile switch) must not undo it.
-        StoreLightSettings(words[0], words[1], words[2], words[3]);
-        if (ProfileCapability* profiles = Profiles()) profiles->SaveProfile();
-        // Families that keep no profile take the settings as they are.
-        Light() = LightSettingsOf(record);
-        ApplyLighting();
-        const Result result = WriteLightingBlock();
-        OnUiThread([finish, result] {
-            finish(result == kResultSuccess ? QString() : LightWriteErrorText(result));
-        });
+    const bool posted = Post([this, record, finish] {
+        {
+            std::lock_guard lock(heldMutex_);
+            if (held_.awaitingContact) {
+                // The device was opened but first contact has not read it yet: written now,
+                // the block would carry options not yet read, and first contact would read
+                // the lighting over. The change waits for the end of first contact; a later
+                // one replaces it (it was made from the settings this one stored).
+                held_.record = record;
+                held_.done.push_back(finish);
+                return;
+            }
+        }
+        RunLightChange(record, {finish});
     });
     if (!posted) finish(LightWriteErrorText(kResultFailed));
     emit LightingShown();
+}
+
+void COrvaneUSBDevice::RunLightChange(const LightInfoRecord& record,
+                                      std::vector<LightChangeDone> done) {
+    const std::array<uint32_t, 4> words = LightWordsOf(record);
+    // Stored again here, in the worker's order: a profile load queued before this change
+    // (first contact, a profile switch) must not undo it.
+    StoreLightSettings(words[0], words[1], words[2], words[3]);
+    if (ProfileCapability* profiles = Profiles()) profiles->SaveProfile();
+    // Families that keep no profile take the settings as they are.
+    Light() = LightSettingsOf(record);
+    ApplyLighting();
+    const Result result = WriteLightingBlock();
+    OnUiThread([done = std::move(done), result] {
+        const QString error = result == kResultSuccess ? QString() : LightWriteErrorText(result);
+        for (const LightChangeDone& each : done) each(error);
+    });
+}
+
+void COrvaneUSBDevice::ExpectFirstContact() {
+    std::lock_guard lock(heldMutex_);
+    held_.awaitingContact = true;
+}
+
+void COrvaneUSBDevice::ApplyHeldLightChange() {
+    HeldLightChange held;
+    {
+        std::lock_guard lock(heldMutex_);
+        held = std::move(held_);
+        held_ = HeldLightChange{};
+    }
+    if (!held.record) return;
+    RunLightChange(*held.record, std::move(held.done));
+    // The panel shows the change, not what first contact read before it.
+    OnUiThread([this] { RefreshLightPanel(); });
+}
+
+void COrvaneUSBDevice::DropHeldLightChanges() {
+    // Nobody is told: the device goes with its window (a message at exit would only puzzle),
+    // and a caller on the bus sees the program's answer fail when it leaves.
+    std::lock_guard lock(heldMutex_);
+    held_ = HeldLightChange{};
 }
 
 Result COrvaneUSBDevice::WriteLightingBlock() { return kResultSuccess; }

@@ -80,6 +80,12 @@ std::shared_ptr<COrvaneUSBDevice::LightThreadState> COrvaneUSBDevice::MakeLightT
 // --- start and stop
 
 void COrvaneUSBDevice::StartLightThread() {
+    // The end of first contact: a lighting change made while it ran comes last.
+    if (Worker().OnWorkerThread()) {
+        ApplyHeldLightChange();
+    } else {
+        Post([this] { ApplyHeldLightChange(); });
+    }
     LightThreadState& s = *lightThread_;
     // The old thread ends before its view of the frame starts again.
     s.thread.Stop();
@@ -112,6 +118,7 @@ void COrvaneUSBDevice::StartLightThread() {
 
 void COrvaneUSBDevice::StopLightThread() {
     lightThread_->thread.Stop();
+    cableThread_.SetParked(false);
     if (lighting_) lighting_->SetInputHook({});
 }
 
@@ -153,6 +160,13 @@ void COrvaneUSBDevice::WatchPicture() {
 // --- the passes
 
 LightThread::Next COrvaneUSBDevice::LightPass() {
+    const LightThread::Next next = StepLighting();
+    // A thread that rests streams nothing: notifications are waited for again.
+    if (next != LightThread::Next::Tick) cableThread_.SetParked(false);
+    return next;
+}
+
+LightThread::Next COrvaneUSBDevice::StepLighting() {
     LightThreadState& s = *lightThread_;
     lighting::LightingEngine* engine = lighting_.get();
     // Restarted on every open: until then nothing is drawn.
@@ -163,6 +177,7 @@ LightThread::Next COrvaneUSBDevice::LightPass() {
     // Something the effect draws from changed: it gets its time to show it.
     if (s.input.exchange(false)) s.lastChange = now;
     const bool streams = StreamsFrames(engine->Settings().effectId);
+    if (!streams) cableThread_.SetParked(false);
     if (!streams) {
         std::lock_guard lock(s.streamMutex);
         s.hasPending = false;
@@ -271,6 +286,9 @@ void COrvaneUSBDevice::RunStreamJob() {
     s.jobQueued = false;
     if (result == kResultSuccess) {
         ++s.counts.sent;
+        // Each frame is several packets, each answered on the node the notifications come
+        // from: while frames stream, the cable's notification thread looks now and then.
+        cableThread_.SetParked(true);
         return;
     }
     ++s.counts.failed;

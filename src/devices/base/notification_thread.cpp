@@ -21,14 +21,20 @@ void NotificationThread::Start(HidDevice& device, CodeHandler handler, std::stri
     Stop();
     stop_.Reset();
     device_ = &device;
-    thread_ = std::thread(&NotificationThread::Loop, &device, &stop_, std::move(handler),
+    thread_ = std::thread(&NotificationThread::Loop, &device, &stop_, &parked_, std::move(handler),
                           std::move(exitLine));
+}
+
+void NotificationThread::SetParked(bool parked) {
+    if (parked_.exchange(parked) == parked || !parked) return;
+    // The read waiting now is cut short; the loop then looks at the interface now and then.
+    if (HidDevice* device = device_.load()) device->Cancel();
 }
 
 void NotificationThread::Stop() {
     if (!thread_.joinable()) return;
     stop_.Set();
-    if (device_ != nullptr) device_->Cancel();
+    if (HidDevice* device = device_.load()) device->Cancel();
     thread_.join();
     DebugLine("线程退出：：对象处于激发状态\n");
     device_ = nullptr;
@@ -42,8 +48,8 @@ uint16_t NotificationThread::CodeOf(const HidDevice& device) {
     return static_cast<uint16_t>(first.rawValue);
 }
 
-void NotificationThread::Loop(HidDevice* device, Event* stop, CodeHandler handler,
-                              std::string exitLine) {
+void NotificationThread::Loop(HidDevice* device, Event* stop, const std::atomic<bool>* parked,
+                              CodeHandler handler, std::string exitLine) {
     platform::NameThisThread("qx-notify");
     // The interface stays open (with its report length) while the thread runs.
     const size_t length =
@@ -59,6 +65,19 @@ void NotificationThread::Loop(HidDevice* device, Event* stop, CodeHandler handle
             continue;
         }
         size_t got = 0;
+        if (parked->load()) {
+            // Whatever waits is taken at once; the node's queue holds far more than arrives
+            // between two looks.
+            if (stop->Wait(kParkedLookMs)) continue;
+            for (HidDevice::Queued queued = HidDevice::Queued::Other;
+                 queued != HidDevice::Queued::None && !stop->IsSet();) {
+                queued = device->TakeQueued(report.data(), report.size(), &got);
+                if (queued != HidDevice::Queued::Own) continue;
+                device->UnpackInputReport(report.data(), got);
+                handler(CodeOf(*device));
+            }
+            continue;
+        }
         if (device->Read(report.data(), report.size(), &got, HidDevice::kInfinite) == 0) {
             stop->Wait(kRetryAfterFailureMs);
             continue;

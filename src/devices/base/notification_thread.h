@@ -3,6 +3,7 @@
 // joined; it is never killed.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -31,16 +32,25 @@ class NotificationThread {
     // Signals the stop event, cuts the blocked read short and joins. Harmless when not running.
     void Stop();
     bool Running() const { return thread_.joinable(); }
+    // Parked, the thread does not wait on the interface: every report of the node (the command
+    // channel's replies among them) would wake it. It looks at what waits there every
+    // kParkedLookMs instead: while frames stream, a few dozen wake-ups a second in place of one
+    // per reply. Any thread.
+    void SetParked(bool parked);
+    bool Parked() const { return parked_.load(); }
+    static constexpr int kParkedLookMs = 20;
 
     // The notification code of an unpacked input report: the first usage of the first input
     // item; 0 when there is none.
     static uint16_t CodeOf(const HidDevice& device);
 
   private:
-    static void Loop(HidDevice* device, Event* stop, CodeHandler handler, std::string exitLine);
+    static void Loop(HidDevice* device, Event* stop, const std::atomic<bool>* parked,
+                     CodeHandler handler, std::string exitLine);
 
     Event stop_{true};
-    HidDevice* device_ = nullptr;
+    std::atomic<bool> parked_{false};
+    std::atomic<HidDevice*> device_{nullptr};
     std::thread thread_;
 };
 

@@ -202,6 +202,7 @@ void COrvaneUSBDevice::OpenCommand(const DeviceSlot& slot, const DeviceSlot& rec
     const LinkSide side = IsReceiverKind(slot.row.kind) ? LinkSide::Receiver : LinkSide::Cable;
     Post([this, side, path = slot.path, record, done = std::move(done)] {
         const bool opened = OpenSide(side, path);
+        if (opened) ExpectFirstContact();
         OnUiThread([this, opened, record, done] {
             if (opened) AssignSlot(record);
             if (done) done(opened);
@@ -265,6 +266,7 @@ bool COrvaneUSBDevice::NotificationOpen(bool receiver) const {
 
 void COrvaneUSBDevice::Shutdown() {
     StopLightThread();
+    DropHeldLightChanges();
     CloseNotificationInterface(false);
     CloseNotificationInterface(true);
     commandLink_.Abort();
@@ -425,7 +427,13 @@ void COrvaneUSBDevice::ClearDecay() {
 }
 
 void COrvaneUSBDevice::StoreLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {
+    std::lock_guard lock(lightWordsMutex_);
     lightWords_ = {w0, w1, w2, w3};
+}
+
+std::array<uint32_t, 4> COrvaneUSBDevice::GetLightSettings() const {
+    std::lock_guard lock(lightWordsMutex_);
+    return lightWords_;
 }
 
 // --- notifications

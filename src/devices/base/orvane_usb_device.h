@@ -19,6 +19,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -200,7 +202,8 @@ class COrvaneUSBDevice : public QObject {
     lighting::LightSettings& Light() { return light_; }
     // A family may keep the settings elsewhere too (the keyboard: in its profile).
     virtual void StoreLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3);
-    std::array<uint32_t, 4> GetLightSettings() const { return lightWords_; }
+    // Any thread: the window reads them while the worker stores what the device holds.
+    std::array<uint32_t, 4> GetLightSettings() const;
 
     // --- lighting changes (device_light_change.cpp)
     // The light settings as the profile's "LightInfo" record (UI thread).
@@ -216,6 +219,12 @@ class COrvaneUSBDevice : public QObject {
     // Writes the lighting settings into the device's own settings (worker). The base has no
     // lighting block and succeeds without a write; a family with one overrides it.
     virtual Result WriteLightingBlock();
+    // Called by the worker when an open starts a new first contact: lighting changes made
+    // until that contact is over are held and applied at its end (the device's settings are
+    // not known before, and first contact would read over them).
+    void ExpectFirstContact();
+    // Forgets the held lighting changes (the device goes away for good).
+    void DropHeldLightChanges();
     // The page's lighting panel (nullptr when the page has none).
     CLightControlUI* LightPanel() const;
     // Shows the current light settings and the effect list on the lighting panel (UI thread).
@@ -299,7 +308,20 @@ class COrvaneUSBDevice : public QObject {
     std::vector<QPointer<QWidget>> keyButtons_;
     std::vector<QPointer<QWidget>> ledButtons_;
     std::array<KeyNameMap, 3> keyNameMaps_;
+    mutable std::mutex lightWordsMutex_;
     std::array<uint32_t, 4> lightWords_{};
+    // Lighting changes made between an open and the end of its first contact (worker).
+    struct HeldLightChange {
+        std::optional<LightInfoRecord> record;
+        std::vector<LightChangeDone> done;
+        bool awaitingContact = false;
+    };
+    std::mutex heldMutex_;
+    HeldLightChange held_;
+    // Stores, saves, applies and writes `record` (worker); the outcome goes to every `done`.
+    void RunLightChange(const LightInfoRecord& record, std::vector<LightChangeDone> done);
+    // At the end of first contact: the change held meanwhile is applied over what it read.
+    void ApplyHeldLightChange();
     // Set once an effect wrote the frame: until then the picture keeps the lights AttachPanel
     // gave it instead of showing the cleared frame.
     std::atomic<bool> frameWritten_{false};
@@ -361,6 +383,7 @@ class COrvaneUSBDevice : public QObject {
     struct LightThreadState;
     static std::shared_ptr<LightThreadState> MakeLightThreadState();
     lighting::LightThread::Next LightPass();
+    lighting::LightThread::Next StepLighting();
     // Hands a computed frame to the worker: a frame not sent yet is replaced (light thread).
     void OfferStreamFrame(const lighting::LightFrame& frame);
     void QueueStreamJob();

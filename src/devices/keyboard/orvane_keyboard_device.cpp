@@ -111,6 +111,8 @@ void COrvaneKeyboardDevice::ReadSystemBlock() {
         return;
     block[0] = profile;
     deviceProfile_.store(profile);
+    // Settings read from the keyboard are its own: it leaves the synchronised lighting.
+    SetSynchronisedLighting(false);
 
     std::lock_guard lock(model_);
     lastBlock_ = block;

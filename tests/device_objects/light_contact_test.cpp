@@ -1,0 +1,103 @@
+// Lighting changes against first contact: a change made while the keyboard was opened but not
+// yet read waits for the end of first contact and wins over what it read, without writing the
+// keyboard's options before they are known; settings read back from the keyboard end its part
+// in the synchronised lighting.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/paths.h"
+#include "device_window_fixture.h"
+#include "devices/keyboard/orvane_keyboard_device.h"
+#include "devices/panels/light_control_ui.h"
+#include "sim/keyboard_firmware.h"
+#include "ui/resource_manager.h"
+
+namespace qx::devices {
+namespace {
+
+using test::DeviceWindow;
+using test::WaitUntil;
+
+constexpr size_t kEffectByte = 1;  // of profile 0's block in configuration memory
+constexpr size_t kWinLockByte = 21;
+
+class LightContact : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::filesystem::remove_all(UserDeviceFolder("keyboard"));
+        ASSERT_TRUE(ui::ResourceManager::GetInstance().LoadLanguage("lan_en.json"));
+    }
+    static uint8_t ConfigByte(const DeviceWindow& w, size_t offset) {
+        return w.bus.Keyboard()->ReadMemory(sim::Region::Config, offset, 1).at(0);
+    }
+};
+
+TEST_F(LightContact, AChangeBeforeFirstContactWinsAndKeepsTheKeyboardsOptions) {
+    DeviceWindow w;
+    w.Start();
+    ASSERT_TRUE(w.bus.Plug("keyboard"));
+    // The keyboard holds its Windows-key lock on: nothing the host has read yet.
+    const uint8_t on = 1;
+    ASSERT_TRUE(w.bus.Keyboard()->WriteMemory(sim::Region::Config, kWinLockByte, {&on, 1}));
+    w.Pass();
+    auto* keyboard = dynamic_cast<COrvaneKeyboardDevice*>(w.controller->Keyboards().front());
+    ASSERT_NE(keyboard, nullptr);
+    // On-line, and first contact (half a second after the open) has not run.
+    ASSERT_TRUE(WaitUntil([&] { return keyboard->Online(); }));
+    ASSERT_FALSE(keyboard->LightThreadRunning());
+
+    const LightModeList list = ReadLightModeList(keyboard->GetModelIndex());
+    const uint8_t before = ConfigByte(w, kEffectByte);
+    int wanted = -1;
+    for (size_t id = 0; id < list.codes.size() && wanted < 0; ++id) {
+        const int code = list.codes[id];
+        if (list.visible[id] && code != 29 && code != 30 && code != before) wanted = int(id);
+    }
+    ASSERT_GE(wanted, 0);
+    LightInfoRecord record = keyboard->LightRecord();
+    record.selectItem = static_cast<uint8_t>(wanted);
+    record.red = 12;
+    record.green = 34;
+    record.blue = 56;
+    record.multiColor = 0;
+    bool answered = false;
+    QString error;
+    keyboard->ChangeLighting(record, [&](const QString& e) {
+        answered = true;
+        error = e;
+    });
+    ASSERT_TRUE(WaitUntil([&] { return answered; }, 10000));
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+    EXPECT_TRUE(keyboard->LightThreadRunning()) << "answered only once first contact was over";
+    w.Settle();
+    // The change, not what first contact read, in the keyboard, the model and the panel.
+    EXPECT_EQ(ConfigByte(w, kEffectByte), list.codes[size_t(wanted)]);
+    EXPECT_EQ(keyboard->LightInfo().selectItem, wanted);
+    EXPECT_EQ(keyboard->LightInfo().red, 12);
+    EXPECT_EQ(keyboard->GetLightSettings()[0] & 0xFF, uint32_t(wanted));
+    CLightControlUI* panel = keyboard->LightPanel();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->GetEffectIndex(), wanted);
+    // The block was written with the options the keyboard had.
+    EXPECT_EQ(ConfigByte(w, kWinLockByte), 1) << "the keyboard's option was written over";
+    EXPECT_EQ(keyboard->System().winLock, 1);
+}
+
+TEST_F(LightContact, SettingsReadBackFromTheKeyboardEndItsSynchronisedLighting) {
+    DeviceWindow w;
+    w.Start();
+    ASSERT_TRUE(w.bus.Plug("keyboard"));
+    w.Pass();
+    auto* keyboard = dynamic_cast<COrvaneKeyboardDevice*>(w.controller->Keyboards().front());
+    ASSERT_NE(keyboard, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return keyboard->LightThreadRunning(); }, 10000));
+    w.Settle();
+    keyboard->SetSynchronisedLighting(true);
+    // The keyboard asks for its settings to be read again.
+    w.bus.Keyboard()->SendSyncRequest();
+    EXPECT_TRUE(WaitUntil([&] { return !keyboard->SynchronisedLighting(); }, 10000));
+}
+
+}  // namespace
+}  // namespace qx::devices
