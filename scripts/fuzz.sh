@@ -32,6 +32,15 @@ if [ "$which" != all ]; then
   esac
 fi
 
+# QX580_FUZZ_SEED fixes libFuzzer's random seed, so that a run can be repeated exactly (CI sets it).
+seed_option=""
+if [ -n "${QX580_FUZZ_SEED:-}" ]; then
+  case "$QX580_FUZZ_SEED" in
+    *[!0-9]*) echo "fuzz.sh: QX580_FUZZ_SEED must be a whole number" >&2; exit 2 ;;
+  esac
+  seed_option="-seed=$QX580_FUZZ_SEED"
+fi
+
 ./scripts/install-deps.sh
 
 . ./scripts/build-step.sh
@@ -58,7 +67,7 @@ for t in $TARGETS; do
   if ASAN_OPTIONS="detect_leaks=1:abort_on_error=0" \
      LSAN_OPTIONS="suppressions=$root/tests/sanitizers/lsan.supp:print_suppressions=0" \
      UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
-     "build-fuzz/tests/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+     "build-fuzz/tests/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 $seed_option \
        -print_final_stats=1 -artifact_prefix="$root/build-fuzz/artifacts/$t-" \
        "$work" $seeds >"$log" 2>&1; then
     passed=$((passed + 1))
