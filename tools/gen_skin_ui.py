@@ -308,14 +308,12 @@ def mouse_page():
     leds, keys = layout.mouse_buttons()
     picture_panel = select_panel("mouse_device_key_light", layout.MOUSE_SIZE,
                          key_buttons(leds, keys, "common/led_light.png"), "device/mouse_picture.png")
-    # The button list beside the picture.
-    picture = W("QWidget", "mouse_device_picture_row", layout="H",
-                children=[spacer("ms_pic_l", True), picture_panel,
-                          panel("device_setkeyinfo_layout", "ms"), spacer("ms_pic_r", True)])
-    device_page("XML/DeviceXml/mousedevice.ui", "OrvaneMouseDevice", "ms", picture,
+    device_page("XML/DeviceXml/mousedevice.ui", "OrvaneMouseDevice", "ms",
+                centred(picture_panel),
                 ["deng_Op_tab", "key_Op_tab", "macro_Op_tab", "system_Op_tab", "cursor_Op_tab"],
                 [page("keyfunc_page_light", [panel("LightControlItem", "ms")]),
-                 page("keyfunc_page_keyset", [panel("KeySetControlItem", "ms"),
+                 page("keyfunc_page_keyset", [panel("device_setkeyinfo_layout", "ms"),
+                                                   panel("KeySetControlItem", "ms"),
                                                    panel("ShootControlItem", "ms")])],
                 [page("function_page_macro", [panel("MacroControlItem", "ms")]),
                  page("function_page_cursor", [panel("mouse_option_layout", "ms")]),

@@ -1,4 +1,4 @@
-"""The mouse's button list ("device_setkeyinfo_layout", beside the mouse picture): one row per
+"""The mouse's button list ("device_setkeyinfo_layout", on the keys tab): one row per
 logical button with its name and what it does now; a click on a row picks the button in the key
 assignment panel. The rows are made by the mouse's page at run time."""
 from skin_builder import W, box, label, p_fixed
@@ -23,5 +23,5 @@ def build(family):
         return None
     return box("QWidget", PANEL, "V", [
         label("mouse_keylist_title_label", "mouse_keylist_title"),
-        W("QListWidget", "device_setkeyinfo_list", props=p_fixed(384, 200)),
+        W("QListWidget", "device_setkeyinfo_list", props=p_fixed(384, 150)),
     ], spacing=4, margins=(0, 0, 0, 0))
