@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace qx::platform {
 
@@ -24,6 +25,9 @@ class SettingsStore {
     virtual bool Set(const std::string& schema, const std::string& key, const std::string& value,
                      std::string* error) = 0;
     virtual std::optional<std::string> Get(const std::string& schema, const std::string& key) = 0;
+    // Asks the desktop to take up what was written to `schema` (a store whose desktop follows
+    // its settings by itself does nothing). A desktop that is not running is left alone.
+    virtual void Reload(const std::string& schema) { (void)schema; }
 };
 
 // A store in memory: the keys given at its making exist, others do not.
@@ -36,9 +40,13 @@ class MemorySettingsStore : public SettingsStore {
     bool Set(const std::string& schema, const std::string& key, const std::string& value,
              std::string* error) override;
     std::optional<std::string> Get(const std::string& schema, const std::string& key) override;
+    void Reload(const std::string& schema) override { reloads_.push_back(schema); }
+    // The schemas the desktop was asked to take up, in order.
+    const std::vector<std::string>& Reloads() const { return reloads_; }
 
   private:
     std::map<Key, std::string> values_;
+    std::vector<std::string> reloads_;
 };
 
 enum class PointerSetting { Speed, Precision, WheelLines, DoubleClick };

@@ -1,6 +1,6 @@
 // The mouse from outside: qx580 --simulate=all on a private session bus, and qx580ctl setting
-// its DPI stages, polling rate and recoil data through the program; the simulated mouse's memory
-// shows what reached it.
+// its DPI stages, polling rate, recoil data and a button's function through the program; the
+// simulated mouse's memory shows what reached it.
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
@@ -141,6 +141,27 @@ TEST_F(MouseFromOutside, RecoilBulletIsSavedAndUploaded) {
     EXPECT_EQ(bad.status, 1);
     EXPECT_TRUE(bad.err.contains("nothing was changed")) << bad.err.toStdString();
     EXPECT_EQ(Ctl(env, {"recoil", "set", "--gun", "4", "--bullet", "0", "--x", "1"}).status, 2);
+}
+
+TEST_F(MouseFromOutside, ButtonFunctionReachesTheMousesKeyTable) {
+    // Where the mouse keeps its forward button (factory code 0x10 0x10 0x00).
+    const QJsonArray before = Memory(env, "keytable", 0, 48);
+    int forward = -1;
+    for (int i = 0; i + 2 < before.size(); i += 3) {
+        if (before[i].toInt() == 0x10 && before[i + 1].toInt() == 0x10 &&
+            before[i + 2].toInt() == 0)
+            forward = i;
+    }
+    ASSERT_GE(forward, 0);
+    const CtlRun set = Ctl(env, {"key", "set", "--device", "mouse", "3", "media:play"});
+    EXPECT_EQ(set.status, 0) << set.err.toStdString();
+    const QJsonArray after = Memory(env, "keytable", forward, 3);
+    ASSERT_EQ(after.size(), 3);
+    EXPECT_EQ(after[0].toInt(), 0x30);
+    EXPECT_EQ(after[1].toInt(), 0xCD);
+    EXPECT_EQ(after[2].toInt(), 0x00);
+    const CtlRun get = Ctl(env, {"key", "get", "--device", "mouse", "3"});
+    EXPECT_TRUE(get.out.contains("media:play")) << get.out.toStdString();
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "devices/base/user_message.h"
 #include "devices/mouse/orvane_mouse_device.h"
 #include "devices/panels/mouse_option_panel.h"
+#include "platform/pointer_settings.h"
 #include "sim/sim_setup.h"
 #include "ui/paint_manager.h"
 #include "ui/resource_manager.h"
@@ -118,6 +119,22 @@ TEST(PointerConversions, SlidersToSystemValues) {
     EXPECT_EQ(CMouseOptionPanel::SystemWheelLines(2, false), 3);
     EXPECT_EQ(CMouseOptionPanel::SystemWheelLines(2, true), 255);
     EXPECT_EQ(CMouseOptionPanel::SystemDoubleClickMs(10, 10), 100);
+}
+
+TEST(PointerReload, KdeIsToldToTakeUpWhatWasWritten) {
+    auto owned =
+        std::make_unique<MemorySettingsStore>(std::map<MemorySettingsStore::Key, std::string>{
+            {{"kcminputrc", "Mouse/XLbInptPointerAcceleration"}, "0"},
+            {{"kdeglobals", "KDE/DoubleClickInterval"}, "400"}});
+    MemorySettingsStore* store = owned.get();
+    PointerSettings kde(PointerSettings::Desktop::Kde, std::move(owned));
+    std::string error;
+    EXPECT_TRUE(kde.ApplySpeed(15, &error)) << error;
+    EXPECT_TRUE(kde.ApplyDoubleClick(500, &error)) << error;
+    // A setting the files lack is not written, and nothing is reloaded for it.
+    EXPECT_FALSE(kde.ApplyWheel(3, false, &error));
+    EXPECT_EQ(store->Reloads(), (std::vector<std::string>{"kcminputrc", "kdeglobals"}));
+    EXPECT_EQ(store->Get("kdeglobals", "KDE/DoubleClickInterval"), "500");
 }
 
 }  // namespace

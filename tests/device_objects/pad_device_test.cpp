@@ -4,9 +4,11 @@
 
 #include "core/paths.h"
 #include "device_window_fixture.h"
+#include "devices/base/device_profile_ui.h"
 #include "devices/pad/orvane_mouse_pad_device.h"
 #include "sim/pad_firmware.h"
 #include "sim/sim_setup.h"
+#include "ui/resource_manager.h"
 
 namespace qx::devices {
 namespace {
@@ -94,6 +96,55 @@ TEST(PadDevice, WriteWithoutChannelSaysSo) {
     pad->Post([pad, &result] { result = pad->WriteSystemBlock(0); });
     w.Settle();
     EXPECT_NE(result, kResultSuccess);
+}
+
+TEST(PadDevice, ProfileApplyWritesTheBlockAndSaysWhenThePadRefusesIt) {
+    std::filesystem::remove_all(UserDeviceFolder("MousePad"));
+    ASSERT_TRUE(ui::ResourceManager::GetInstance().LoadLanguage("lan_en.json"));
+    std::vector<QString> shown;
+    CDeviceProfileUI::SetMessageBox([&shown](QWidget*, const QString& text, int) {
+        shown.push_back(text);
+        return 0;
+    });
+    DeviceWindow w(kRows);
+    COrvaneMousePadDevice* pad = Contact(w);
+    CDeviceProfileUI* panel = CDeviceProfileUI::Of(pad);
+    ASSERT_NE(panel, nullptr);
+    auto apply = [&] {
+        std::optional<CDeviceProfileUI::ApplyOutcome> outcome;
+        const auto connection =
+            QObject::connect(panel, &CDeviceProfileUI::Applied,
+                             [&outcome](CDeviceProfileUI::ApplyOutcome o) { outcome = o; });
+        EXPECT_TRUE(panel->SelectAndApply(0));
+        EXPECT_TRUE(WaitUntil([&] {
+            w.Settle();
+            return outcome.has_value();
+        }));
+        QObject::disconnect(connection);
+        return outcome.value_or(CDeviceProfileUI::ApplyOutcome{});
+    };
+
+    // The profile's lighting reaches the pad's block at offset 0.
+    w.bus.ClearRequests("pad");
+    EXPECT_EQ(apply().blockResult, kResultSuccess);
+    size_t writes = 0;
+    for (const sim::LoggedRequest& r : w.bus.Requests("pad").requests)
+        writes += r.Command() == kCmdWriteConfig && r.Offset() == 0 ? 1 : 0;
+    EXPECT_EQ(writes, 1u);
+    EXPECT_EQ(Config(w, 2, 1)[0], pad->LightInfo().light);
+    EXPECT_TRUE(shown.empty());
+
+    // A pad that refuses the write: the user is told.
+    sim::Fault refuse;
+    refuse.kind = sim::FaultKind::Status;
+    refuse.command = kCmdWriteConfig;
+    w.bus.Pad()->InjectFault(refuse);
+    EXPECT_EQ(apply().blockResult, kResultStatusFF);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].startsWith(
+        ui::ResourceManager::GetInstance().Text(QStringLiteral("light_write_failed_text"))))
+        << shown[0].toStdString();
+    CDeviceProfileUI::SetMessageBox({});
 }
 
 }  // namespace

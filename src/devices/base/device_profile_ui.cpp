@@ -12,6 +12,8 @@
 #include "core/diagnostics.h"
 #include "devices/base/orvane_usb_device.h"
 #include "devices/panels/sound_styles.h"
+#include "devices/panels/light_control_ui.h"
+#include "profiles/audio_style_store.h"
 #include "ui/file_dialogs.h"
 #include "ui/notify.h"
 #include "ui/paint_manager.h"
@@ -517,13 +519,23 @@ void CDeviceProfileUI::ApplySelection() {
         device->OnUiThread([device] { device->RefreshPanel(); });
         ApplyOutcome outcome;
         if (keys != nullptr) {
-            if (keys->WriteSystemBlock(0, 0, 1, screen.width(), screen.height()) != kResultSuccess)
+            outcome.blockResult = keys->WriteSystemBlock(0, 0, 1, screen.width(), screen.height());
+            if (outcome.blockResult != kResultSuccess)
                 DebugLine("the settings block of the selected profile was not written");
             outcome.uploadResult = keys->UploadMacros(keys->CollectMacros());
             if (outcome.uploadResult == 0 || outcome.uploadResult == -1)
                 outcome.keyTableWritten = keys->WriteKeyTableFromProfile() == kResultSuccess;
+        } else {
+            // A family whose block holds only its lighting (the pad).
+            outcome.blockResult = device->WriteLightingBlock();
         }
-        device->OnUiThread([this, outcome] {
+        const DeviceKind kind = device->Kind();
+        device->OnUiThread([this, outcome, kind] {
+            // The mouse and the pad say when the profile's settings did not reach them.
+            if (outcome.blockResult != kResultSuccess &&
+                (kind == DeviceKind::MouseWired || kind == DeviceKind::MouseWireless ||
+                 kind == DeviceKind::MousePad))
+                Tell(LightWriteErrorText(outcome.blockResult));
             TellUploadResult(outcome.uploadResult);
             emit Applied(outcome);
         });

@@ -17,6 +17,7 @@
 #include <functional>
 
 #include "core/device_kind.h"
+#include "core/result_codes.h"
 #include "profiles/profile_manager.h"
 
 class QComboBox;
@@ -51,6 +52,8 @@ class CDeviceProfileUI : public QObject {
     struct ApplyOutcome {
         int uploadResult = 0;
         bool keyTableWritten = false;
+        // What became of the settings block of the selected profile.
+        Result blockResult = kResultSuccess;
     };
 
     // Binds the controls of the device's page (the window's paint manager: may be nullptr in

@@ -14,37 +14,6 @@
 #include "profiles/profile_manager.h"
 
 namespace qx::devices {
-namespace {
-
-std::vector<lighting::LedEffectRecord> ToLedEffectRecords(const std::vector<LedEffectEntry>& list) {
-    std::vector<lighting::LedEffectRecord> records;
-    records.reserve(list.size());
-    for (const LedEffectEntry& entry : list) {
-        records.push_back({.type = entry.type,
-                           .brightness = entry.brightness,
-                           .speed = entry.speed,
-                           .colourful = entry.multiColor,
-                           .colour = {entry.red, entry.green, entry.blue},
-                           .enabled = entry.enabled});
-    }
-    return records;
-}
-
-std::vector<lighting::TimedEffectEntry> ToTimedEffects(const std::vector<TimedEffectStep>& steps) {
-    std::vector<lighting::TimedEffectEntry> entries;
-    entries.reserve(steps.size());
-    for (const TimedEffectStep& step : steps) {
-        entries.push_back({.type = step.type,
-                           .brightness = step.brightness,
-                           .speed = step.speed,
-                           .colourful = step.multiColor,
-                           .colour = {step.red, step.green, step.blue},
-                           .durationMs = static_cast<uint32_t>(std::max(step.time, 0))});
-    }
-    return entries;
-}
-
-}  // namespace
 
 void COrvaneKeyboardDevice::StoreLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {
     COrvaneUSBDevice::StoreLightSettings(w0, w1, w2, w3);

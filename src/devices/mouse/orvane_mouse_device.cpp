@@ -339,6 +339,13 @@ int COrvaneMouseDevice::MacroCount() const {
 int COrvaneMouseDevice::ApplyLighting() {
     std::lock_guard lock(model_);
     lightInfo_ = profileData_.ReadLightInfoBlock();
+    // The timed effects of the profile's custom light modes (effect ids 10 and above).
+    if (lighting::LightingEngine* engine = Lighting()) {
+        if (!profileData_.GetLightConfigPath().empty())
+            profileData_.LoadLightConfig(profileData_.GetLightConfigPath());
+        engine->SetLedEffectList(ToLedEffectRecords(profileData_.GetLedEffectList()));
+        engine->SetTimedEffects(ToTimedEffects(profileData_.GetTimedEffectSteps()));
+    }
     ApplyLightLocked();
     return 1;
 }
@@ -349,6 +356,8 @@ void COrvaneMouseDevice::ApplyLightLocked() {
     const uint8_t before = Light().effectId;
     Light() = LightSettingsOf(lightInfo_);
     if (before != Light().effectId) ClearDecay();
+    // The picture's preview follows what the mouse shows (the engine restarts a changed effect).
+    if (lighting::LightingEngine* engine = Lighting()) engine->ApplySettings(Light());
 }
 
 void COrvaneMouseDevice::StoreLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {

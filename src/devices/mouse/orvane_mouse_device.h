@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -25,9 +26,12 @@
 #include "devices/mouse/mouse_options.h"
 #include "profiles/mouse_profiledata.h"
 
+class QListWidget;
+
 namespace qx::devices {
 
 class CDpiPanel;
+class CMacroControlUI;
 class CMouseOptionPanel;
 class CShootControlUI;
 
@@ -49,7 +53,8 @@ struct MouseSettings {
 
 class COrvaneMouseDevice : public COrvaneUSBDevice,
                            public ProfileCapability,
-                           public KeyTableCapability {
+                           public KeyTableCapability,
+                           public KeyAssignCapability {
     Q_OBJECT
   public:
     static constexpr int kReactiveEffect = 6;
@@ -78,6 +83,7 @@ class COrvaneMouseDevice : public COrvaneUSBDevice,
 
     ProfileCapability* Profiles() override { return this; }
     KeyTableCapability* KeyTable() override { return this; }
+    KeyAssignCapability* KeyAssign() override { return this; }
     OptionCapability* Options() override { return &options_; }
 
     // --- ProfileCapability
@@ -108,12 +114,22 @@ class COrvaneMouseDevice : public COrvaneUSBDevice,
     };
     RecoilUpload UploadRecoil();
 
+    // --- KeyAssignCapability (UI thread; KeyList below)
+    QStringList MacroNames() const override;
+    bool StoreKeyFunction(int key, const KeyAssignHalf& function) override;
+    // The buttons' functions on the page: the rows of the button list and the key buttons'
+    // tooltips.
+    void RefreshKeyLabels() override;
+    // The button list "device_setkeyinfo_list" (nullptr when the page has none).
+    QListWidget* ButtonList() const;
+    CMacroControlUI* MacroPanel() const;
+
     // --- the model (any thread)
     bool ProfileLoaded() const;
     std::filesystem::path ProfilePath() const;
     MouseSettings Settings() const;
     LightInfoRecord LightInfo() const;
-    std::vector<KeyAssignRecord> KeyList() const;
+    std::vector<KeyAssignRecord> KeyList() const override;
     std::vector<uint8_t> ButtonMap() const;
     DpiScale Scale() const;
     std::array<uint8_t, kMouseBlockRead> Mirror() const;
@@ -145,6 +161,11 @@ class COrvaneMouseDevice : public COrvaneUSBDevice,
     std::string NotificationExitLine() const override;
 
   private:
+    // The button list, the key assignment panel, the macro editor and the picture's rubber band
+    // (orvane_mouse_keys.cpp).
+    void BuildKeyPanels();
+    void ShowButtonRow(int button, const QString& title, const QString& text, bool shown);
+    void OnPictureSelection();
     // Link open and, behind the receiver, the mouse reported on (worker).
     bool Gate();
     Result GateResult();
@@ -177,6 +198,8 @@ class COrvaneMouseDevice : public COrvaneUSBDevice,
     std::unique_ptr<CDpiPanel> dpiPanel_;
     std::unique_ptr<CMouseOptionPanel> optionPanel_;
     std::unique_ptr<CShootControlUI> shootPanel_;
+    QPointer<QListWidget> buttonList_;
+    QPointer<CMacroControlUI> macroControl_;
 };
 
 }  // namespace qx::devices

@@ -1,8 +1,9 @@
-// The mouse's page: the DPI and polling page, the pointer options and the recoil panel, bound
-// when the page is attached and refreshed from the model.
+// The mouse's page: the DPI and polling page, the pointer options, the recoil panel and the
+// buttons' panels, bound when the page is attached and refreshed from the model.
 #include "core/diagnostics.h"
 #include "devices/mouse/orvane_mouse_device.h"
 #include "devices/panels/dpi_panel.h"
+#include "devices/panels/key_set_control_ui.h"
 #include "devices/panels/mouse_option_panel.h"
 #include "devices/panels/shoot_control_ui.h"
 #include "ui/color_select_wnd.h"
@@ -36,6 +37,7 @@ void COrvaneMouseDevice::BuildPanel() {
         shootPanel_ = std::make_unique<CShootControlUI>(*this, shoot);
         shootPanel_->InitRecoil();
     }
+    BuildKeyPanels();
 }
 
 void COrvaneMouseDevice::RefreshPanel() {
@@ -47,6 +49,8 @@ void COrvaneMouseDevice::RefreshPanel() {
         dpiPanel_->Show(settings);
     }
     if (optionPanel_) optionPanel_->Show(settings);
+    RefreshKeyLabels();
+    if (CKeySetControlUI* keys = CKeySetControlUI::Of(this)) keys->Refresh();
 }
 
 void COrvaneMouseDevice::SetColourPicker(ColourPicker picker) {

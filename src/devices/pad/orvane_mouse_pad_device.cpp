@@ -5,6 +5,7 @@
 #include "core/diagnostics.h"
 #include "core/json_file.h"
 #include "core/json_value.h"
+#include "devices/base/light_record_words.h"
 #include "lighting/preview_lighting.h"
 #include "profiles/profile_manager.h"
 
@@ -95,6 +96,7 @@ void COrvaneMousePadDevice::RefreshFromDevice() {
     std::lock_guard lock(model_);
     mirror_ = MirrorFromRead(read, profile, effectCodes_);
     mirrorRead_ = true;
+    FeedPreviewLocked();
 }
 
 Result COrvaneMousePadDevice::WriteSystemBlock(int profile) {
@@ -127,8 +129,26 @@ void COrvaneMousePadDevice::PowerQuery() { ReadAndShowPowerRecord(); }
 int COrvaneMousePadDevice::ApplyLighting() {
     std::lock_guard lock(model_);
     lightInfo_ = profileData_.ReadLightInfoBlock();
+    // The profile's per-LED effects over the frame and the timed effects of its custom modes.
+    if (lighting::LightingEngine* engine = Lighting()) {
+        if (!profileData_.GetLightConfigPath().empty())
+            profileData_.LoadLightConfig(profileData_.GetLightConfigPath());
+        engine->SetLedEffectList(ToLedEffectRecords(profileData_.GetLedEffectList()));
+        engine->SetTimedEffects(ToTimedEffects(profileData_.GetTimedEffectSteps()));
+    }
     ApplyLightLocked();
     return 1;
+}
+
+void COrvaneMousePadDevice::FeedPreviewLocked() {
+    lighting::LightingEngine* engine = Lighting();
+    if (engine == nullptr) return;
+    // The pad's preview runs the effect and speed its block holds, with the colours, brightness
+    // and direction of the light settings.
+    lighting::LightSettings preview = Light();
+    preview.effectId = mirror_[1];
+    preview.speed = mirror_[3];
+    engine->ApplySettings(preview);
 }
 
 void COrvaneMousePadDevice::ApplyLightLocked() {
@@ -147,6 +167,7 @@ void COrvaneMousePadDevice::ApplyLightLocked() {
     mirror_[6] = lightInfo_.red;
     mirror_[7] = lightInfo_.green;
     mirror_[8] = lightInfo_.blue;
+    FeedPreviewLocked();
 }
 
 void COrvaneMousePadDevice::StoreLightSettings(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {

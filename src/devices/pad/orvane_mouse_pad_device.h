@@ -81,6 +81,8 @@ class COrvaneMousePadDevice : public COrvaneUSBDevice, public ProfileCapability 
   private:
     Result GateResult();
     void ApplyLightLocked();
+    // Hands the lighting engine what the picture previews.
+    void FeedPreviewLocked();
 
     std::atomic<int> profile_{0};
     mutable std::recursive_mutex model_;

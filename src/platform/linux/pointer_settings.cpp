@@ -92,6 +92,21 @@ class KdeConfigStore : public SettingsStore {
         if (error != nullptr) *error = "the KDE configuration did not take " + file + " " + key;
         return false;
     }
+    // Plasma reads its input settings when told: kdeglobals' mouse settings through the global
+    // settings signal its applications follow, kcminputrc's pointer settings through the mouse
+    // module of kcminit (as the mouse settings page does when it saves). Without a running
+    // Plasma neither reaches anything and the files wait for its next start.
+    void Reload(const std::string& file) override {
+        if (file == kKdeGlobals) {
+            // SettingsChanged (3) of the mouse settings (0).
+            Run({"dbus-send", "--session", "--type=signal", "/KGlobalSettings",
+                 "org.kde.KGlobalSettings.notifyChange", "int32:3", "int32:0"},
+                nullptr);
+        } else if (file == kKdeInput) {
+            // The module's name since Plasma 6, then Plasma 5's.
+            if (Run({"kcminit", "kcm_mouse"}, nullptr) != 0) Run({"kcminit", "mouse"}, nullptr);
+        }
+    }
     std::optional<std::string> Get(const std::string& file, const std::string& key) override {
         const size_t at = key.find('/');
         std::string out;
@@ -179,7 +194,9 @@ bool PointerSettings::Put(const char* schema, const char* key, const std::string
         if (error != nullptr) *error = "this desktop does not take this setting";
         return false;
     }
-    return store_->Set(schema, key, value, error);
+    if (!store_->Set(schema, key, value, error)) return false;
+    store_->Reload(schema);
+    return true;
 }
 
 bool PointerSettings::ApplySpeed(int speed, std::string* error) {
