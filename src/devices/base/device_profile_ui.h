@@ -118,6 +118,9 @@ class CDeviceProfileUI : public QObject {
     // Selects and applies entry `index` at once (the device interface's SelectProfile). False
     // for an index outside the list.
     bool SelectAndApply(int index);
+    // Applies the selected profile to the device again, as its selection did (a device that
+    // came back after a replug or the machine's sleep).
+    void ApplyAgain() { ApplySelection(); }
 
   signals:
     // The list of names or the selection changed (the window and the bus show it).

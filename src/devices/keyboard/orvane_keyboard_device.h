@@ -54,6 +54,8 @@ class COrvaneKeyboardDevice : public COrvaneUSBDevice,
 
     // --- exchanges (worker)
     void FirstContact() override;
+    // Identity, key tables and the profile; the settings block is written, not read.
+    void ContactAgain() override;
     void RefreshFromDevice() override;
     void PowerQuery() override;
     int PresenceQuery() override;
