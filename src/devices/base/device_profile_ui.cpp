@@ -516,15 +516,25 @@ void CDeviceProfileUI::ApplySelection() {
         if (keys != nullptr) keys->DropDanglingMacros();
         device->OnUiThread([device] { device->RefreshPanel(); });
         ApplyOutcome outcome;
+        bool written = true;
         if (keys != nullptr) {
-            if (keys->WriteSystemBlock(0, 0, 1, screen.width(), screen.height()) != kResultSuccess)
+            if (keys->WriteSystemBlock(0, 0, 1, screen.width(), screen.height()) !=
+                kResultSuccess) {
                 DebugLine("the settings block of the selected profile was not written");
+                written = false;
+            }
             outcome.uploadResult = keys->UploadMacros(keys->CollectMacros());
-            if (outcome.uploadResult == 0 || outcome.uploadResult == -1)
+            if (outcome.uploadResult == 0 || outcome.uploadResult == -1) {
                 outcome.keyTableWritten = keys->WriteKeyTableFromProfile() == kResultSuccess;
+                written = written && outcome.keyTableWritten;
+            }
         }
-        device->OnUiThread([this, outcome] {
+        device->OnUiThread([this, outcome, written] {
             TellUploadResult(outcome.uploadResult);
+            // A device that left or refused the writes is told of once (the macros' message
+            // says it already); it gets the profile again when it comes back.
+            if (!written && outcome.uploadResult != -1)
+                Tell(QStringLiteral("profile_apply_failed_text"));
             emit Applied(outcome);
         });
     });

@@ -193,7 +193,8 @@ void COrvaneUSBDevice::Contact() {
 }
 
 void COrvaneUSBDevice::RestoreSettings() {
-    if (!Online()) return;
+    // Behind its receiver the device is written only while the receiver reaches it.
+    if (!Online() || (Receiver() && (!entry_ || !entry_->IsShown()))) return;
     if (CDeviceProfileUI* panel = CDeviceProfileUI::Of(this)) panel->ApplyAgain();
     Post([this] {
         if (WriteLightingBlock() != kResultSuccess)
