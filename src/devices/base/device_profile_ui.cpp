@@ -506,15 +506,17 @@ bool CDeviceProfileUI::SelectAndApply(int index) {
 
 // --- the device's part, on its worker
 
-void CDeviceProfileUI::ApplySelection() {
+void CDeviceProfileUI::ApplySelection(bool load) {
     device_.SetProfileId(GetCurrentProfileId());
     COrvaneUSBDevice* device = &device_;
     const QSize screen = ScreenSize();
-    device->Post([this, device, screen] {
-        if (ProfileCapability* profiles = device->Profiles()) profiles->LoadProfile();
+    device->Post([this, device, screen, load] {
         KeyTableCapability* keys = device->KeyTable();
-        if (keys != nullptr) keys->DropDanglingMacros();
-        device->OnUiThread([device] { device->RefreshPanel(); });
+        if (load) {
+            if (ProfileCapability* profiles = device->Profiles()) profiles->LoadProfile();
+            if (keys != nullptr) keys->DropDanglingMacros();
+            device->OnUiThread([device] { device->RefreshPanel(); });
+        }
         ApplyOutcome outcome;
         bool written = true;
         if (keys != nullptr) {
