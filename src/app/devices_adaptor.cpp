@@ -14,6 +14,7 @@
 #include "core/device_names.h"
 #include "devices/base/device_capabilities.h"
 #include "devices/base/device_list_controller.h"
+#include "devices/base/device_option_ui.h"
 #include "devices/base/device_profile_ui.h"
 #include "devices/base/mp_device_power_ui.h"
 #include "devices/base/orvane_usb_device.h"
@@ -106,7 +107,11 @@ QString DevicesAdaptor::List() {
         item["device"] = BusDeviceName(*device).toStdString();
         item["name"] = device->DeviceFolderName();
         item["kind"] = static_cast<int>(device->Kind());
-        item["online"] = device->Online();
+        // Behind its receiver the device is on-line only while the receiver reaches it (its
+        // entry is shown then); the receiver's open channel alone says nothing.
+        const devices::CDeviceOptionUI* entry = device->DeviceEntry();
+        item["online"] =
+            device->Online() && (!device->Receiver() || (entry != nullptr && entry->IsShown()));
         item["connection"] = !device->Online() ? "none" : device->Receiver() ? "receiver" : "cable";
         item["power"] = PowerOf(*device);
         item["profiles"] = Json::Value(Json::arrayValue);

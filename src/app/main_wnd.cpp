@@ -354,7 +354,11 @@ qintptr CMainWnd::HandleCustomMessage(unsigned message, qintptr wParam, qintptr 
     if (message == msg::kPowerBroadcast) {
         if (wParam == msg::kPowerResume) {
             awake_ = true;
-            if (devices_) devices_->SetLightingControl(lightingControl_);
+            if (devices_) {
+                devices_->SetLightingControl(lightingControl_);
+                // A device may have lost its settings while the machine slept.
+                devices_->RestoreSettings();
+            }
         } else if (wParam == msg::kPowerSuspend) {
             awake_ = false;
             if (devices_) devices_->SetLightingControl(false);

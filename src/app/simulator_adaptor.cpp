@@ -30,6 +30,14 @@ void SimulatorAdaptor::Plug(const QString& device, const QDBusMessage& call) {
         Refuse(call, kErrorRefused, QStringLiteral("\"%1\" is plugged already").arg(device));
 }
 
+void SimulatorAdaptor::PlugReset(const QString& device, const QDBusMessage& call) {
+    if (!KnownDevice(device))
+        return Refuse(call, kErrorUnknownDevice,
+                      QStringLiteral("unknown device \"%1\"").arg(device));
+    if (!bus_.PlugFactoryNew(device.toStdString()))
+        Refuse(call, kErrorRefused, QStringLiteral("\"%1\" is plugged already").arg(device));
+}
+
 void SimulatorAdaptor::Unplug(const QString& device, const QDBusMessage& call) {
     if (!KnownDevice(device))
         return Refuse(call, kErrorUnknownDevice,

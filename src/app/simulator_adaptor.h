@@ -31,6 +31,8 @@ class SimulatorAdaptor : public QDBusAbstractAdaptor {
     // Each answers with an error (whose text says what is wrong) for an unknown device, region
     // or fault name, or a change that can't be made.
     void Plug(const QString& device, const QDBusMessage& call);
+    // Plugs the device with its factory memory, as hardware that lost what it was given.
+    void PlugReset(const QString& device, const QDBusMessage& call);
     void Unplug(const QString& device, const QDBusMessage& call);
     void SetReceiverOnline(const QString& device, bool online, const QDBusMessage& call);
 

@@ -73,6 +73,7 @@ constexpr CommandHelp kCommands[] = {
      "  qx580ctl profile --device mouse export ~/mouse-profile.json\n"},
     {"sim",
      "usage: qx580ctl sim plug|unplug|online|offline DEVICE\n"
+     "       qx580ctl sim plug DEVICE --reset\n"
      "       qx580ctl sim mem DEVICE REGION [OFFSET [LENGTH]] [--json]\n"
      "       qx580ctl sim log DEVICE [--json] [--clear]\n"
      "       qx580ctl sim notify DEVICE CODE\n"
@@ -85,8 +86,10 @@ constexpr CommandHelp kCommands[] = {
      "          1, 0 until cleared), unplug-after (leaves after COUNT more packets), none\n"
      "  numbers are decimal or 0x... hexadecimal; mem prints hex (--json: numbers), log\n"
      "  prints one line per command packet since the plug, then --clear empties it\n"
+     "  plug --reset: with its factory memory, as a device that lost its settings\n"
      "  (the program must run with --simulate)\n",
      "  qx580ctl sim plug mouse\n"
+     "  qx580ctl sim plug keyboard --reset\n"
      "  qx580ctl sim mem keyboard config 0 26\n"
      "  qx580ctl sim fault keyboard status-ff 2\n"},
     {"devices",

@@ -145,6 +145,7 @@ int RunSimCommand(Context& context, Args args) {
     std::vector<std::string> allowed;
     if (action == "mem") allowed = {"--json"};
     if (action == "log") allowed = {"--json", "--clear"};
+    if (action == "plug") allowed = {"--reset"};
     if (!SplitWords(context, args.subspan(1), allowed, words, flags)) {
         Usage(context);
         return kExitUsage;
@@ -162,7 +163,7 @@ int RunSimCommand(Context& context, Args args) {
         QString method = QStringLiteral("SetReceiverOnline");
         QVariantList arguments{device};
         if (action == "plug") {
-            method = QStringLiteral("Plug");
+            method = Has(flags, "--reset") ? QStringLiteral("PlugReset") : QStringLiteral("Plug");
         } else if (action == "unplug") {
             method = QStringLiteral("Unplug");
         } else {

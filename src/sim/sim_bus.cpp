@@ -52,6 +52,12 @@ bool SimBus::Plug(std::string_view device, std::shared_ptr<SimFirmware> firmware
     return firmware && PlugFirmware(device, std::move(firmware), false, 0, 0);
 }
 
+bool SimBus::PlugFactoryNew(std::string_view device) {
+    if (IsPlugged(device)) return false;
+    std::shared_ptr<SimFirmware> firmware = MakeFirmwareFor(device);
+    return firmware && PlugFirmware(device, std::move(firmware), false, 0, 0);
+}
+
 bool SimBus::PlugFirmware(std::string_view device, std::shared_ptr<SimFirmware> firmware,
                           bool overrideIds, uint16_t vendorId, uint16_t productId) {
     if (device.empty() || device.find(':') != std::string_view::npos) return false;

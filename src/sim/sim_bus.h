@@ -14,7 +14,8 @@
 //
 // Node paths are "sim:<device>:<n>", n counting every node the bus ever created, so a replugged
 // device gets new paths, as a replugged USB device gets new hidraw nodes. A device keeps its
-// firmware (and so its memory) across unplug and replug unless a test plugs a new firmware.
+// firmware (and so its memory) across unplug and replug unless a test plugs a new firmware or
+// plugs it with its factory memory (PlugFactoryNew), as real hardware that lost its settings.
 //
 // Input reports behave as with hidraw: every open of a node for reading has its own queue and
 // sees every report the node produces from its open on; a queue holds at most 64 reports and
@@ -72,6 +73,9 @@ class SimBus : public HidBackend {
     bool Plug(std::string_view device, uint16_t vendorId, uint16_t productId);
     // Plugs this firmware under any name without ':' (it replaces a kept firmware of that name).
     bool Plug(std::string_view device, std::shared_ptr<SimFirmware> firmware);
+    // Plugs a known device name with a new firmware of its kind: factory memory, no armed
+    // faults, full power (for a receiver, also the device behind it). False as Plug.
+    bool PlugFactoryNew(std::string_view device);
     bool Unplug(std::string_view device);
     bool IsPlugged(std::string_view device) const;
     std::vector<std::string> PluggedDevices() const;

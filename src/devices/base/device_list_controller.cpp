@@ -466,6 +466,10 @@ void DeviceListController::SetLightingControl(bool on) {
     ForEachDevice([on](COrvaneUSBDevice& device) { device.SetLightingControl(on); });
 }
 
+void DeviceListController::RestoreSettings() {
+    ForEachDevice([](COrvaneUSBDevice& device) { device.RestoreSettings(); });
+}
+
 void DeviceListController::SetWindowActive(bool active) {
     ForEachDevice([active](COrvaneUSBDevice& device) { device.SetWindowActive(active); });
 }

@@ -69,6 +69,8 @@ class DeviceListController {
     // Mice and keyboards marked hidden (window in the tray: no power queries) or shown.
     void SetMiceAndKeyboardsHidden(bool hidden);
     void SetLightingControl(bool on);
+    // Every on-line device gets its profile and lighting written again (the machine woke up).
+    void RestoreSettings();
     void SetWindowActive(bool active);
     // Refreshes "No_device_Link" from the shown entries.
     void RefreshNoDeviceLink();

@@ -248,7 +248,7 @@ void CDeviceOptionUI::OnTimer(int id) {
                         if (self) self->SendOnline(1);
                     });
                 }
-                device->FirstContact();
+                device->Contact();
                 // Every open ends with a fresh light thread over what first contact read.
                 device->StartLightThread();
                 device->OnUiThread([self, device] {

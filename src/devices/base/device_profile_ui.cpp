@@ -508,35 +508,48 @@ bool CDeviceProfileUI::SelectAndApply(int index) {
 
 // --- the device's part, on its worker
 
-void CDeviceProfileUI::ApplySelection() {
+void CDeviceProfileUI::ApplySelection(bool load) {
     device_.SetProfileId(GetCurrentProfileId());
     COrvaneUSBDevice* device = &device_;
     const QSize screen = ScreenSize();
-    device->Post([this, device, screen] {
-        if (ProfileCapability* profiles = device->Profiles()) profiles->LoadProfile();
+    device->Post([this, device, screen, load] {
         KeyTableCapability* keys = device->KeyTable();
-        if (keys != nullptr) keys->DropDanglingMacros();
-        device->OnUiThread([device] { device->RefreshPanel(); });
+        if (load) {
+            if (ProfileCapability* profiles = device->Profiles()) profiles->LoadProfile();
+            if (keys != nullptr) keys->DropDanglingMacros();
+            device->OnUiThread([device] { device->RefreshPanel(); });
+        }
         ApplyOutcome outcome;
+        bool written = true;
         if (keys != nullptr) {
             outcome.blockResult = keys->WriteSystemBlock(0, 0, 1, screen.width(), screen.height());
-            if (outcome.blockResult != kResultSuccess)
+            if (outcome.blockResult != kResultSuccess) {
                 DebugLine("the settings block of the selected profile was not written");
+                written = false;
+            }
             outcome.uploadResult = keys->UploadMacros(keys->CollectMacros());
-            if (outcome.uploadResult == 0 || outcome.uploadResult == -1)
+            if (outcome.uploadResult == 0 || outcome.uploadResult == -1) {
                 outcome.keyTableWritten = keys->WriteKeyTableFromProfile() == kResultSuccess;
+                written = written && outcome.keyTableWritten;
+            }
         } else {
             // A family whose block holds only its lighting (the pad).
             outcome.blockResult = device->WriteLightingBlock();
+            written = outcome.blockResult == kResultSuccess;
         }
         const DeviceKind kind = device->Kind();
-        device->OnUiThread([this, outcome, kind] {
-            // The mouse and the pad say when the profile's settings did not reach them.
-            if (outcome.blockResult != kResultSuccess &&
-                (kind == DeviceKind::MouseWired || kind == DeviceKind::MouseWireless ||
-                 kind == DeviceKind::MousePad))
-                Tell(LightWriteErrorText(outcome.blockResult));
+        device->OnUiThread([this, outcome, written, kind] {
             TellUploadResult(outcome.uploadResult);
+            // The mouse and the pad name why their block did not reach them; otherwise a
+            // device that left or refused the writes is told of once (the macros' message says
+            // it already); it gets the profile again when it comes back.
+            const bool blockFamily = kind == DeviceKind::MouseWired ||
+                                     kind == DeviceKind::MouseWireless ||
+                                     kind == DeviceKind::MousePad;
+            if (blockFamily && outcome.blockResult != kResultSuccess)
+                Tell(LightWriteErrorText(outcome.blockResult));
+            else if (!written && outcome.uploadResult != -1)
+                Tell(QStringLiteral("profile_apply_failed_text"));
             emit Applied(outcome);
         });
     });

@@ -121,6 +121,10 @@ class CDeviceProfileUI : public QObject {
     // Selects and applies entry `index` at once (the device interface's SelectProfile). False
     // for an index outside the list.
     bool SelectAndApply(int index);
+    // Writes what the device object holds of the selected profile to the device again, as its
+    // selection did, without loading it anew (so a game's passing effect stays): a device that
+    // came back after a replug or the machine's sleep.
+    void ApplyAgain() { ApplySelection(false); }
 
   signals:
     // The list of names or the selection changed (the window and the bus show it).
@@ -143,8 +147,9 @@ class CDeviceProfileUI : public QObject {
     void TellFailure(const std::string& error) const;
     // The messages of an upload result (nothing for 0).
     void TellUploadResult(int result) const;
-    // Load, drop dangling macros, panel, settings block, macros, key table.
-    void ApplySelection();
+    // Load, drop dangling macros, panel (unless `load` is false), settings block, macros, key
+    // table.
+    void ApplySelection(bool load = true);
     // Load, panel, settings block, then (keyboard and mouse) macros and key table.
     void ApplyReset();
 

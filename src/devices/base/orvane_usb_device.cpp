@@ -10,6 +10,7 @@
 #include "core/diagnostics.h"
 #include "core/paths.h"
 #include "devices/base/device_option_ui.h"
+#include "devices/base/device_profile_ui.h"
 #include "devices/base/led_button.h"
 #include "devices/base/mp_device_power_ui.h"
 #include "lighting/device_lighting.h"
@@ -176,6 +177,31 @@ void COrvaneUSBDevice::SetFunctionPage(int page) {
 // --- exchanges
 
 void COrvaneUSBDevice::FirstContact() {}
+
+void COrvaneUSBDevice::Contact() {
+    if (!commandLink_.IsOpen()) {
+        FirstContact();
+        return;
+    }
+    if (!contacted_.exchange(true)) {
+        FirstContact();
+        return;
+    }
+    DebugLine("contact again: the profile is written to the device again");
+    ContactAgain();
+    OnUiThread([this] { RestoreSettings(); });
+}
+
+void COrvaneUSBDevice::RestoreSettings() {
+    // Behind its receiver the device is written only while the receiver reaches it.
+    if (!Online() || (Receiver() && (!entry_ || !entry_->IsShown()))) return;
+    if (CDeviceProfileUI* panel = CDeviceProfileUI::Of(this)) panel->ApplyAgain();
+    Post([this] {
+        if (WriteLightingBlock() != kResultSuccess)
+            DebugLine("the lighting block was not written again");
+        WakeLightThread();
+    });
+}
 void COrvaneUSBDevice::RefreshFromDevice() {}
 void COrvaneUSBDevice::PowerQuery() {}
 int COrvaneUSBDevice::PresenceQuery() { return 1; }

@@ -79,6 +79,11 @@ class COrvaneUSBDevice : public QObject {
     void SetKeyNameMap(const KeyNameMap& map) { keyNameMaps_[2] = map; }
 
     // --- exchanges (worker thread)
+    // Contact once the device is open (the contact timer): the first of this run takes what the
+    // device holds (FirstContact); a later one (a replug, a move between cable and receiver)
+    // meets a device that may have lost its settings, so the family reads only what it needs to
+    // talk to it (ContactAgain) and the profile is written to the device again (RestoreSettings).
+    void Contact();
     virtual void FirstContact();
     virtual void RefreshFromDevice();
     virtual void PowerQuery();
@@ -127,6 +132,11 @@ class COrvaneUSBDevice : public QObject {
     InterfaceRole Role() const { return role_; }
     bool Online() const { return commandLink_.IsOpen(); }
     bool Receiver() const { return receiver_.load(); }
+
+    // Writes the selected profile into the device again, as selecting it does, then the lighting
+    // block, and wakes the light thread: after a replug and after the machine woke up, when the
+    // device may have lost what it was given. Nothing while it is off-line. UI thread.
+    void RestoreSettings();
 
     // Host lighting control; switching on resumes the lighting of a keyboard on its own cable.
     void SetLightingControl(bool on);
@@ -238,6 +248,10 @@ class COrvaneUSBDevice : public QObject {
     void FrameChanged();
 
   protected:
+    // A later contact's reads (worker): the base reads as first contact does. A family whose
+    // first contact takes the device's settings into the profile reads less, so that a device
+    // that lost them does not overwrite the profile that is about to be written back.
+    virtual void ContactAgain() { FirstContact(); }
     // The family's reaction to a notification code; runs on the notification thread.
     virtual void OnNotificationCode(uint16_t code, bool receiver);
     // The family's handling of a notification of the controls of its own page (UI thread): the
@@ -330,6 +344,7 @@ class COrvaneUSBDevice : public QObject {
     uint64_t pushedGeneration_ = 0;
     std::atomic<bool> frameTimerResting_{true};
     std::atomic<bool> lightingControl_{false};
+    std::atomic<bool> contacted_{false};  // a contact ran on an open channel in this run
     std::atomic<bool> windowActive_{false};
     std::atomic<bool> hidden_{false};
     std::atomic<bool> severalOnline_{false};

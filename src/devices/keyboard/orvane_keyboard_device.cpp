@@ -45,6 +45,13 @@ void COrvaneKeyboardDevice::FirstContact() {
     RequestPanelRefresh();
 }
 
+void COrvaneKeyboardDevice::ContactAgain() {
+    if (!CommandLink().IsOpen()) return;
+    ReadIdentityAndKeyTables();
+    LoadProfile();
+    RequestPanelRefresh();
+}
+
 void COrvaneKeyboardDevice::RefreshFromDevice() {
     if (lastCode_.load() == 0x402) {
         // The keyboard asks for its profiles again: the list is read anew on the UI thread

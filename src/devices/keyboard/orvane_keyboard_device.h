@@ -55,6 +55,8 @@ class COrvaneKeyboardDevice : public COrvaneUSBDevice,
 
     // --- exchanges (worker)
     void FirstContact() override;
+    // Identity, key tables and the profile; the settings block is written, not read.
+    void ContactAgain() override;
     void RefreshFromDevice() override;
     void PowerQuery() override;
     int PresenceQuery() override;
