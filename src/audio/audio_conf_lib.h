@@ -73,6 +73,11 @@ class AudioConfLib {
     // Why processing features are missing from the feature words (shown on the controls that
     // are disabled for it); empty when they are all there.
     virtual std::string UnavailableReason() const { return {}; }
+
+    // Whether the machine's endpoints are no longer those the last CreateDeviceList found (the
+    // headset's card came or went): the caller lists them again. Cheap enough to ask every
+    // few seconds.
+    virtual bool EndpointsChanged() { return false; }
 };
 
 }  // namespace qx::audio

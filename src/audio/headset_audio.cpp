@@ -48,6 +48,20 @@ const StartReport& HeadsetAudio::Start() {
     return report_;
 }
 
+bool HeadsetAudio::EndpointsChanged() { return library_ && library_->EndpointsChanged(); }
+
+const StartReport& HeadsetAudio::Restart() {
+    started_ = false;
+    ready_ = false;
+    report_ = {};
+    output_ = {};
+    input_ = {};
+    haveInput_ = false;
+    outputWords_ = {};
+    inputWords_ = {};
+    return Start();
+}
+
 void HeadsetAudio::ChooseEndpoints() {
     const int outputs = library_->GetDeviceCount(Flow::Output);
     std::vector<AudioDeviceRecord> records;

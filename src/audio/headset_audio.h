@@ -54,6 +54,10 @@ class HeadsetAudio {
     // first start again).
     const StartReport& Start();
     bool Ready() const { return ready_; }
+    // Whether the library's endpoints changed since the start (the card came or went).
+    bool EndpointsChanged();
+    // Forgets the endpoints and starts again (after a change): the new start's report.
+    const StartReport& Restart();
 
     // The state of the endpoints; nothing before a start that found an output endpoint.
     std::optional<AudioState> ReadState();
