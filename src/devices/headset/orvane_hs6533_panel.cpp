@@ -30,6 +30,12 @@ void COrvaneHS6533Device::AttachPanel() {
             OnUiThread([this] { ShowAvailability(); });
         });
     }
+    // The headset's sound card may come later than the headset, or go and come back.
+    if (!audioCardTimer_) {
+        audioCardTimer_ = new QTimer(this);
+        connect(audioCardTimer_, &QTimer::timeout, this, [this] { CheckAudioCard(); });
+        audioCardTimer_->start(kAudioCardCheckMs);
+    }
 }
 
 void COrvaneHS6533Device::BuildPanel() {
