@@ -262,10 +262,15 @@ void AlsaAudioLib::FindProcessingTarget() {
 
 bool AlsaAudioLib::EndpointsChanged() {
     std::lock_guard lock(mutex_);
-    if (Locate() != listed_) return true;
+    if (Locate() != listed_) {
+        openRetries_ = 0;
+        return true;
+    }
     if (!listed_) return false;
-    // A card there but not opened (its device file not yet ready) is tried again.
-    if (!mixer_ || !mixer_->Update()) return true;
+    // A card there but not opened (its device file not yet ready for this user) is tried a
+    // few more times.
+    if (!mixer_) return ++openRetries_ <= kOpenRetries;
+    if (!mixer_->Update()) return true;
     if (!options_.usePipeWire) return false;
     const bool running = PipeWireRunning();
     if (running != pipeWireSeen_) return true;

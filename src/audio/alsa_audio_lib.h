@@ -77,6 +77,8 @@ class AlsaAudioLib : public AudioConfLib {
     mutable std::mutex mutex_;
     int card_ = -1;
     std::optional<CardLocation> listed_;  // where the last list found the card
+    static constexpr int kOpenRetries = 5;
+    int openRetries_ = 0;  // opens tried again since the card appeared
     std::unique_ptr<AlsaMixer> mixer_;
     std::string mixerError_;
     std::optional<std::string> sinkNode_;

@@ -44,6 +44,7 @@ const StartReport& HeadsetAudio::Start() {
     if (inputWords) inputWords_ = *inputWords;
     if (!outputWords || (haveInput_ && !inputWords)) report_.messages.emplace_back(kFeaturesFailed);
     GiveDefaults();
+    haveMonitor_ = haveInput_ && GetNumber(*library_, input_, "GetAAMaxVol").has_value();
     ready_ = true;
     return report_;
 }
@@ -57,6 +58,7 @@ const StartReport& HeadsetAudio::Restart() {
     output_ = {};
     input_ = {};
     haveInput_ = false;
+    haveMonitor_ = false;
     outputWords_ = {};
     inputWords_ = {};
     return Start();
@@ -160,7 +162,7 @@ FeatureAvailability HeadsetAudio::Availability() const {
     a.surround = (outputWords_[0] & kFeatureSurround) != 0;
     a.voiceChanger = haveInput_ && (inputWords_[0] & kFeatureMagicVoice) != 0;
     a.microphone = haveInput_;
-    a.monitor = haveInput_;
+    a.monitor = haveMonitor_;
     if (!a.equaliser || !a.surround || !a.voiceChanger) a.reason = library_->UnavailableReason();
     return a;
 }

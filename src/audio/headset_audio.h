@@ -39,8 +39,8 @@ struct FeatureAvailability {
     bool surround = false;
     bool voiceChanger = false;
     bool microphone = false;
-    bool monitor = false;
-    std::string reason;  // why the processing features are off (empty when on)
+    bool monitor = false;  // false also where the card has no monitor path
+    std::string reason;    // why the processing features are off (empty when on)
 };
 
 class HeadsetAudio {
@@ -93,6 +93,7 @@ class HeadsetAudio {
     AudioDeviceRecord output_;
     AudioDeviceRecord input_;
     bool haveInput_ = false;
+    bool haveMonitor_ = false;  // the input answers "GetAAMaxVol": a monitor path
     std::array<uint32_t, 3> outputWords_{};
     std::array<uint32_t, 3> inputWords_{};
 };

@@ -164,6 +164,8 @@ TEST_F(AlsaMixer, ACardWithoutSideToneHasNoMonitorPath) {
     const std::optional<AudioState> state = audio.ReadState();
     ASSERT_TRUE(state);
     EXPECT_FALSE(state->monitorPath);
+    EXPECT_FALSE(audio.Availability().monitor) << "its controls are disabled";
+    EXPECT_TRUE(audio.Availability().microphone);
     EXPECT_FALSE(audio.SetMonitorLevel(80));
     EXPECT_EQ(Card("Mic Playback Volume"), 10) << "left as the driver set it";
     EXPECT_TRUE(audio.SetMicLevel(100));
@@ -205,6 +207,20 @@ TEST_F(AlsaMixer, ACardThatComesLaterOrGoesAndComesBackIsFoundAgain) {
     ASSERT_TRUE(audio.SetMicLevel(50));
     EXPECT_EQ(Card("Mic Capture Volume"), 12);
     EXPECT_EQ(qx580_fake_ctl_opens(), 2);
+}
+
+TEST_F(AlsaMixer, ACardThatDoesNotOpenIsTriedAFewTimesNotForever) {
+    auto lib = Library("not_in_the_configuration");
+    HeadsetAudio audio(lib);
+    EXPECT_FALSE(audio.Start().hasOutput);
+    EXPECT_NE(lib->MixerError(), "");
+    EXPECT_NE(audio.Availability().reason, "");
+    int tries = 0;
+    while (audio.EndpointsChanged() && tries < 20) {
+        EXPECT_FALSE(audio.Restart().hasOutput);
+        ++tries;
+    }
+    EXPECT_EQ(tries, 5);
 }
 
 }  // namespace

@@ -440,5 +440,17 @@ TEST_F(HeadsetDevice, ASoundCardThatComesAfterTheHeadsetIsTakenIntoUse) {
     EXPECT_EQ(library->Value(Flow::Input, "VolumeScalarControl"), "0.12");
 }
 
+TEST_F(HeadsetDevice, ACardWithoutAMonitorPathDisablesOnlyTheMonitorControls) {
+    library->Refuse("GetAAMaxVol");
+    DeviceWindow w;
+    COrvaneHS6533Device* headset = Contact(w);
+    CVoice6533ControlUI* voice = headset->VoicePanel();
+    EXPECT_FALSE(voice->MonitorSlider()->isEnabled());
+    EXPECT_FALSE(voice->MonitorOption()->isEnabled());
+    EXPECT_TRUE(voice->MonitorSlider()->toolTip().contains("side-tone"));
+    EXPECT_TRUE(voice->MicSlider()->isEnabled());
+    EXPECT_TRUE(voice->MicSlider()->toolTip().isEmpty());
+}
+
 }  // namespace
 }  // namespace qx::devices
