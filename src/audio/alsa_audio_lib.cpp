@@ -380,8 +380,28 @@ int AlsaAudioLib::PropertyControl(const AudioDeviceRecord& device, std::string_v
     return -7;  // voice changer, echo, noise: not offered
 }
 
+void AlsaAudioLib::BeginChanges() {
+    std::lock_guard lock(mutex_);
+    gathering_ = true;
+    gathered_ = processing_;
+}
+
+int AlsaAudioLib::CommitChanges() {
+    std::lock_guard lock(mutex_);
+    if (!gathering_) return 0;
+    gathering_ = false;
+    if (gathered_ == processing_) return 0;
+    if (!processingReason_.empty()) return -9;
+    return ApplyProcessing(gathered_) ? 0 : -10;
+}
+
+pid_t AlsaAudioLib::ChainProcess() const {
+    std::lock_guard lock(mutex_);
+    return chain_.Pid();
+}
+
 int AlsaAudioLib::Processing(std::string_view name, uint8_t* value, PropertyOp op) {
-    ProcessingSettings wanted = processing_;
+    ProcessingSettings wanted = gathering_ ? gathered_ : processing_;
     int* field = nullptr;
     bool* flag = nullptr;
     int number = 0;
@@ -409,6 +429,10 @@ int AlsaAudioLib::Processing(std::string_view name, uint8_t* value, PropertyOp o
     const int32_t v = TakeInt(value);
     if (flag != nullptr) *flag = v != 0;
     if (field != nullptr) *field = std::clamp(v, -20, 20);
+    if (gathering_) {
+        gathered_ = wanted;
+        return 0;
+    }
     return ApplyProcessing(wanted) ? 0 : -10;
 }
 

@@ -58,6 +58,9 @@ class AlsaAudioLib : public AudioConfLib {
     int GetDeviceById(Flow flow, int index, AudioDeviceRecord* record) override;
     int PropertyControl(const AudioDeviceRecord& device, std::string_view name, uint8_t* value,
                         uint8_t* extra, PropertyOp op) override;
+    // Processing sets between these two are applied as one change of the filter chain.
+    void BeginChanges() override;
+    int CommitChanges() override;
     std::string UnavailableReason() const override;
     // True when the card came or went since the last list, its mixer stopped answering, or
     // PipeWire's node of the card appeared or went away.
@@ -66,6 +69,8 @@ class AlsaAudioLib : public AudioConfLib {
     // The card index found (-1: none) and the mixer's error when it did not open.
     int Card() const;
     std::string MixerError() const;
+    // The filter chain's process (-1 when none runs).
+    pid_t ChainProcess() const;
 
   private:
     std::optional<CardLocation> Locate() const;
@@ -86,6 +91,8 @@ class AlsaAudioLib : public AudioConfLib {
     bool pipeWireSeen_ = false;                       // PipeWire ran at the last look
     std::chrono::steady_clock::time_point nodeLook_;  // the last look for the card's node
     ProcessingSettings processing_;
+    bool gathering_ = false;       // between BeginChanges and CommitChanges
+    ProcessingSettings gathered_;  // the settings asked for while gathering
     FilterChainRunner chain_;
 };
 

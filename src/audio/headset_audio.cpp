@@ -200,9 +200,13 @@ bool HeadsetAudio::SetBand(int band, int gain) {
 }
 
 bool HeadsetAudio::ApplyBands(const std::vector<int>& gains) {
+    if (!ready_) return false;
+    // The switch and the ten bands reach the sound processing as one change.
+    library_->BeginChanges();
     bool all = EnableEqualiser(true);
     for (int b = 0; b < kBandCount && b < static_cast<int>(gains.size()); ++b)
         all = SetBand(b, gains[static_cast<size_t>(b)]) && all;
+    all = library_->CommitChanges() == 0 && all;
     return all && gains.size() >= kBandCount;
 }
 
