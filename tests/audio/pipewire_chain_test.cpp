@@ -3,6 +3,7 @@
 // output), the library on the fake headset card, and PipeWire's own view of the chain's nodes
 // and their controls read back with pw-dump. Skipped, with the reason, where PipeWire cannot
 // start.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <json/json.h>
 #include <signal.h>
@@ -22,6 +23,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "audio/alsa_audio_lib.h"
 #include "audio/headset_audio.h"
@@ -35,6 +37,7 @@ namespace {
 
 constexpr int kCardIndex = 5;
 constexpr const char* kHeadsetNode = "qx580_test_headset_output";
+constexpr const char* kOtherNode = "qx580_test_speakers";
 
 std::optional<std::string> Environment(const char* name) {
     const char* value = std::getenv(name);
@@ -46,6 +49,21 @@ void Restore(const char* name, const std::optional<std::string>& value) {
         ::setenv(name, value->c_str(), 1);
     else
         ::unsetenv(name);
+}
+
+void RunTool(std::vector<std::string> argv) {
+    std::vector<char*> pointers;
+    for (std::string& arg : argv) pointers.push_back(arg.data());
+    pointers.push_back(nullptr);
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = -1;
+    const int spawned =
+        ::posix_spawnp(&pid, pointers[0], &quiet, nullptr, pointers.data(), environ);
+    posix_spawn_file_actions_destroy(&quiet);
+    ASSERT_EQ(spawned, 0);
+    ::waitpid(pid, nullptr, 0);
 }
 
 bool WaitFor(const std::function<bool()>& done, int ms = 8000) {
@@ -124,6 +142,11 @@ class PipeWireChain : public ::testing::Test {
                "      audio.position = [ FL FR ] node.driver = true api.alsa.card = "
             << kCardIndex
             << " } }\n"
+               "  { factory = adapter args = { factory.name = support.null-audio-sink\n"
+               "      node.name = \""
+            << kOtherNode
+            << "\" media.class = Audio/Sink audio.position = [ FL FR ] } }\n"
+               "  { factory = metadata args = { metadata.name = default } }\n"
                "]\n";
         std::string path = config.string();
         char program[] = "pipewire";
@@ -192,6 +215,8 @@ TEST_F(PipeWireChain, TheEqualiserAndTheSurroundRunInFrontOfTheHeadsetsNode) {
         return true;
     };
     EXPECT_TRUE(WaitFor([&] { return gainsAre(bands); })) << "the chain's gains in PipeWire";
+    const pid_t chain = lib->ChainProcess();
+    ASSERT_GT(chain, 0);
     std::map<std::string, Node> nodes = Nodes();
     ASSERT_TRUE(nodes.contains(kEffectsSinkName));
     EXPECT_EQ(nodes[kEffectsSinkName].props["media.class"].asString(), "Audio/Sink");
@@ -202,7 +227,14 @@ TEST_F(PipeWireChain, TheEqualiserAndTheSurroundRunInFrontOfTheHeadsetsNode) {
     std::vector<int> moved = bands;
     moved[3] = -7;
     ASSERT_TRUE(audio.SetBand(3, -7));
-    EXPECT_TRUE(WaitFor([&] { return gainsAre(moved); }));
+    EXPECT_TRUE(gainsAre(moved)) << "a set returns once its gain is in place";
+    // Another preset: the same process, every band in place when the call returns.
+    const std::vector<int> preset = {-4, -2, 0, 3, 6, 6, 3, 0, -2, -4};
+    ASSERT_TRUE(audio.ApplyBands(preset));
+    EXPECT_EQ(lib->ChainProcess(), chain) << "a preset restarted the chain";
+    EXPECT_TRUE(gainsAre(preset));
+    ASSERT_TRUE(audio.ApplyBands(moved));
+    EXPECT_EQ(lib->ChainProcess(), chain);
     ASSERT_TRUE(audio.EnableSurround(true));
     EXPECT_EQ(audio.SurroundEnabled(), true);
     EXPECT_TRUE(WaitFor([&] {
@@ -213,14 +245,105 @@ TEST_F(PipeWireChain, TheEqualiserAndTheSurroundRunInFrontOfTheHeadsetsNode) {
     })) << "the surround's mixers";
     EXPECT_TRUE(gainsAre(moved));
 
-    // The equaliser off is flat, not gone.
+    // The equaliser off is flat, not gone, and changed live.
+    const pid_t withSurround = lib->ChainProcess();
     ASSERT_TRUE(audio.EnableEqualiser(false));
-    EXPECT_TRUE(WaitFor([&] { return gainsAre(std::vector<int>(10, 0)); }));
+    EXPECT_TRUE(gainsAre(std::vector<int>(10, 0)));
+    EXPECT_EQ(lib->ChainProcess(), withSurround);
 
     // The library gone, its chain goes with it.
     audio = HeadsetAudio(nullptr);
     lib.reset();
     EXPECT_TRUE(WaitFor([] { return !Nodes().contains(kEffectsSinkName); }));
+}
+
+std::string Configured() { return DefaultSinkName(kConfiguredSinkKey).value_or("(none)"); }
+
+void Configure(const std::string& node) {
+    ASSERT_TRUE(SetConfiguredSink(node)) << "the test could not set the default output";
+}
+
+// What plays to the default output goes through the chain while it runs, when the headset was
+// the default; the previous choice comes back when the chain stops. Another default is left.
+TEST_F(PipeWireChain, TheDefaultOutputGoesThroughTheChainWhileItRuns) {
+    struct Case {
+        const char* before;  // the configured default before ("": none)
+        const char* chosen;  // what the session manager chose ("": nothing)
+        bool routed;
+    };
+    const Case cases[] = {
+        {kHeadsetNode, "", true},
+        {"", kHeadsetNode, true},  // nothing configured, the headset chosen
+        {kOtherNode, kOtherNode, false},
+        {"", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("configured '") + c.before + "' chosen '" + c.chosen + "'");
+        Configure(c.before);
+        RunTool({"pw-metadata", "-n", "default", "-d", "0", kDefaultSinkKey});
+        if (*c.chosen != 0)
+            RunTool({"pw-metadata", "-n", "default", "0", kDefaultSinkKey,
+                     std::string("{\"name\":\"") + c.chosen + "\"}", "Spa:String:JSON"});
+        const std::string before = *c.before != 0 ? c.before : "(none)";
+        {
+            auto lib = Library();
+            HeadsetAudio audio(lib);
+            ASSERT_TRUE(audio.Start().hasOutput) << lib->MixerError();
+            ASSERT_TRUE(audio.ApplyBands(std::vector<int>(10, 4)));
+            EXPECT_EQ(Configured(), c.routed ? kEffectsSinkName : before);
+            // A restart for the surround keeps the route.
+            ASSERT_TRUE(audio.EnableSurround(true));
+            EXPECT_EQ(Configured(), c.routed ? kEffectsSinkName : before);
+            audio = HeadsetAudio(nullptr);
+        }
+        EXPECT_EQ(Configured(), before) << "the previous default given back";
+        EXPECT_FALSE(Nodes().contains(kEffectsSinkName));
+    }
+
+    // A choice the user made while the chain ran stays when it stops.
+    Configure(kHeadsetNode);
+    {
+        auto lib = Library();
+        HeadsetAudio audio(lib);
+        ASSERT_TRUE(audio.Start().hasOutput);
+        ASSERT_TRUE(audio.ApplyBands(std::vector<int>(10, 2)));
+        ASSERT_EQ(Configured(), kEffectsSinkName);
+        Configure(kOtherNode);
+        audio = HeadsetAudio(nullptr);
+    }
+    EXPECT_EQ(Configured(), kOtherNode);
+}
+
+// The program killed: its chain ends with it (the sink gone, PipeWire's session manager moves
+// the streams elsewhere), and the next run gives the headset back as the default when it stops.
+TEST_F(PipeWireChain, AKilledProgramLeavesNoChainAndTheNextRunGivesTheDefaultBack) {
+    Configure(kHeadsetNode);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        auto lib = Library();
+        HeadsetAudio audio(lib);
+        const bool ok = audio.Start().hasOutput && audio.ApplyBands(std::vector<int>(10, 5)) &&
+                        Configured() == kEffectsSinkName;
+        ::raise(ok ? SIGKILL : SIGABRT);
+        ::_exit(1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the child's chain failed";
+    EXPECT_TRUE(WaitFor([] { return !Nodes().contains(kEffectsSinkName); }))
+        << "the chain outlived the program";
+    EXPECT_EQ(Configured(), kEffectsSinkName) << "no session manager here to move it";
+
+    {
+        auto lib = Library();
+        HeadsetAudio audio(lib);
+        ASSERT_TRUE(audio.Start().hasOutput);
+        ASSERT_TRUE(audio.ApplyBands(std::vector<int>(10, 1)));
+        EXPECT_EQ(Configured(), kEffectsSinkName);
+        audio = HeadsetAudio(nullptr);
+    }
+    EXPECT_EQ(Configured(), kHeadsetNode);
 }
 
 TEST_F(PipeWireChain, WithoutTheCardsNodeTheProcessingIsUnavailableAndSaysWhy) {
