@@ -361,7 +361,9 @@ bool FilterChainRunner::Start(const ProcessingSettings& settings, const std::str
     }
     if (pid == 0) {
         // The chain ends with this program, even when it is killed: its sink then disappears
-        // and PipeWire's session manager moves the streams to another output.
+        // and PipeWire's session manager moves the streams to another output. The signal
+        // follows the thread that starts the chain (the headset's worker), so the chain also
+        // ends when the headset's device goes away; the next change starts it again.
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
         if (::getppid() != parent) ::_exit(127);
         ::execvp(program, argv);
