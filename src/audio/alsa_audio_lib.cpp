@@ -22,24 +22,35 @@ bool Contains(const char* text, const char* part) {
     return text != nullptr && std::string(text).find(part) != std::string::npos;
 }
 
-// One side of a simple element: its capture or its playback volume and switch.
+// One side of a simple element: its capture or its playback volume and switch. A set moves
+// every channel of the side together (the microphone and the side-tone are one level to the
+// user); a get reads the channel asked for, or the first where the side has no such channel.
 struct Side {
     snd_mixer_elem_t* elem = nullptr;
     bool capture = false;
 
     explicit operator bool() const { return elem != nullptr; }
 
+    snd_mixer_selem_channel_id_t Channel(int32_t wanted) const {
+        if (wanted >= 0 && wanted <= SND_MIXER_SCHN_LAST) {
+            const auto id = static_cast<snd_mixer_selem_channel_id_t>(wanted);
+            if ((capture ? snd_mixer_selem_has_capture_channel(elem, id)
+                         : snd_mixer_selem_has_playback_channel(elem, id)) != 0)
+                return id;
+        }
+        return SND_MIXER_SCHN_FRONT_LEFT;
+    }
     bool Range(long* min, long* max) const {
         const int r = capture ? snd_mixer_selem_get_capture_volume_range(elem, min, max)
                               : snd_mixer_selem_get_playback_volume_range(elem, min, max);
         return r == 0 && *max > *min;
     }
-    std::optional<double> Scalar() const {
+    std::optional<double> Scalar(int32_t channel) const {
         long min = 0, max = 0, raw = 0;
         if (!Range(&min, &max)) return std::nullopt;
-        const auto channel = SND_MIXER_SCHN_FRONT_LEFT;
-        const int r = capture ? snd_mixer_selem_get_capture_volume(elem, channel, &raw)
-                              : snd_mixer_selem_get_playback_volume(elem, channel, &raw);
+        const auto id = Channel(channel);
+        const int r = capture ? snd_mixer_selem_get_capture_volume(elem, id, &raw)
+                              : snd_mixer_selem_get_playback_volume(elem, id, &raw);
         if (r != 0) return std::nullopt;
         return static_cast<double>(raw - min) / static_cast<double>(max - min);
     }
@@ -55,11 +66,11 @@ struct Side {
         return (capture ? snd_mixer_selem_get_capture_dB_range(elem, min, max)
                         : snd_mixer_selem_get_playback_dB_range(elem, min, max)) == 0;
     }
-    std::optional<double> Db() const {
+    std::optional<double> Db(int32_t channel) const {
         long db = 0;
-        const auto channel = SND_MIXER_SCHN_FRONT_LEFT;
-        if ((capture ? snd_mixer_selem_get_capture_dB(elem, channel, &db)
-                     : snd_mixer_selem_get_playback_dB(elem, channel, &db)) != 0)
+        const auto id = Channel(channel);
+        if ((capture ? snd_mixer_selem_get_capture_dB(elem, id, &db)
+                     : snd_mixer_selem_get_playback_dB(elem, id, &db)) != 0)
             return std::nullopt;
         return static_cast<double>(db) / 100.0;
     }
@@ -75,12 +86,12 @@ struct Side {
                        : snd_mixer_selem_has_playback_switch(elem) != 0;
     }
     // 1 muted, 0 on.
-    std::optional<int> Muted() const {
+    std::optional<int> Muted(int32_t channel) const {
         if (!HasSwitch()) return std::nullopt;
         int on = 0;
-        const auto channel = SND_MIXER_SCHN_FRONT_LEFT;
-        if ((capture ? snd_mixer_selem_get_capture_switch(elem, channel, &on)
-                     : snd_mixer_selem_get_playback_switch(elem, channel, &on)) != 0)
+        const auto id = Channel(channel);
+        if ((capture ? snd_mixer_selem_get_capture_switch(elem, id, &on)
+                     : snd_mixer_selem_get_playback_switch(elem, id, &on)) != 0)
             return std::nullopt;
         return on != 0 ? 0 : 1;
     }
@@ -90,6 +101,9 @@ struct Side {
                         : snd_mixer_selem_set_playback_switch_all(elem, muted ? 0 : 1)) == 0;
     }
 };
+
+// The channel word of the extra buffer (-1: all channels, as when there is none).
+int32_t ChannelOf(const uint8_t* extra) { return extra != nullptr ? TakeInt(extra) : -1; }
 
 }  // namespace
 
@@ -134,10 +148,9 @@ class AlsaMixer {
         return true;
     }
 
-    // Takes the card's changes made by others since the last look.
-    void Update() {
-        if (mixer_ != nullptr) snd_mixer_handle_events(mixer_);
-    }
+    // Takes the card's changes made by others since the last look; false when the card no
+    // longer answers (unplugged).
+    bool Update() { return mixer_ != nullptr && snd_mixer_handle_events(mixer_) >= 0; }
 
     Side microphone;  // capture volume and switch
     Side monitor;     // the microphone's playback (side-tone) volume and switch
@@ -200,36 +213,75 @@ AlsaAudioLib::~AlsaAudioLib() = default;
 
 int AlsaAudioLib::ConfLibInit() { return 0; }
 
+std::optional<AlsaAudioLib::CardLocation> AlsaAudioLib::Locate() const {
+    if (options_.findCard) return options_.findCard();
+    const int card = FindUsbCard(options_.procFolder, options_.vendorId, options_.productId);
+    if (card < 0) return std::nullopt;
+    return CardLocation{card, "hw:" + std::to_string(card)};
+}
+
 void AlsaAudioLib::CreateDeviceList() {
     std::lock_guard lock(mutex_);
     mixer_.reset();
     mixerError_.clear();
-    std::string name = options_.controlName;
-    card_ = -1;
-    if (name.empty()) {
-        card_ = FindUsbCard(options_.procFolder, options_.vendorId, options_.productId);
-        if (card_ < 0) {
-            mixerError_ = "the headset's sound card is not there";
-            return;
-        }
-        name = "hw:" + std::to_string(card_);
+    listed_ = Locate();
+    card_ = listed_ ? listed_->index : -1;
+    if (!listed_) {
+        mixerError_ = "the headset's sound card is not there";
+    } else {
+        auto mixer = std::make_unique<AlsaMixer>();
+        if (mixer->Open(listed_->control, options_.controlConfig, &mixerError_))
+            mixer_ = std::move(mixer);
+        else
+            DebugLine("headset mixer " + listed_->control + ": " + mixerError_);
     }
-    auto mixer = std::make_unique<AlsaMixer>();
-    if (!mixer->Open(name, options_.controlConfig, &mixerError_)) {
-        DebugLine("headset mixer " + name + ": " + mixerError_);
-        return;
-    }
-    mixer_ = std::move(mixer);
+    FindProcessingTarget();
+}
+
+void AlsaAudioLib::FindProcessingTarget() {
+    const std::optional<std::string> before = sinkNode_;
     sinkNode_.reset();
     processingReason_.clear();
+    pipeWireSeen_ = options_.usePipeWire && PipeWireRunning();
+    nodeLook_ = std::chrono::steady_clock::now();
     if (!options_.usePipeWire) {
         processingReason_ = "sound processing is turned off";
-    } else if (!PipeWireRunning()) {
+    } else if (!pipeWireSeen_) {
         processingReason_ =
             "PipeWire is not running: the equaliser and the surround need its filter chain";
-    } else if (card_ < 0 || !(sinkNode_ = HeadsetSinkNode(card_))) {
+    } else if (!mixer_ || card_ < 0 || !(sinkNode_ = HeadsetSinkNode(card_))) {
         processingReason_ = "PipeWire has no output of the headset's sound card";
     }
+    // A chain bound to a node that went away would play into whatever PipeWire chooses
+    // next: it stops, and starts again from the settings given after this list.
+    if (sinkNode_ != before) {
+        chain_.Stop();
+        processing_ = {};
+    }
+}
+
+bool AlsaAudioLib::EndpointsChanged() {
+    std::lock_guard lock(mutex_);
+    if (Locate() != listed_) {
+        openRetries_ = 0;
+        return true;
+    }
+    if (!listed_) return false;
+    // A card there but not opened (its device file not yet ready for this user) is tried a
+    // few more times.
+    if (!mixer_) return ++openRetries_ <= kOpenRetries;
+    if (!mixer_->Update()) return true;
+    if (!options_.usePipeWire) return false;
+    const bool running = PipeWireRunning();
+    if (running != pipeWireSeen_) return true;
+    // PipeWire makes the card's node a moment after the card appears: looked for again now
+    // and then while it is missing.
+    const auto now = std::chrono::steady_clock::now();
+    if (running && !sinkNode_ && now - nodeLook_ >= std::chrono::seconds(5)) {
+        nodeLook_ = now;
+        return HeadsetSinkNode(card_).has_value();
+    }
+    return false;
 }
 
 int AlsaAudioLib::GetDeviceCount(Flow flow) {
@@ -266,10 +318,10 @@ std::string AlsaAudioLib::MixerError() const {
 
 int AlsaAudioLib::PropertyControl(const AudioDeviceRecord& device, std::string_view name,
                                   uint8_t* value, uint8_t* extra, PropertyOp op) {
-    (void)extra;  // every side has one volume for all its channels
     std::lock_guard lock(mutex_);
     if (!mixer_ || value == nullptr || device.third != card_) return -1;
-    mixer_->Update();
+    if (!mixer_->Update()) return -1;  // the card went away
+    const int32_t channel = ChannelOf(extra);
     const bool get = op == PropertyOp::Get;
     auto answer = [value](std::optional<double> number) {
         if (!number) return -2;
@@ -290,18 +342,18 @@ int AlsaAudioLib::PropertyControl(const AudioDeviceRecord& device, std::string_v
     if (device.id == kOutputId && monitorName) return -4;
     if (name == "VolumeScalarControl" || name == "AAVolumeScalarControl") {
         if (!side) return -5;
-        if (get) return answer(side.Scalar());
+        if (get) return answer(side.Scalar(channel));
         return side.SetScalar(TakeFloat(value)) ? 0 : -6;
     }
     if (name == "VolumeControl" || name == "AAVolumeControl") {
         if (!side) return -5;
-        if (get) return answer(side.Db());
+        if (get) return answer(side.Db(channel));
         return side.SetDb(TakeInt(value)) ? 0 : -6;
     }
     if (name == "MuteControl" || name == "AAMuteControl") {
         if (!side) return -5;
         if (get) {
-            const std::optional<int> muted = side.Muted();
+            const std::optional<int> muted = side.Muted(channel);
             return answer(muted ? std::optional<double>(*muted) : std::nullopt);
         }
         return side.SetMuted(TakeInt(value) != 0) ? 0 : -6;
@@ -328,8 +380,28 @@ int AlsaAudioLib::PropertyControl(const AudioDeviceRecord& device, std::string_v
     return -7;  // voice changer, echo, noise: not offered
 }
 
+void AlsaAudioLib::BeginChanges() {
+    std::lock_guard lock(mutex_);
+    gathering_ = true;
+    gathered_ = processing_;
+}
+
+int AlsaAudioLib::CommitChanges() {
+    std::lock_guard lock(mutex_);
+    if (!gathering_) return 0;
+    gathering_ = false;
+    if (gathered_ == processing_) return 0;
+    if (!processingReason_.empty()) return -9;
+    return ApplyProcessing(gathered_) ? 0 : -10;
+}
+
+pid_t AlsaAudioLib::ChainProcess() const {
+    std::lock_guard lock(mutex_);
+    return chain_.Pid();
+}
+
 int AlsaAudioLib::Processing(std::string_view name, uint8_t* value, PropertyOp op) {
-    ProcessingSettings wanted = processing_;
+    ProcessingSettings wanted = gathering_ ? gathered_ : processing_;
     int* field = nullptr;
     bool* flag = nullptr;
     int number = 0;
@@ -357,6 +429,10 @@ int AlsaAudioLib::Processing(std::string_view name, uint8_t* value, PropertyOp o
     const int32_t v = TakeInt(value);
     if (flag != nullptr) *flag = v != 0;
     if (field != nullptr) *field = std::clamp(v, -20, 20);
+    if (gathering_) {
+        gathered_ = wanted;
+        return 0;
+    }
     return ApplyProcessing(wanted) ? 0 : -10;
 }
 

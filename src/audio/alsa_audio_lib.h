@@ -6,8 +6,10 @@
 // the room effects have no Linux counterpart here: their bits stay off.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -22,14 +24,24 @@ class AlsaMixer;
 
 class AlsaAudioLib : public AudioConfLib {
   public:
+    // Where the headset's card is: its index and the control device to open ("hw:2", or a
+    // name that `controlConfig` defines).
+    struct CardLocation {
+        int index = -1;
+        std::string control;
+        bool operator==(const CardLocation&) const = default;
+    };
+
     struct Options {
         uint16_t vendorId = 0x0C76;
         uint16_t productId = 0x1630;
-        // A control device to open instead of looking for the card ("hw:2", or a name that
-        // `controlConfig` defines); tests give a plugin of their own here.
-        std::string controlName;
-        std::string controlConfig;  // ALSA configuration text read before opening controlName
         std::string procFolder = "/proc/asound";
+        // Finds the card; nothing while it is not there. Default: the card with the USB ids
+        // under procFolder, opened as "hw:N". Tests give a plugin card of their own here.
+        std::function<std::optional<CardLocation>()> findCard;
+        // ALSA configuration text read before opening the control device (empty: the
+        // system's configuration).
+        std::string controlConfig;
         // Where the filter chain's description is written (default: the user's runtime folder).
         std::filesystem::path chainFolder;
         // Whether the filter chain may be used (tests of the mixer turn it off).
@@ -46,24 +58,41 @@ class AlsaAudioLib : public AudioConfLib {
     int GetDeviceById(Flow flow, int index, AudioDeviceRecord* record) override;
     int PropertyControl(const AudioDeviceRecord& device, std::string_view name, uint8_t* value,
                         uint8_t* extra, PropertyOp op) override;
+    // Processing sets between these two are applied as one change of the filter chain.
+    void BeginChanges() override;
+    int CommitChanges() override;
     std::string UnavailableReason() const override;
+    // True when the card came or went since the last list, its mixer stopped answering, or
+    // PipeWire's node of the card appeared or went away.
+    bool EndpointsChanged() override;
 
     // The card index found (-1: none) and the mixer's error when it did not open.
     int Card() const;
     std::string MixerError() const;
+    // The filter chain's process (-1 when none runs).
+    pid_t ChainProcess() const;
 
   private:
+    std::optional<CardLocation> Locate() const;
+    void FindProcessingTarget();
     int Processing(std::string_view name, uint8_t* value, PropertyOp op);
     bool ApplyProcessing(const ProcessingSettings& wanted);
 
     Options options_;
     mutable std::mutex mutex_;
     int card_ = -1;
+    std::optional<CardLocation> listed_;  // where the last list found the card
+    static constexpr int kOpenRetries = 5;
+    int openRetries_ = 0;  // opens tried again since the card appeared
     std::unique_ptr<AlsaMixer> mixer_;
     std::string mixerError_;
     std::optional<std::string> sinkNode_;
     std::string processingReason_;
+    bool pipeWireSeen_ = false;                       // PipeWire ran at the last look
+    std::chrono::steady_clock::time_point nodeLook_;  // the last look for the card's node
     ProcessingSettings processing_;
+    bool gathering_ = false;       // between BeginChanges and CommitChanges
+    ProcessingSettings gathered_;  // the settings asked for while gathering
     FilterChainRunner chain_;
 };
 

@@ -70,9 +70,21 @@ class AudioConfLib {
     virtual int PropertyControl(const AudioDeviceRecord& device, std::string_view name,
                                 uint8_t* value, uint8_t* extra, PropertyOp op) = 0;
 
+    // Property sets from BeginChanges to CommitChanges may be gathered and applied together at
+    // the commit (a whole equaliser preset as one update of the sound processing); the
+    // commit's result (0: success) says whether they took effect. Libraries that apply each set
+    // at once keep these as they are.
+    virtual void BeginChanges() {}
+    virtual int CommitChanges() { return 0; }
+
     // Why processing features are missing from the feature words (shown on the controls that
     // are disabled for it); empty when they are all there.
     virtual std::string UnavailableReason() const { return {}; }
+
+    // Whether the machine's endpoints are no longer those the last CreateDeviceList found (the
+    // headset's card came or went): the caller lists them again. Cheap enough to ask every
+    // few seconds.
+    virtual bool EndpointsChanged() { return false; }
 };
 
 }  // namespace qx::audio

@@ -47,8 +47,24 @@ const StartReport& HeadsetAudio::Start() {
     if (inputWords) inputWords_ = *inputWords;
     if (!outputWords || (haveInput_ && !inputWords)) report_.messages.emplace_back(kFeaturesFailed);
     GiveDefaults();
+    haveMonitor_ = haveInput_ && GetNumber(*library_, input_, "GetAAMaxVol").has_value();
     ready_ = true;
     return report_;
+}
+
+bool HeadsetAudio::EndpointsChanged() { return library_ && library_->EndpointsChanged(); }
+
+const StartReport& HeadsetAudio::Restart() {
+    started_ = false;
+    ready_ = false;
+    report_ = {};
+    output_ = {};
+    input_ = {};
+    haveInput_ = false;
+    haveMonitor_ = false;
+    outputWords_ = {};
+    inputWords_ = {};
+    return Start();
 }
 
 void HeadsetAudio::ChooseEndpoints() {
@@ -149,7 +165,7 @@ FeatureAvailability HeadsetAudio::Availability() const {
     a.surround = (outputWords_[0] & kFeatureSurround) != 0;
     a.voiceChanger = haveInput_ && (inputWords_[0] & kFeatureMagicVoice) != 0;
     a.microphone = haveInput_;
-    a.monitor = haveInput_;
+    a.monitor = haveMonitor_;
     if (!a.equaliser || !a.surround || !a.voiceChanger) a.reason = library_->UnavailableReason();
     return a;
 }
@@ -187,9 +203,13 @@ bool HeadsetAudio::SetBand(int band, int gain) {
 }
 
 bool HeadsetAudio::ApplyBands(const std::vector<int>& gains) {
+    if (!ready_) return false;
+    // The switch and the ten bands reach the sound processing as one change.
+    library_->BeginChanges();
     bool all = EnableEqualiser(true);
     for (int b = 0; b < kBandCount && b < static_cast<int>(gains.size()); ++b)
         all = SetBand(b, gains[static_cast<size_t>(b)]) && all;
+    all = library_->CommitChanges() == 0 && all;
     return all && gains.size() >= kBandCount;
 }
 

@@ -39,8 +39,8 @@ struct FeatureAvailability {
     bool surround = false;
     bool voiceChanger = false;
     bool microphone = false;
-    bool monitor = false;
-    std::string reason;  // why the processing features are off (empty when on)
+    bool monitor = false;  // false also where the card has no monitor path
+    std::string reason;    // why the processing features are off (empty when on)
 };
 
 class HeadsetAudio {
@@ -54,6 +54,10 @@ class HeadsetAudio {
     // first start again).
     const StartReport& Start();
     bool Ready() const { return ready_; }
+    // Whether the library's endpoints changed since the start (the card came or went).
+    bool EndpointsChanged();
+    // Forgets the endpoints and starts again (after a change): the new start's report.
+    const StartReport& Restart();
 
     // The state of the endpoints; nothing before a start that found an output endpoint.
     std::optional<AudioState> ReadState();
@@ -89,6 +93,7 @@ class HeadsetAudio {
     AudioDeviceRecord output_;
     AudioDeviceRecord input_;
     bool haveInput_ = false;
+    bool haveMonitor_ = false;  // the input answers "GetAAMaxVol": a monitor path
     std::array<uint32_t, 3> outputWords_{};
     std::array<uint32_t, 3> inputWords_{};
 };

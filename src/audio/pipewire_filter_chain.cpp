@@ -3,15 +3,21 @@
 #include <json/json.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <thread>
@@ -36,6 +42,75 @@ std::string Quoted(const std::string& text) {
         out += c;
     }
     return out + "\"";
+}
+
+// Runs `argv` (looked up on PATH), its output read into `output` when given, its errors
+// dropped. The exit status; -1 when it could not run.
+int Run(const std::vector<std::string>& argv, std::string* output) {
+    int fds[2] = {-1, -1};
+    if (::pipe2(fds, O_CLOEXEC) != 0) return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    std::vector<std::string> args = argv;
+    std::vector<char*> pointers;
+    for (std::string& arg : args) pointers.push_back(arg.data());
+    pointers.push_back(nullptr);
+    pid_t pid = -1;
+    const int spawned =
+        ::posix_spawnp(&pid, pointers[0], &actions, nullptr, pointers.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(fds[1]);
+    if (spawned != 0) {
+        ::close(fds[0]);
+        return -1;
+    }
+    std::array<char, 4096> chunk{};
+    ssize_t got = 0;
+    while ((got = ::read(fds[0], chunk.data(), chunk.size())) != 0) {
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        if (output != nullptr) output->append(chunk.data(), static_cast<size_t>(got));
+    }
+    ::close(fds[0]);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// PipeWire's objects as pw-dump lists them; a null value when it does not answer.
+Json::Value Dump() {
+    std::string text;
+    if (!PipeWireRunning() || Run({"pw-dump"}, &text) != 0) return {};
+    Json::Value root;
+    std::string errors;
+    std::unique_ptr<Json::CharReader> reader(Json::CharReaderBuilder().newCharReader());
+    if (!reader->parse(text.data(), text.data() + text.size(), &root, &errors) || !root.isArray())
+        return {};
+    return root;
+}
+
+const Json::Value* FindNode(const Json::Value& dump, const std::string& name) {
+    for (const Json::Value& object : dump) {
+        const Json::Value& props = object["info"]["props"];
+        if (props.isObject() && props["node.name"].isString() &&
+            props["node.name"].asString() == name)
+            return &object;
+    }
+    return nullptr;
+}
+
+bool WaitFor(const std::function<bool()>& done, int ms) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    }
+    return true;
 }
 
 std::filesystem::path RuntimeDir() {
@@ -137,19 +212,7 @@ bool PipeWireRunning() {
 }
 
 std::optional<std::string> HeadsetSinkNode(int card) {
-    if (!PipeWireRunning()) return std::nullopt;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen("pw-dump 2>/dev/null", "r"), ::pclose);
-    if (!pipe) return std::nullopt;
-    std::string text;
-    std::array<char, 4096> chunk{};
-    size_t got = 0;
-    while ((got = std::fread(chunk.data(), 1, chunk.size(), pipe.get())) > 0)
-        text.append(chunk.data(), got);
-    Json::Value root;
-    std::string errors;
-    std::unique_ptr<Json::CharReader> reader(Json::CharReaderBuilder().newCharReader());
-    if (!reader->parse(text.data(), text.data() + text.size(), &root, &errors) || !root.isArray())
-        return std::nullopt;
+    const Json::Value root = Dump();
     for (const Json::Value& object : root) {
         const Json::Value& props = object["info"]["props"];
         if (!props.isObject() || props["media.class"].asString() != "Audio/Sink") continue;
@@ -164,9 +227,77 @@ std::optional<std::string> HeadsetSinkNode(int card) {
     return std::nullopt;
 }
 
+std::optional<std::string> DefaultSinkName(const char* key) {
+    const Json::Value root = Dump();
+    for (const Json::Value& object : root) {
+        if (object["type"].asString() != "PipeWire:Interface:Metadata" ||
+            object["props"]["metadata.name"].asString() != "default")
+            continue;
+        for (const Json::Value& entry : object["metadata"]) {
+            if (entry["subject"].asInt() != 0 || entry["key"].asString() != key) continue;
+            // The value is {"name": "..."}, given as an object or as its JSON text.
+            Json::Value value = entry["value"];
+            if (value.isString()) {
+                const std::string text = value.asString();
+                std::string errors;
+                std::unique_ptr<Json::CharReader> reader(Json::CharReaderBuilder().newCharReader());
+                if (!reader->parse(text.data(), text.data() + text.size(), &value, &errors))
+                    return std::nullopt;
+            }
+            if (value.isObject() && value["name"].isString()) return value["name"].asString();
+        }
+    }
+    return std::nullopt;
+}
+
+bool SetConfiguredSink(const std::string& name) {
+    if (name.empty()) {
+        Run({"pw-metadata", "-n", "default", "-d", "0", kConfiguredSinkKey}, nullptr);
+        return WaitFor([] { return !DefaultSinkName(kConfiguredSinkKey); }, 1000);
+    }
+    Json::Value value;
+    value["name"] = name;
+    Json::StreamWriterBuilder writer;
+    writer["indentation"] = "";
+    Run({"pw-metadata", "-n", "default", "0", kConfiguredSinkKey, Json::writeString(writer, value),
+         "Spa:String:JSON"},
+        nullptr);
+    // pw-metadata exits 0 whatever happened: the value read back says.
+    return WaitFor([&] { return DefaultSinkName(kConfiguredSinkKey) == name; }, 1000);
+}
+
+std::optional<uint32_t> NodeId(const std::string& name) {
+    const Json::Value root = Dump();
+    const Json::Value* node = FindNode(root, name);
+    if (node == nullptr || !(*node)["id"].isUInt()) return std::nullopt;
+    return (*node)["id"].asUInt();
+}
+
+std::vector<std::pair<std::string, double>> NodeControls(const std::string& name) {
+    std::vector<std::pair<std::string, double>> controls;
+    const Json::Value root = Dump();
+    const Json::Value* node = FindNode(root, name);
+    if (node == nullptr) return controls;
+    for (const Json::Value& props : (*node)["info"]["params"]["Props"]) {
+        const Json::Value& params = props["params"];
+        if (!params.isArray()) continue;
+        for (Json::ArrayIndex i = 0; i + 1 < params.size(); i += 2)
+            if (params[i].isString() && params[i + 1].isNumeric())
+                controls.emplace_back(params[i].asString(), params[i + 1].asDouble());
+    }
+    return controls;
+}
+
 FilterChainRunner::~FilterChainRunner() { Stop(); }
 
 void FilterChainRunner::Stop() {
+    // The default output goes back while the chain's sink is still there, so that streams
+    // move once, straight to it.
+    RestoreDefaultOutput();
+    EndProcess();
+}
+
+void FilterChainRunner::EndProcess() {
     if (child_ <= 0) return;
     ::kill(child_, SIGTERM);
     for (int i = 0; i < 100; ++i) {
@@ -183,6 +314,29 @@ void FilterChainRunner::Stop() {
 
 bool FilterChainRunner::Apply(const ProcessingSettings& settings, const std::string& targetNode,
                               const std::filesystem::path& folder, std::string* error) {
+    if (child_ > 0 && ::waitpid(child_, nullptr, WNOHANG) == child_) {
+        DebugLine("headset filter chain: the process ended on its own");
+        child_ = -1;
+    }
+    if (child_ > 0 && targetNode == target_ && settings.surround == running_.surround) {
+        std::string liveError;
+        if (SetGainsLive(settings, &liveError)) {
+            running_ = settings;
+            return true;
+        }
+        DebugLine("headset filter chain: live change failed (" + liveError + "), restarting");
+    }
+    if (!Start(settings, targetNode, folder, error)) {
+        // Nothing of ours plays any more: the default output goes back.
+        RestoreDefaultOutput();
+        return false;
+    }
+    RouteDefaultOutput(targetNode);
+    return true;
+}
+
+bool FilterChainRunner::Start(const ProcessingSettings& settings, const std::string& targetNode,
+                              const std::filesystem::path& folder, std::string* error) {
     std::error_code code;
     std::filesystem::create_directories(folder, code);
     const std::filesystem::path file = folder / "qx580-headset-effects.conf";
@@ -194,26 +348,120 @@ bool FilterChainRunner::Apply(const ProcessingSettings& settings, const std::str
             return false;
         }
     }
-    Stop();
+    EndProcess();
     std::string path = file.string();
     char program[] = "pipewire";
     char option[] = "-c";
     char* argv[] = {program, option, path.data(), nullptr};
-    pid_t pid = -1;
-    if (::posix_spawnp(&pid, "pipewire", nullptr, nullptr, argv, environ) != 0) {
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid < 0) {
         if (error) *error = "the pipewire program could not be started";
         return false;
     }
-    // A description PipeWire refuses ends the process at once.
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    if (pid == 0) {
+        // The chain ends with this program, even when it is killed: its sink then disappears
+        // and PipeWire's session manager moves the streams to another output. The signal
+        // follows the thread that starts the chain (the headset's worker), so the chain also
+        // ends when the headset's device goes away; the next change starts it again.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent) ::_exit(127);
+        ::execvp(program, argv);
+        ::_exit(127);
+    }
+    // A description PipeWire refuses ends the process at once; one it takes shows its sink.
     int status = 0;
-    if (::waitpid(pid, &status, WNOHANG) == pid) {
-        if (error) *error = "PipeWire refused the filter chain";
+    bool ended = false;
+    const bool shown = WaitFor(
+        [&] {
+            if (::waitpid(pid, &status, WNOHANG) == pid) ended = true;
+            return ended || NodeId(kEffectsSinkName).has_value();
+        },
+        5000);
+    if (ended || !shown) {
+        if (!ended) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+        if (error)
+            *error = ended ? "PipeWire refused the filter chain"
+                           : "the filter chain's sink did not appear in PipeWire";
         return false;
     }
     child_ = pid;
+    running_ = settings;
+    target_ = targetNode;
     DebugLine("headset filter chain started for " + targetNode);
     return true;
+}
+
+bool FilterChainRunner::SetGainsLive(const ProcessingSettings& settings, std::string* error) {
+    const std::optional<uint32_t> id = NodeId(kEffectsSinkName);
+    if (!id) {
+        *error = "the chain's sink is not in PipeWire";
+        return false;
+    }
+    // Every band of both sides in one Props update.
+    std::map<std::string, double> wanted;
+    std::ostringstream pod;
+    pod << "{ params = [";
+    for (const char* side : {"l", "r"}) {
+        for (size_t b = 0; b < kEqFrequencies.size(); ++b) {
+            const int gain = settings.equaliser ? settings.bands[b] : 0;
+            const std::string key =
+                std::string("eq_") + side + "_" + std::to_string(b + 1) + ":Gain";
+            wanted[key] = gain;
+            pod << " \"" << key << "\" " << gain << ".0";
+        }
+    }
+    pod << " ] }";
+    if (Run({"pw-cli", "set-param", std::to_string(*id), "Props", pod.str()}, nullptr) != 0) {
+        *error = "pw-cli could not set the gains";
+        return false;
+    }
+    // pw-cli exits 0 even when the node refused: the node's own values say.
+    const bool took = WaitFor(
+        [&] {
+            size_t matched = 0;
+            for (const auto& [key, value] : NodeControls(kEffectsSinkName)) {
+                const auto found = wanted.find(key);
+                if (found != wanted.end() && found->second == value) ++matched;
+            }
+            return matched == wanted.size();
+        },
+        1000);
+    if (!took) *error = "the gains did not read back";
+    return took;
+}
+
+void FilterChainRunner::RouteDefaultOutput(const std::string& targetNode) {
+    if (routed_) return;  // a restart keeps the sink's name, so the route stays
+    const std::optional<std::string> configured = DefaultSinkName(kConfiguredSinkKey);
+    if (configured == kEffectsSinkName) {
+        // Left by a run of ours that ended without giving it back: the headset was the default.
+        previousDefault_ = targetNode;
+        routed_ = true;
+        return;
+    }
+    const bool headsetIsDefault =
+        configured == targetNode || DefaultSinkName(kDefaultSinkKey) == targetNode;
+    if (!headsetIsDefault) return;
+    previousDefault_ = configured.value_or("");
+    if (SetConfiguredSink(kEffectsSinkName)) {
+        routed_ = true;
+        DebugLine("headset filter chain: the default output now plays through the effects");
+    } else {
+        DebugLine("headset filter chain: the default output could not be set to the effects");
+    }
+}
+
+void FilterChainRunner::RestoreDefaultOutput() {
+    if (!routed_) return;
+    routed_ = false;
+    // The user chose another output meanwhile: that choice stays.
+    if (DefaultSinkName(kConfiguredSinkKey) != kEffectsSinkName) return;
+    if (!SetConfiguredSink(previousDefault_))
+        DebugLine("headset filter chain: the previous default output could not be given back");
 }
 
 }  // namespace qx::audio

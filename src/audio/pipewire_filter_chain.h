@@ -1,7 +1,11 @@
 // The headset's sound processing on Linux: a PipeWire filter chain (equaliser of ten peaking
 // bands, and a headphone surround made of a delayed, low-passed cross-feed) placed in front of
 // the headset's output node. The description is plain data (PipeWire's configuration text); a
-// runner keeps one `pipewire -c` process of ours loading it, restarted when the settings change.
+// runner keeps one `pipewire -c` process of ours loading it. Gains change live on the running
+// chain; the process starts again only when the graph's shape changes (surround on or off).
+// While the chain runs, the desktop's playback is routed through it: when the headset was the
+// default output, the chain's sink becomes the default and the previous default comes back when
+// the chain stops.
 #pragma once
 
 #include <sys/types.h>
@@ -10,6 +14,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace qx::audio {
 
@@ -36,6 +41,21 @@ bool PipeWireRunning();
 // The node name of the PipeWire sink of ALSA card `card` (asks `pw-dump`); nothing when none.
 std::optional<std::string> HeadsetSinkNode(int card);
 
+// PipeWire's "default" metadata: the key the user's (or our) choice of output is kept under,
+// and the one the session manager fills with the output it actually chose.
+inline constexpr const char* kConfiguredSinkKey = "default.configured.audio.sink";
+inline constexpr const char* kDefaultSinkKey = "default.audio.sink";
+
+// The node name a key of the "default" metadata holds; nothing when the key is not set or the
+// metadata cannot be read.
+std::optional<std::string> DefaultSinkName(const char* key);
+// Sets `kConfiguredSinkKey` to node `name` (removes it when `name` is empty) and reads it back.
+bool SetConfiguredSink(const std::string& name);
+// The global id of the node named `name`; nothing when PipeWire has none.
+std::optional<uint32_t> NodeId(const std::string& name);
+// The values of the chain's controls ("eq_l_1:Gain" and so on) on node `name`, read back.
+std::vector<std::pair<std::string, double>> NodeControls(const std::string& name);
+
 class FilterChainRunner {
   public:
     FilterChainRunner() = default;
@@ -43,15 +63,33 @@ class FilterChainRunner {
     FilterChainRunner(const FilterChainRunner&) = delete;
     FilterChainRunner& operator=(const FilterChainRunner&) = delete;
 
-    // Writes the description into `folder` and (re)starts the process with it. False with
-    // `error` when it cannot be written or started.
+    // Brings the chain to `settings` in front of `targetNode`: on a running chain of the same
+    // shape the gains are set live (one update for all bands, read back); otherwise the
+    // description is written into `folder` and the process (re)started with it. False with
+    // `error` when that fails.
     bool Apply(const ProcessingSettings& settings, const std::string& targetNode,
                const std::filesystem::path& folder, std::string* error);
+    // Stops the process, the previous default output given back first.
     void Stop();
     bool Running() const { return child_ > 0; }
+    // The process's id (-1 when none): it stays the same across live changes.
+    pid_t Pid() const { return child_; }
+    // Whether the desktop's default output is routed through the chain by us.
+    bool Routed() const { return routed_; }
 
   private:
+    bool Start(const ProcessingSettings& settings, const std::string& targetNode,
+               const std::filesystem::path& folder, std::string* error);
+    bool SetGainsLive(const ProcessingSettings& settings, std::string* error);
+    void RouteDefaultOutput(const std::string& targetNode);
+    void RestoreDefaultOutput();
+    void EndProcess();
+
     pid_t child_ = -1;
+    ProcessingSettings running_;
+    std::string target_;
+    bool routed_ = false;
+    std::string previousDefault_;  // the configured default before ours ("": none was set)
 };
 
 }  // namespace qx::audio

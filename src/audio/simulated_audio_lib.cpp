@@ -36,16 +36,32 @@ int SimulatedAudioLib::ConfLibInit() {
     return initResult_;
 }
 
-void SimulatedAudioLib::CreateDeviceList() {}
+void SimulatedAudioLib::CreateDeviceList() {
+    std::lock_guard lock(mutex_);
+    listedPresent_ = present_;
+}
+
+bool SimulatedAudioLib::EndpointsChanged() {
+    std::lock_guard lock(mutex_);
+    return present_ != listedPresent_;
+}
+
+void SimulatedAudioLib::SetCardPresent(bool present) {
+    std::lock_guard lock(mutex_);
+    if (present_ && !present) values_.clear();
+    present_ = present;
+}
 
 int SimulatedAudioLib::GetDeviceCount(Flow flow) {
     std::lock_guard lock(mutex_);
+    if (!present_) return 0;
     return static_cast<int>(flow == Flow::Output ? outputs_.size() : inputs_.size());
 }
 
 int SimulatedAudioLib::GetDeviceById(Flow flow, int index, AudioDeviceRecord* record) {
     std::lock_guard lock(mutex_);
     const auto& list = flow == Flow::Output ? outputs_ : inputs_;
+    if (!present_) return -1;
     if (record == nullptr || index < 0 || index >= static_cast<int>(list.size())) return -1;
     *record = list[static_cast<size_t>(index)];
     return 0;
@@ -61,7 +77,7 @@ bool SimulatedAudioLib::ProcessingProperty(std::string_view name) const {
 int SimulatedAudioLib::PropertyControl(const AudioDeviceRecord& device, std::string_view name,
                                        uint8_t* value, uint8_t* extra, PropertyOp op) {
     std::lock_guard lock(mutex_);
-    if (value == nullptr) return -1;
+    if (value == nullptr || !present_) return -1;
     Flow flow;
     if (!outputs_.empty() && device == outputs_.front())
         flow = Flow::Output;

@@ -33,6 +33,7 @@ class SimulatedAudioLib : public AudioConfLib {
     int PropertyControl(const AudioDeviceRecord& device, std::string_view name, uint8_t* value,
                         uint8_t* extra, PropertyOp op) override;
     std::string UnavailableReason() const override;
+    bool EndpointsChanged() override;
 
     // --- what tests arrange
     void SetInitResult(int result);
@@ -43,6 +44,9 @@ class SimulatedAudioLib : public AudioConfLib {
     // Processing off: the feature words lose the equaliser, surround, echo, noise and voice
     // changer bits, their properties are refused, and `reason` says why.
     void SetProcessingAvailable(bool available, std::string reason = {});
+    // The headset's card unplugged (no endpoints, every call refused) or plugged back; a card
+    // that comes back has lost what was set on it.
+    void SetCardPresent(bool present);
     // Refuses every get and set of `name` (e.g. a control the card lacks).
     void Refuse(const std::string& name);
     void Accept(const std::string& name);
@@ -65,6 +69,8 @@ class SimulatedAudioLib : public AudioConfLib {
     std::vector<AudioDeviceRecord> inputs_;
     std::map<Flow, std::string> features_;
     bool processing_ = true;
+    bool present_ = true;
+    bool listedPresent_ = true;  // presence at the last CreateDeviceList
     std::string reason_;
     std::set<std::string> refused_;
     std::map<std::pair<Flow, std::string>, std::string> values_;

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <filesystem>
 
+#include "audio/audio_property.h"
 #include "audio/headset_audio.h"
 #include "audio/simulated_audio_lib.h"
 #include "core/json_file.h"
@@ -358,6 +359,97 @@ TEST_F(HeadsetDevice, OptionsByNameRefuseBadValues) {
         }
     }
     EXPECT_TRUE(sawEq);
+}
+
+TEST_F(HeadsetDevice, ASoundCardThatGoesAndComesBackGetsThePagesValuesAndThePageFollows) {
+    DeviceWindow w;
+    COrvaneHS6533Device* headset = Contact(w);
+    ASSERT_TRUE(Run(w, [&](auto done) { headset->SetMicLevel(37, done); }).isEmpty());
+    ASSERT_TRUE(Run(w, [&](auto done) { headset->SetMicMuted(true, done); }).isEmpty());
+    ASSERT_TRUE(Run(w, [&](auto done) { headset->SetMonitorLevel(64, done); }).isEmpty());
+    ASSERT_TRUE(Run(w, [&](auto done) { headset->SelectEqualiser(3, done); }).isEmpty());
+    ASSERT_TRUE(Run(w, [&](auto done) { headset->SetVoiceChanger(true, done); }).isEmpty());
+    ASSERT_TRUE(Run(w, [&](auto done) { headset->SelectVoice(2, done); }).isEmpty());
+    ASSERT_TRUE(Run(w, [&](auto done) { headset->SetSurround(true, done); }).isEmpty());
+    CVoice6533ControlUI* voice = headset->VoicePanel();
+    auto* surround = headset->Page()->findChild<QAbstractButton*>("virtual_surround_option");
+    ASSERT_NE(surround, nullptr);
+
+    // Nothing changed: no new start.
+    headset->CheckAudioCard();
+    w.Settle();
+    EXPECT_EQ(headset->AudioRestarts(), 0);
+
+    // Gone: every audio control disabled, saying why; a change is refused and not stored.
+    library->SetCardPresent(false);
+    headset->CheckAudioCard();
+    ASSERT_TRUE(WaitUntil([&] { return headset->AudioRestarts() == 1; }));
+    w.Settle();
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             voice->MicSlider(), voice->MicOption(), voice->MonitorSlider(), voice->EqOption(3),
+             voice->BandSlider(0), headset->MagicPanel()->EnableOption(), surround}) {
+        EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
+        EXPECT_TRUE(control->toolTip().contains("sound card"))
+            << control->objectName().toStdString();
+    }
+    EXPECT_FALSE(Run(w, [&](auto done) { headset->SetMicLevel(80, done); }).isEmpty());
+    EXPECT_EQ(json::ToInt(json::Get(Stages(headset), "MicInValue")), 37);
+
+    // Back, with its driver's values: it gets what the page shows, and the page is usable.
+    library->ClearSets();
+    library->SetCardPresent(true);
+    headset->CheckAudioCard();
+    ASSERT_TRUE(WaitUntil([&] { return headset->AudioRestarts() == 2; }));
+    w.Settle();
+    EXPECT_EQ(library->Value(Flow::Input, "VolumeScalarControl"), "0.37");
+    EXPECT_EQ(library->Value(Flow::Input, "MuteControl"), "1");
+    EXPECT_EQ(library->Value(Flow::Input, "AAVolumeScalarControl"), "0.64");
+    EXPECT_EQ(library->Value(Flow::Input, "Enable_MAGICVOICE"), "1");
+    EXPECT_EQ(library->Value(Flow::Input, "MagicVoice_Selection"), "1");
+    EXPECT_EQ(library->Value(Flow::Output, "Enable_EQ_GFX"), "1");
+    const std::vector<int> bands = COrvaneHS6533Device::PresetBands(3);
+    for (int b = 0; b < 10; ++b)
+        EXPECT_EQ(library->Value(Flow::Output, "EQ_Slider" + std::to_string(b + 1)),
+                  std::to_string(bands[static_cast<size_t>(b)]));
+    EXPECT_EQ(library->Value(Flow::Output, "VirtualSurroundEffectControl"), "1");
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{voice->MicSlider(), voice->EqOption(3),
+                                         headset->MagicPanel()->EnableOption(), surround})
+        EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
+    EXPECT_EQ(voice->GetMicLevel(), 37);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join("; ").toStdString();
+}
+
+TEST_F(HeadsetDevice, ASoundCardThatComesAfterTheHeadsetIsTakenIntoUse) {
+    library->SetCardPresent(false);
+    DeviceWindow w;
+    COrvaneHS6533Device* headset = Contact(w);
+    EXPECT_FALSE(headset->VoicePanel()->MicSlider()->isEnabled());
+    EXPECT_FALSE(headset->Availability().microphone);
+    const int level = headset->System().micInValue;
+
+    library->SetCardPresent(true);
+    headset->CheckAudioCard();
+    ASSERT_TRUE(WaitUntil([&] { return headset->AudioRestarts() == 1; }));
+    w.Settle();
+    EXPECT_TRUE(headset->Availability().microphone);
+    EXPECT_TRUE(headset->VoicePanel()->MicSlider()->isEnabled());
+    EXPECT_EQ(library->Value(Flow::Input, "VolumeScalarControl"),
+              audio::NumberText(static_cast<float>(level) / 100.0f));
+    ASSERT_TRUE(Run(w, [&](auto done) { headset->SetMicLevel(12, done); }).isEmpty());
+    EXPECT_EQ(library->Value(Flow::Input, "VolumeScalarControl"), "0.12");
+}
+
+TEST_F(HeadsetDevice, ACardWithoutAMonitorPathDisablesOnlyTheMonitorControls) {
+    library->Refuse("GetAAMaxVol");
+    DeviceWindow w;
+    COrvaneHS6533Device* headset = Contact(w);
+    CVoice6533ControlUI* voice = headset->VoicePanel();
+    EXPECT_FALSE(voice->MonitorSlider()->isEnabled());
+    EXPECT_FALSE(voice->MonitorOption()->isEnabled());
+    EXPECT_TRUE(voice->MonitorSlider()->toolTip().contains("side-tone"));
+    EXPECT_TRUE(voice->MicSlider()->isEnabled());
+    EXPECT_TRUE(voice->MicSlider()->toolTip().isEmpty());
 }
 
 }  // namespace

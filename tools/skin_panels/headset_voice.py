@@ -50,6 +50,10 @@ TEXTS = {
     "hs_profile_not_saved_text": ("The profile could not be saved.", "配置文件无法保存。"),
     "hs_unavailable_eq_text": ("The equaliser is not available: ", "均衡器不可用："),
     "hs_unavailable_mic_text": ("The headset's microphone was not found: ", "未找到耳机麦克风："),
+    "hs_unavailable_monitor_text": (
+        "The microphone monitor is not available: the headset's sound card has no monitor "
+        "(side-tone) control.",
+        "麦克风监听不可用：耳机声卡没有监听（侧音）控制。"),
 }
 
 

@@ -51,9 +51,6 @@ void COrvaneHS6533Device::StartAudio() {
 void COrvaneHS6533Device::ReadAudioState() {
     if (!audio_) return;
     const std::optional<audio::AudioState> state = audio_->ReadState();
-    HeadsetSystemRecord system;
-    std::vector<int> bands;
-    bool surround = false;
     {
         std::lock_guard lock(model_);
         if (state) {
@@ -66,11 +63,21 @@ void COrvaneHS6533Device::ReadAudioState() {
             if (state->magicEnable) system_.magicEnable = *state->magicEnable;
             if (state->magicType) system_.magicType = *state->magicType;
         }
+    }
+    ApplyProcessingFromModel();
+}
+
+void COrvaneHS6533Device::ApplyProcessingFromModel() {
+    if (!audio_ || !audio_->Ready()) return;
+    HeadsetSystemRecord system;
+    std::vector<int> bands;
+    bool surround = false;
+    {
+        std::lock_guard lock(model_);
         system = system_;
         bands = bands_;
         surround = surround_;
     }
-    if (!audio_->Ready()) return;
     // A library that keeps no state between runs (the machine's filter chain) gets the
     // profile's equaliser and surround, so that what plays is what the page shows.
     const audio::FeatureAvailability available = audio_->Availability();
@@ -78,6 +85,55 @@ void COrvaneHS6533Device::ReadAudioState() {
         if (!audio_->ApplyBands(bands)) DebugLine("the profile's equaliser was not applied");
     if (available.surround && audio_->SurroundEnabled() != surround)
         if (!audio_->EnableSurround(surround)) DebugLine("the profile's surround was not applied");
+}
+
+void COrvaneHS6533Device::CheckAudioCard() {
+    if (!AudioStarted() || audioCheckPosted_.exchange(true)) return;
+    const bool posted = Post([this] {
+        FollowAudioCard();
+        audioCheckPosted_.store(false);
+    });
+    if (!posted) audioCheckPosted_.store(false);
+}
+
+void COrvaneHS6533Device::FollowAudioCard() {
+    if (!audio_ || !audio_->EndpointsChanged()) return;
+    const audio::StartReport report = audio_->Restart();
+    for (const std::string& message : report.messages) DebugLine(message);
+    {
+        std::lock_guard lock(model_);
+        availability_ = audio_->Availability();
+    }
+    ++audioRestarts_;
+    if (audio_->Ready()) {
+        // The card is back (or new): it gets what the page shows, not its driver's values.
+        DebugLine("the headset's sound card is there: its audio settings are applied again");
+        HeadsetSystemRecord system;
+        {
+            std::lock_guard lock(model_);
+            system = system_;
+        }
+        const audio::FeatureAvailability available = audio_->Availability();
+        bool all = true;
+        if (available.microphone) {
+            all = audio_->SetMicLevel(system.micInValue) && all;
+            all = audio_->SetMicMuted(system.micInSelect == 0) && all;
+        }
+        if (available.monitor) {
+            all = audio_->SetMonitorLevel(system.micMoniterValue) && all;
+            all = audio_->SetMonitorMuted(system.micMoniterSelect == 0) && all;
+        }
+        if (available.voiceChanger) {
+            all = audio_->EnableVoiceChanger(system.magicEnable != 0) && all;
+            if (system.magicType >= 1 && system.magicType <= 4)
+                all = audio_->SelectVoice(system.magicType) && all;
+        }
+        if (!all) DebugLine("some of the headset's audio settings were not applied again");
+        ApplyProcessingFromModel();
+    } else {
+        DebugLine("the headset's sound card went away");
+    }
+    OnUiThread([this] { RefreshPanel(); });
 }
 
 void COrvaneHS6533Device::Refused(const Done& done, const QString& what) {

@@ -13,6 +13,7 @@
 #include <QAbstractButton>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <array>
 #include <functional>
 #include <memory>
@@ -126,6 +127,13 @@ class COrvaneHS6533Device : public COrvaneUSBDevice, public ProfileCapability {
     std::filesystem::path ProfilePath() const;
     // Waits (UI thread, for tests and scripts) until the audio start ran.
     bool AudioStarted() const { return audioStarted_.load(); }
+    // Looks (UI thread) whether the headset's sound card came or went: when it did, the library
+    // starts again on the worker, a card that is back gets the page's audio values, and the
+    // page follows. Runs every few seconds once the page is there.
+    void CheckAudioCard();
+    // How many times the library started again after the card came or went.
+    int AudioRestarts() const { return audioRestarts_.load(); }
+    static constexpr int kAudioCardCheckMs = 3000;
 
   protected:
     std::unique_ptr<lighting::LightingEngine> CreateLighting(int ledCount) const override;
@@ -140,6 +148,10 @@ class COrvaneHS6533Device : public COrvaneUSBDevice, public ProfileCapability {
     // Reads the endpoints' state into the model (not saved), then gives the library the
     // profile's equaliser and surround (worker).
     void ReadAudioState();
+    // Gives the library the model's equaliser and surround (worker).
+    void ApplyProcessingFromModel();
+    // The library started again after the card came or went (worker).
+    void FollowAudioCard();
     // The model's lock is held by the callers of these.
     [[nodiscard]] bool SaveLocked();
     void StoreSystemLocked();
@@ -158,6 +170,9 @@ class COrvaneHS6533Device : public COrvaneUSBDevice, public ProfileCapability {
     std::unique_ptr<audio::HeadsetAudio> audio_;  // worker only
     std::atomic<bool> audioStarted_{false};
     std::atomic<bool> audioStartPosted_{false};
+    std::atomic<bool> audioCheckPosted_{false};
+    std::atomic<int> audioRestarts_{0};
+    QPointer<QTimer> audioCardTimer_;
 
     mutable std::recursive_mutex model_;
     CHs6533Profiledata profile_;

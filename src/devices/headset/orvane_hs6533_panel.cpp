@@ -30,6 +30,12 @@ void COrvaneHS6533Device::AttachPanel() {
             OnUiThread([this] { ShowAvailability(); });
         });
     }
+    // The headset's sound card may come later than the headset, or go and come back.
+    if (!audioCardTimer_) {
+        audioCardTimer_ = new QTimer(this);
+        connect(audioCardTimer_, &QTimer::timeout, this, [this] { CheckAudioCard(); });
+        audioCardTimer_->start(kAudioCardCheckMs);
+    }
 }
 
 void COrvaneHS6533Device::BuildPanel() {
@@ -126,7 +132,8 @@ void COrvaneHS6533Device::ShowAvailability() {
     if (voice_) {
         voice_->SetEqualiserAvailable(a.equaliser, why("hs_unavailable_eq_text"));
         voice_->SetMicrophoneAvailable(a.microphone, why("hs_unavailable_mic_text"));
-        voice_->SetMonitorAvailable(a.monitor, why("hs_unavailable_mic_text"));
+        voice_->SetMonitorAvailable(a.monitor, a.microphone ? Text("hs_unavailable_monitor_text")
+                                                            : why("hs_unavailable_mic_text"));
     }
     if (magic_) magic_->SetAvailable(a.voiceChanger, why("hs_unavailable_voice_text"));
     if (surroundOption_) {
