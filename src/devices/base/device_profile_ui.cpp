@@ -11,9 +11,8 @@
 
 #include "core/diagnostics.h"
 #include "devices/base/orvane_usb_device.h"
-#include "devices/panels/sound_styles.h"
 #include "devices/panels/light_control_ui.h"
-#include "profiles/audio_style_store.h"
+#include "devices/panels/sound_styles.h"
 #include "ui/file_dialogs.h"
 #include "ui/notify.h"
 #include "ui/paint_manager.h"
