@@ -272,6 +272,7 @@ void COrvaneUSBDevice::Shutdown() {
     commandLink_.Abort();
     worker_.Stop();
     commandLink_.CloseCommandInterfaces();
+    AnswerUnfinishedLightChanges();
 }
 
 // --- state
