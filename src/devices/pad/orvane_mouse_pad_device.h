@@ -80,6 +80,8 @@ class COrvaneMousePadDevice : public COrvaneUSBDevice, public ProfileCapability 
 
   private:
     Result GateResult();
+    // Reads the pad's block into the mirror (worker). False when it was not read.
+    bool ReadMirror();
     void ApplyLightLocked();
 
     std::atomic<int> profile_{0};
