@@ -84,6 +84,31 @@ TEST_F(LightContact, AChangeBeforeFirstContactWinsAndKeepsTheKeyboardsOptions) {
     EXPECT_EQ(keyboard->System().winLock, 1);
 }
 
+TEST_F(LightContact, AChangeStillWaitingWhenTheKeyboardGoesAwayIsAnsweredWithAFailure) {
+    DeviceWindow w;
+    w.Start();
+    ASSERT_TRUE(w.bus.Plug("keyboard"));
+    w.Pass();
+    auto* keyboard = dynamic_cast<COrvaneKeyboardDevice*>(w.controller->Keyboards().front());
+    ASSERT_NE(keyboard, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return keyboard->Online(); }));
+    ASSERT_FALSE(keyboard->LightThreadRunning());
+    LightInfoRecord record = keyboard->LightRecord();
+    record.light = static_cast<uint8_t>(record.light == 1 ? 2 : 1);
+    int answers = 0;
+    QString error;
+    keyboard->ChangeLighting(record, [&](const QString& e) {
+        ++answers;
+        error = e;
+    });
+    // Held for first contact (or still queued): the device goes before either ends.
+    keyboard->Shutdown();
+    EXPECT_EQ(answers, 1);
+    EXPECT_FALSE(error.isEmpty());
+    w.Pass();
+    EXPECT_EQ(answers, 1) << "answered once";
+}
+
 TEST_F(LightContact, SettingsReadBackFromTheKeyboardEndItsSynchronisedLighting) {
     DeviceWindow w;
     w.Start();

@@ -43,15 +43,11 @@ LightInfoRecord COrvaneUSBDevice::LightRecord() const { return LightRecordOf(Get
 void COrvaneUSBDevice::ChangeLighting(const LightInfoRecord& record, LightChangeDone done) {
     const std::array<uint32_t, 4> words = LightWordsOf(record);
     StoreLightSettings(words[0], words[1], words[2], words[3]);
-    auto finish = [done](const QString& error) {
-        if (!error.isEmpty()) DebugLine("lighting change: " + error.toStdString());
-        if (done) {
-            done(error);
-        } else if (!error.isEmpty()) {
-            ShowUserMessage(error);
-        }
-    };
-    const bool posted = Post([this, record, finish] {
+    // Kept here until answered: a change the worker never finishes (held for first contact,
+    // dropped with the worker's queue) is answered when the device shuts down.
+    const uint64_t id = ++lastLightChange_;
+    lightChanges_.emplace(id, std::move(done));
+    const bool posted = Post([this, record, id] {
         {
             std::lock_guard lock(heldMutex_);
             if (held_.awaitingContact) {
@@ -60,18 +56,45 @@ void COrvaneUSBDevice::ChangeLighting(const LightInfoRecord& record, LightChange
                 // the lighting over. The change waits for the end of first contact; a later
                 // one replaces it (it was made from the settings this one stored).
                 held_.record = record;
-                held_.done.push_back(finish);
+                held_.changes.push_back(id);
                 return;
             }
         }
-        RunLightChange(record, {finish});
+        RunLightChange(record, {id});
     });
-    if (!posted) finish(LightWriteErrorText(kResultFailed));
+    if (!posted) FinishLightChanges({id}, LightWriteErrorText(kResultFailed));
     emit LightingShown();
 }
 
+void COrvaneUSBDevice::FinishLightChanges(const std::vector<uint64_t>& changes,
+                                          const QString& error) {
+    for (const uint64_t id : changes) {
+        auto found = lightChanges_.find(id);
+        if (found == lightChanges_.end()) continue;
+        const LightChangeDone done = std::move(found->second);
+        lightChanges_.erase(found);
+        if (!error.isEmpty()) DebugLine("lighting change: " + error.toStdString());
+        if (done) {
+            done(error);
+        } else if (!error.isEmpty()) {
+            ShowUserMessage(error);
+        }
+    }
+}
+
+void COrvaneUSBDevice::AnswerUnfinishedLightChanges() {
+    // The device goes away: whoever waits for a change (a caller on the bus) hears that it
+    // failed. The panel's own changes pass without a message: it goes with the window.
+    std::map<uint64_t, LightChangeDone> unfinished;
+    unfinished.swap(lightChanges_);
+    const QString error = LightWriteErrorText(kResultUnreachable);
+    for (auto& [id, done] : unfinished) {
+        if (done) done(error);
+    }
+}
+
 void COrvaneUSBDevice::RunLightChange(const LightInfoRecord& record,
-                                      std::vector<LightChangeDone> done) {
+                                      std::vector<uint64_t> changes) {
     const std::array<uint32_t, 4> words = LightWordsOf(record);
     // Stored again here, in the worker's order: a profile load queued before this change
     // (first contact, a profile switch) must not undo it.
@@ -81,9 +104,9 @@ void COrvaneUSBDevice::RunLightChange(const LightInfoRecord& record,
     Light() = LightSettingsOf(record);
     ApplyLighting();
     const Result result = WriteLightingBlock();
-    OnUiThread([done = std::move(done), result] {
-        const QString error = result == kResultSuccess ? QString() : LightWriteErrorText(result);
-        for (const LightChangeDone& each : done) each(error);
+    OnUiThread([this, changes = std::move(changes), result] {
+        FinishLightChanges(changes,
+                           result == kResultSuccess ? QString() : LightWriteErrorText(result));
     });
 }
 
@@ -100,14 +123,13 @@ void COrvaneUSBDevice::ApplyHeldLightChange() {
         held_ = HeldLightChange{};
     }
     if (!held.record) return;
-    RunLightChange(*held.record, std::move(held.done));
+    RunLightChange(*held.record, std::move(held.changes));
     // The panel shows the change, not what first contact read before it.
     OnUiThread([this] { RefreshLightPanel(); });
 }
 
 void COrvaneUSBDevice::DropHeldLightChanges() {
-    // Nobody is told: the device goes with its window (a message at exit would only puzzle),
-    // and a caller on the bus sees the program's answer fail when it leaves.
+    // Their callers are answered by AnswerUnfinishedLightChanges once the worker has stopped.
     std::lock_guard lock(heldMutex_);
     held_ = HeldLightChange{};
 }

@@ -17,6 +17,9 @@ namespace qx::devices {
 
 namespace {
 
+// The shortest time between two paints of a device picture from the cable's frames.
+constexpr int kPicturePaintMs = 33;
+
 // The icon stem of a kind code and variant; nullptr when nothing is to change.
 const char* IconStem(int kindCode, int variant) {
     switch (kindCode) {
@@ -228,8 +231,11 @@ void CDeviceOptionUI::OnTimer(int id) {
             if (!device->PictureShown()) break;
             // The LED buttons whose light changed repaint themselves; the rest of the picture
             // is left alone. While the frame stays the same the timer rests.
+            // The picture follows the frames at most 30 times a second, smooth to the eye,
+            // and each paint of a whole picture costs far more than computing its frame (the
+            // device itself still gets every frame from the light thread).
             if (device->PushFrame() && device->Online())
-                SetTimer(kFrameTimer, device->Receiver() ? 500 : 5);
+                SetTimer(kFrameTimer, device->Receiver() ? 500 : kPicturePaintMs);
             break;
         case kContactTimer:
             device->Post([device, self] {

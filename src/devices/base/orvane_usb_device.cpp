@@ -298,6 +298,7 @@ void COrvaneUSBDevice::Shutdown() {
     commandLink_.Abort();
     worker_.Stop();
     commandLink_.CloseCommandInterfaces();
+    AnswerUnfinishedLightChanges();
 }
 
 // --- state

@@ -235,6 +235,9 @@ class COrvaneUSBDevice : public QObject {
     void ExpectFirstContact();
     // Forgets the held lighting changes (the device goes away for good).
     void DropHeldLightChanges();
+    // Answers every change not finished yet with a failure (the device went away). UI thread,
+    // once the worker has stopped.
+    void AnswerUnfinishedLightChanges();
     // The page's lighting panel (nullptr when the page has none).
     CLightControlUI* LightPanel() const;
     // Shows the current light settings and the effect list on the lighting panel (UI thread).
@@ -327,13 +330,18 @@ class COrvaneUSBDevice : public QObject {
     // Lighting changes made between an open and the end of its first contact (worker).
     struct HeldLightChange {
         std::optional<LightInfoRecord> record;
-        std::vector<LightChangeDone> done;
+        std::vector<uint64_t> changes;
         bool awaitingContact = false;
     };
     std::mutex heldMutex_;
     HeldLightChange held_;
-    // Stores, saves, applies and writes `record` (worker); the outcome goes to every `done`.
-    void RunLightChange(const LightInfoRecord& record, std::vector<LightChangeDone> done);
+    // Lighting changes not answered yet, by number (UI thread).
+    std::map<uint64_t, LightChangeDone> lightChanges_;
+    uint64_t lastLightChange_ = 0;
+    // Answers the changes `changes` with `error` (empty: success) and forgets them (UI thread).
+    void FinishLightChanges(const std::vector<uint64_t>& changes, const QString& error);
+    // Stores, saves, applies and writes `record` (worker); the outcome goes to every change.
+    void RunLightChange(const LightInfoRecord& record, std::vector<uint64_t> changes);
     // At the end of first contact: the change held meanwhile is applied over what it read.
     void ApplyHeldLightChange();
     // Set once an effect wrote the frame: until then the picture keeps the lights AttachPanel

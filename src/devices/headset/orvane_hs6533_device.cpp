@@ -80,6 +80,8 @@ void COrvaneHS6533Device::RefreshFromDevice() {
     if (found != effectCodes_.end())
         mirror_[1] = static_cast<uint8_t>(std::distance(effectCodes_.begin(), found));
     mirror_[3] = static_cast<uint8_t>(4 - mirror_[3]);
+    // Settings read from the headset are its own: it leaves the synchronised lighting.
+    SetSynchronisedLighting(false);
 }
 
 void COrvaneHS6533Device::PowerQuery() { ReadAndShowPowerRecord(); }

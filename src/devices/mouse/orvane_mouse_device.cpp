@@ -138,6 +138,8 @@ void COrvaneMouseDevice::RefreshFromDevice() {
         if (!SaveLocked())
             DebugLine("the mouse's settings were read but the profile was not saved");
     }
+    // Settings read from the mouse are its own: it leaves the synchronised lighting.
+    SetSynchronisedLighting(false);
     RequestPanelRefresh();
 }
 

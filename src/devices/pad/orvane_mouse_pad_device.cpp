@@ -80,30 +80,36 @@ void COrvaneMousePadDevice::FirstContact() {
 }
 
 void COrvaneMousePadDevice::RefreshFromDevice() {
+    // Settings read from the pad are its own: it leaves the synchronised lighting.
+    if (ReadMirror()) SetSynchronisedLighting(false);
+}
+
+bool COrvaneMousePadDevice::ReadMirror() {
     {
         std::lock_guard lock(model_);
         before_ = mirror_;
     }
-    if (GateResult() != kResultSuccess) return;
+    if (GateResult() != kResultSuccess) return false;
     DeviceLink& link = CommandLink();
     uint8_t profile = 0;
-    if (link.CmdReadConfig(&profile, 1, 0) != kResultSuccess) return;
+    if (link.CmdReadConfig(&profile, 1, 0) != kResultSuccess) return false;
     std::array<uint8_t, kPadReadSize> read{};
     if (link.CmdReadConfig(read.data(), read.size(),
                            static_cast<uint16_t>(profile * kPadReadStride)) != kResultSuccess)
-        return;
+        return false;
     profile_.store(profile);
     std::lock_guard lock(model_);
     mirror_ = MirrorFromRead(read, profile, effectCodes_);
     mirrorRead_ = true;
     FeedPreviewLocked();
+    return true;
 }
 
 Result COrvaneMousePadDevice::WriteSystemBlock(int profile) {
     if (!MirrorRead()) {
         // Without the pad's own bytes the write would clear them: they are read now, and the
         // profile's lighting goes over them.
-        RefreshFromDevice();
+        ReadMirror();
         std::lock_guard lock(model_);
         if (!mirrorRead_) return GateResult() == kResultSuccess ? kResultFailed : GateResult();
         ApplyLightLocked();

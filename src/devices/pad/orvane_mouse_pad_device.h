@@ -80,6 +80,8 @@ class COrvaneMousePadDevice : public COrvaneUSBDevice, public ProfileCapability 
 
   private:
     Result GateResult();
+    // Reads the pad's block into the mirror (worker). False when it was not read.
+    bool ReadMirror();
     void ApplyLightLocked();
     // Hands the lighting engine what the picture previews.
     void FeedPreviewLocked();
