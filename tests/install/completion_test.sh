@@ -44,6 +44,13 @@ expect "qx580ctl profile --device mouse re" "rename reset"
 expect "qx580ctl effect render --id 3 --out " "<file png>"
 expect "qx580ctl headset " "get set"
 expect "qx580ctl ui answer " "confirm cancel"
+expect "qx580ctl k" "key keyboard"
+expect "qx580ctl macro " "list show import export delete"
+expect "qx580ctl macro import " "<file mac>"
+expect "qx580ctl key set --device " "keyboard mouse"
+expect "qx580ctl dpi set --st" "--stage"
+expect "qx580ctl recoil export --gun 1 " "<file>"
+expect "qx580ctl headset set mic-mute " "on off"
 
 [[ $failures -eq 0 ]] && echo "all completions right"
 exit $((failures > 0))
