@@ -377,6 +377,13 @@ TEST_F(KeyboardDevice, CustomColourSendsTheMaskOnCableInTheCustomEffect) {
     EXPECT_EQ(json::ToInt(json::Get(json::At(group, kEsc), "IsBright")), 1);
     EXPECT_EQ(json::ToInt(json::Get(json::At(group, 1), "IsBright")), 0);
     EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+
+    // A keyboard that lost its memory (a replug, the machine's sleep) gets the mask again.
+    const std::vector<uint8_t> zeros(mask.size(), 0);
+    ASSERT_TRUE(w.bus.Keyboard()->WriteMemory(sim::Region::KeyMask, 0, zeros));
+    keyboard->RestoreSettings();
+    w.Settle();
+    EXPECT_EQ(w.bus.Keyboard()->ReadMemory(sim::Region::KeyMask, 0, 21), mask);
 }
 
 }  // namespace

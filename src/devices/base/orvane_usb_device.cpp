@@ -199,6 +199,7 @@ void COrvaneUSBDevice::RestoreSettings() {
     Post([this] {
         if (WriteLightingBlock() != kResultSuccess)
             DebugLine("the lighting block was not written again");
+        RestoreExtraSettings();
         WakeLightThread();
     });
 }

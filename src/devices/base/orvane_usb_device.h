@@ -229,6 +229,9 @@ class COrvaneUSBDevice : public QObject {
     // Writes the lighting settings into the device's own settings (worker). The base has no
     // lighting block and succeeds without a write; a family with one overrides it.
     virtual Result WriteLightingBlock();
+    // What a device may have lost beyond its profile and lighting block, written again after a
+    // replug or a wake-up (worker). Nothing in the base.
+    virtual void RestoreExtraSettings() {}
     // Called by the worker when an open starts a new first contact: lighting changes made
     // until that contact is over are held and applied at its end (the device's settings are
     // not known before, and first contact would read over them).

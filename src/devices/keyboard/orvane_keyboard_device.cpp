@@ -228,6 +228,13 @@ Result COrvaneKeyboardDevice::SendCustomColourMask() {
     return result;
 }
 
+void COrvaneKeyboardDevice::RestoreExtraSettings() {
+    // The keyboard takes the mask on its cable only, and uses it in the custom-colour effect.
+    if (Receiver() || Light().effectId != kCustomColourEffect) return;
+    if (SendCustomColourMask() != kResultSuccess)
+        DebugLine("the custom-colour mask was not written again");
+}
+
 void COrvaneKeyboardDevice::SetCustomColour(int key) {
     auto* keyboard = dynamic_cast<lighting::KeyboardLighting*>(Lighting());
     if (keyboard == nullptr || Light().effectId != kCustomColourEffect) return;

@@ -107,6 +107,8 @@ class COrvaneKeyboardDevice : public COrvaneUSBDevice,
     // --- the lighting panel's keyboard side (keyboard_light_panel.cpp)
     // The settings block of profile 0 with the current lighting (worker).
     Result WriteLightingBlock() override;
+    // The custom-colour mask, which a keyboard that lost its memory lost with it (worker).
+    void RestoreExtraSettings() override;
     // A custom-colour group chosen (UI thread): kept in the profile's lighting, its colours
     // loaded, then on the worker the mask sent and the block written.
     void SelectCustomGroup(int group);
