@@ -188,7 +188,11 @@ void COrvaneUSBDevice::Contact() {
         return;
     }
     DebugLine("contact again: the profile is written to the device again");
+    // What a later contact reads is what the device kept (possibly nothing), not a choice made
+    // on the device: it stays in the synchronised lighting it took part in.
+    const bool synchronised = SynchronisedLighting();
     ContactAgain();
+    if (synchronised) SetSynchronisedLighting(true);
     OnUiThread([this] { RestoreSettings(); });
 }
 
