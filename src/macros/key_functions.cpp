@@ -311,9 +311,9 @@ KeyFunction ReadFunction(const KeyFunctionForm& form, const KeyFunction& current
             return {kRapidFire, static_cast<uint8_t>(form.fireInterval),
                     static_cast<uint8_t>(form.fireCount)};
         case kFunctionKeyboard: {
-            const uint8_t p1 = form.modifierCheck >= 1 && form.modifierCheck <= 4
-                                   ? static_cast<uint8_t>(1 << (form.modifierCheck - 1))
-                                   : 0;
+            const uint8_t p1 = static_cast<uint8_t>(
+                form.modifierCheck >= 1 && form.modifierCheck <= 4 ? 1 << (form.modifierCheck - 1)
+                                                                   : 0);
             uint8_t usage = 0;
             if (form.keyRow >= 0 && form.keyRow < kKeyCodeRowCount)
                 usage = KeyCodeRows()[static_cast<size_t>(form.keyRow)].second;

@@ -203,10 +203,15 @@ TEST_F(SettingsWindowsTest, DesktopSettingsShortcutsRunTheDesktopsProgram) {
     Click("setbtn");
     auto* settingsWindow = OpenWindows<settings::CSetWnd>().front();
     qobject_cast<QAbstractButton*>(settingsWindow->FindControl("windowdeviceset_1"))->click();
-    ASSERT_TRUE(WaitUntil([&] { return QFile::exists(marker); }));
-    QFile ran(marker);
-    ASSERT_TRUE(ran.open(QIODevice::ReadOnly));
-    EXPECT_EQ(ran.readAll().trimmed(), "xfce4-mouse-settings");
+    // The shell creates the file before its echo writes the line: wait for the whole line.
+    QByteArray ran;
+    ASSERT_TRUE(WaitUntil([&] {
+        QFile file(marker);
+        if (!file.open(QIODevice::ReadOnly)) return false;
+        ran = file.readAll();
+        return ran.endsWith('\n');
+    }));
+    EXPECT_EQ(ran.trimmed(), "xfce4-mouse-settings");
 
     // No desktop's program: the user is told.
     qputenv("PATH", QTemporaryDir().path().toLocal8Bit());
