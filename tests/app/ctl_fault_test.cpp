@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "macros/macro_store.h"
+#include "test_time.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ CtlRun Ctl(const QProcessEnvironment& env, const QStringList& args) {
     clock.start();
     process.start(QStringLiteral(QX580CTL_PATH), args);
     CtlRun run;
-    if (!process.waitForFinished(60000)) {
+    if (!process.waitForFinished(qx::test::Patience(60000))) {
         process.kill();
         process.waitForFinished();
         return run;
@@ -86,7 +87,7 @@ bool Eventually(const std::function<bool()>& done, int timeoutMs) {
     QElapsedTimer clock;
     clock.start();
     while (!done()) {
-        if (clock.elapsed() > timeoutMs) return done();
+        if (clock.elapsed() > qx::test::Patience(timeoutMs)) return done();
         QThread::msleep(200);
     }
     return true;
@@ -153,12 +154,15 @@ class Program {
     }
     ~Program() {
         process_.terminate();
-        if (!process_.waitForFinished(10000)) process_.kill();
+        if (!process_.waitForFinished(qx::test::Patience(10000))) process_.kill();
         process_.waitForFinished();
     }
     const QProcessEnvironment& Env() const { return env_; }
     // Still running (the check also takes note of an end).
-    bool Running() { return !process_.waitForFinished(0) && process_.state() == QProcess::Running; }
+    bool Running() {
+        return !process_.waitForFinished(qx::test::Patience(0)) &&
+               process_.state() == QProcess::Running;
+    }
     QString Errors() const { return FileText(home_.filePath("err.txt")); }
     std::string Log() const { return Errors().right(4000).toStdString(); }
 
@@ -367,7 +371,7 @@ TEST(Faults, SilenceErrorStatusesAndStrayRepliesWhileTheLightingChanges) {
         qint64 ms = 0;
         EXPECT_TRUE(program.Device("keyboard", &ms)["online"].toBool());
         EXPECT_LT(ms, kPromptMs) << "the device list took " << ms << " ms";
-        ASSERT_TRUE(change.waitForFinished(60000));
+        ASSERT_TRUE(change.waitForFinished(qx::test::Patience(60000)));
         const QString said = QString::fromUtf8(change.readAllStandardError());
         if (c.fails) {
             EXPECT_EQ(change.exitCode(), 1) << "a change the keyboard refused was reported done";

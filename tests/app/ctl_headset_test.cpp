@@ -12,6 +12,7 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QThread>
+#include "test_time.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ CtlRun Ctl(const QProcessEnvironment& env, const QStringList& args) {
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(QX580CTL_PATH), args);
     CtlRun run;
-    if (!process.waitForFinished(20000)) {
+    if (!process.waitForFinished(qx::test::Patience(20000))) {
         process.kill();
         process.waitForFinished();
         return run;
@@ -136,7 +137,7 @@ TEST(HeadsetFromOutside, EveryHeadsetSettingGoesThroughTheRunningProgram) {
     EXPECT_TRUE(help.out.contains("example: qx580ctl headset set"));
 
     program.terminate();
-    if (!program.waitForFinished(10000)) program.kill();
+    if (!program.waitForFinished(qx::test::Patience(10000))) program.kill();
     program.waitForFinished();
 }
 

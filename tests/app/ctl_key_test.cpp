@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <vector>
+#include "test_time.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ CtlRun Ctl(const QProcessEnvironment& env, const QStringList& args) {
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(QX580CTL_PATH), args);
     CtlRun run;
-    if (!process.waitForFinished(30000)) {
+    if (!process.waitForFinished(qx::test::Patience(30000))) {
         process.kill();
         process.waitForFinished();
         return run;
@@ -149,7 +150,7 @@ TEST(KeysOnTheBus, AKeySetByAScriptReachesTheKeyTableAndTheWindow) {
               "64 (A) = key:A");
 
     program.terminate();
-    if (!program.waitForFinished(10000)) program.kill();
+    if (!program.waitForFinished(qx::test::Patience(10000))) program.kill();
     program.waitForFinished();
 }
 

@@ -16,6 +16,7 @@
 #include <chrono>
 
 #include "app/light_sync.h"
+#include "test_time.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ CtlRun Ctl(const QProcessEnvironment& env, const QStringList& args) {
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(QX580CTL_PATH), args);
     CtlRun run;
-    if (!process.waitForFinished(20000)) {
+    if (!process.waitForFinished(qx::test::Patience(20000))) {
         process.kill();
         process.waitForFinished();
         return run;
@@ -91,7 +92,7 @@ class LightFromOutside : public ::testing::Test {
     }
     void TearDown() override {
         program.terminate();
-        if (!program.waitForFinished(10000)) program.kill();
+        if (!program.waitForFinished(qx::test::Patience(10000))) program.kill();
         program.waitForFinished();
     }
 

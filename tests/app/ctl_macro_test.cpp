@@ -15,6 +15,7 @@
 #include <QThread>
 #include <algorithm>
 #include <vector>
+#include "test_time.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ CtlRun Ctl(const QProcessEnvironment& env, const QStringList& args) {
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(QX580CTL_PATH), args);
     CtlRun run;
-    if (!process.waitForFinished(30000)) {
+    if (!process.waitForFinished(qx::test::Patience(30000))) {
         process.kill();
         process.waitForFinished();
         return run;
@@ -310,7 +311,7 @@ TEST(MacrosOnTheBus, ImportShowAssignAndDeleteReachTheKeyboardAndEveryProfile) {
     EXPECT_EQ(KeyFunction(env, "D"), "key:D");
 
     program.terminate();
-    if (!program.waitForFinished(10000)) program.kill();
+    if (!program.waitForFinished(qx::test::Patience(10000))) program.kill();
     program.waitForFinished();
 }
 

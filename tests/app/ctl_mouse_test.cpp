@@ -12,6 +12,7 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QThread>
+#include "test_time.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ CtlRun Ctl(const QProcessEnvironment& env, const QStringList& args) {
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(QX580CTL_PATH), args);
     CtlRun run;
-    if (!process.waitForFinished(20000)) {
+    if (!process.waitForFinished(qx::test::Patience(20000))) {
         process.kill();
         process.waitForFinished();
         return run;
@@ -72,7 +73,7 @@ class MouseFromOutside : public ::testing::Test {
     }
     void TearDown() override {
         program.terminate();
-        if (!program.waitForFinished(10000)) program.kill();
+        if (!program.waitForFinished(qx::test::Patience(10000))) program.kill();
     }
 
     QTemporaryDir home;

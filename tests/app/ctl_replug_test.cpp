@@ -25,6 +25,7 @@
 #include <functional>
 #include <thread>
 #include <vector>
+#include "test_time.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ CtlRun Ctl(const QProcessEnvironment& env, const QStringList& args) {
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(QX580CTL_PATH), args);
     CtlRun run;
-    if (!process.waitForFinished(30000)) {
+    if (!process.waitForFinished(qx::test::Patience(30000))) {
         process.kill();
         process.waitForFinished();
         return run;
@@ -79,7 +80,7 @@ bool Eventually(const std::function<bool()>& done, int timeoutMs) {
     QElapsedTimer clock;
     clock.start();
     while (!done()) {
-        if (clock.elapsed() > timeoutMs) return done();
+        if (clock.elapsed() > qx::test::Patience(timeoutMs)) return done();
         QThread::msleep(200);
     }
     return true;
@@ -165,12 +166,15 @@ class Program {
     }
     ~Program() {
         process_.terminate();
-        if (!process_.waitForFinished(10000)) process_.kill();
+        if (!process_.waitForFinished(qx::test::Patience(10000))) process_.kill();
         process_.waitForFinished();
     }
     const QProcessEnvironment& Env() const { return env_; }
     // Still running (the check also takes note of an end).
-    bool Running() { return !process_.waitForFinished(0) && process_.state() == QProcess::Running; }
+    bool Running() {
+        return !process_.waitForFinished(qx::test::Patience(0)) &&
+               process_.state() == QProcess::Running;
+    }
     std::string Log() const { return Tail(home_.filePath("err.txt")); }
     // The device's first contact is done once its key list (keyboard) or its options answer.
     bool WaitForContact(const QString& device) {

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
+#include "test_time.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ CtlRun Ctl(const QProcessEnvironment& env, const QStringList& args) {
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(QX580CTL_PATH), args);
     CtlRun run;
-    if (!process.waitForFinished(20000)) {
+    if (!process.waitForFinished(qx::test::Patience(20000))) {
         process.kill();
         process.waitForFinished();
         return run;
@@ -107,7 +108,7 @@ TEST(DevicesOnTheBus, QxctlGoesThroughTheRunningProgramAndSaysSo) {
     EXPECT_EQ(rename.status, 3) << rename.err.toStdString();
 
     program.terminate();
-    if (!program.waitForFinished(10000)) program.kill();
+    if (!program.waitForFinished(qx::test::Patience(10000))) program.kill();
     program.waitForFinished();
 
     // No program: the files, said with --verbose; the selection made above is in them.
@@ -161,7 +162,7 @@ TEST(DevicesOnTheBus, KeyboardOptionSetThroughTheProgramReachesTheKeyboardAndSta
     };
     const auto stop = [](QProcess& program) {
         program.terminate();
-        if (!program.waitForFinished(10000)) program.kill();
+        if (!program.waitForFinished(qx::test::Patience(10000))) program.kill();
         program.waitForFinished();
     };
     constexpr int kWinLockByte = 21;  // of profile 0's settings block
@@ -202,7 +203,7 @@ TEST(DevicesOnTheBus, KeyboardOptionSetThroughTheProgramReachesTheKeyboardAndSta
         EXPECT_EQ(Ctl(env, {"ui", "click", "control_light_status"}).status, 0);
         QElapsedTimer waited;
         waited.start();
-        while (resumes() == resumesBefore && waited.elapsed() < 5000) QThread::msleep(100);
+        while (resumes() == resumesBefore && waited.elapsed() < qx::test::Patience(5000)) QThread::msleep(100);
         EXPECT_EQ(resumes(), resumesBefore + 1);
         const CtlRun refused = Ctl(env, {"keyboard", "set", "polling-rate", "333"});
         EXPECT_EQ(refused.status, 1);
