@@ -126,7 +126,8 @@ TEST(Streaming, TheProgramStopsCleanlyWhileItStreamsToTheKeyboard) {
     // The frames reach the keyboard's frame memory.
     int streamed = 0;
     clock.restart();
-    while (clock.elapsed() < qx::test::Patience(15000) && (streamed = StreamPackets(env)) < 40) QThread::msleep(200);
+    while (clock.elapsed() < qx::test::Patience(15000) && (streamed = StreamPackets(env)) < 40)
+        QThread::msleep(200);
     EXPECT_GE(streamed, 40) << "the keyboard was not streamed to";
 
     // Stopped in the middle of the stream.
