@@ -40,21 +40,60 @@ std::string FilterChainConfig(const ProcessingSettings& settings, const std::str
 bool PipeWireRunning();
 // The node name of the PipeWire sink of ALSA card `card` (asks `pw-dump`); nothing when none.
 std::optional<std::string> HeadsetSinkNode(int card);
+// The same for the card's capture side (its "Audio/Source" node).
+std::optional<std::string> HeadsetSourceNode(int card);
 
 // PipeWire's "default" metadata: the key the user's (or our) choice of output is kept under,
 // and the one the session manager fills with the output it actually chose.
 inline constexpr const char* kConfiguredSinkKey = "default.configured.audio.sink";
 inline constexpr const char* kDefaultSinkKey = "default.audio.sink";
+// The same two for the input.
+inline constexpr const char* kConfiguredSourceKey = "default.configured.audio.source";
+inline constexpr const char* kDefaultSourceKey = "default.audio.source";
 
 // The node name a key of the "default" metadata holds; nothing when the key is not set or the
 // metadata cannot be read.
 std::optional<std::string> DefaultSinkName(const char* key);
 // Sets `kConfiguredSinkKey` to node `name` (removes it when `name` is empty) and reads it back.
 bool SetConfiguredSink(const std::string& name);
+// Sets (or removes) `key` of the "default" metadata to node `name` and reads it back.
+bool SetConfiguredNode(const char* key, const std::string& name);
 // The global id of the node named `name`; nothing when PipeWire has none.
 std::optional<uint32_t> NodeId(const std::string& name);
-// The values of the chain's controls ("eq_l_1:Gain" and so on) on node `name`, read back.
+// The values of the chain's controls ("eq_l_1:Gain" and so on) on node `name`, read back
+// (switches as 0 or 1).
 std::vector<std::pair<std::string, double>> NodeControls(const std::string& name);
+// Sets the controls of a running chain in one update of node `name`'s Props and waits until
+// they read back (pw-cli exits 0 even when the node refused).
+bool SetControlsLive(const std::string& name,
+                     const std::vector<std::pair<std::string, double>>& values, std::string* error);
+
+// Starts `pipewire -c file` as a child that ends with the calling thread, and waits until node
+// `shownNode` appears. The process id; -1 with `error` when PipeWire refused the file or the
+// node did not appear.
+pid_t StartChainProcess(const std::filesystem::path& file, const std::string& shownNode,
+                        std::string* error);
+// Ends a process StartChainProcess started (SIGTERM, then SIGKILL); `pid` becomes -1.
+void EndChainProcess(pid_t& pid);
+
+// Makes node `ours` the default of the "default" metadata's `configuredKey` while it runs, when
+// `device` was the default (configured, or chosen by the session manager under `chosenKey`),
+// and gives the previous choice back when asked, unless the user chose another meanwhile.
+class DefaultRoute {
+  public:
+    DefaultRoute(const char* configuredKey, const char* chosenKey, const char* ours)
+        : configuredKey_(configuredKey), chosenKey_(chosenKey), ours_(ours) {}
+    void Take(const std::string& device);
+    void GiveBack();
+    bool Taken() const { return taken_; }
+
+  private:
+    const char* configuredKey_;
+    const char* chosenKey_;
+    const char* ours_;
+    bool taken_ = false;
+    std::string previous_;  // the configured default before ours ("": none was set)
+};
 
 class FilterChainRunner {
   public:
@@ -75,21 +114,17 @@ class FilterChainRunner {
     // The process's id (-1 when none): it stays the same across live changes.
     pid_t Pid() const { return child_; }
     // Whether the desktop's default output is routed through the chain by us.
-    bool Routed() const { return routed_; }
+    bool Routed() const { return route_.Taken(); }
 
   private:
     bool Start(const ProcessingSettings& settings, const std::string& targetNode,
                const std::filesystem::path& folder, std::string* error);
     bool SetGainsLive(const ProcessingSettings& settings, std::string* error);
-    void RouteDefaultOutput(const std::string& targetNode);
-    void RestoreDefaultOutput();
-    void EndProcess();
 
     pid_t child_ = -1;
     ProcessingSettings running_;
     std::string target_;
-    bool routed_ = false;
-    std::string previousDefault_;  // the configured default before ours ("": none was set)
+    DefaultRoute route_{kConfiguredSinkKey, kDefaultSinkKey, kEffectsSinkName};
 };
 
 }  // namespace qx::audio
