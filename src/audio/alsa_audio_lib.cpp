@@ -263,7 +263,8 @@ void AlsaAudioLib::FindProcessingTarget() {
         if (!(sourceNode_ = HeadsetSourceNode(card_)))
             micReason_ = "PipeWire has no microphone of the headset's sound card";
     }
-    const std::optional<std::filesystem::path> plugin = FindLadspaPlugin(kPitchPluginFile);
+    const std::optional<std::filesystem::path> plugin =
+        options_.findPitchPlugin ? options_.findPitchPlugin() : FindLadspaPlugin(kPitchPluginFile);
     pitchPlugin_ = plugin.value_or(std::filesystem::path());
     if (!micReason_.empty())
         voiceReason_ = micReason_;

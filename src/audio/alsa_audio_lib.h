@@ -49,6 +49,9 @@ class AlsaAudioLib : public AudioConfLib {
         std::filesystem::path chainFolder;
         // Whether the filter chain may be used (tests of the mixer turn it off).
         bool usePipeWire = true;
+        // Finds the voice changer's pitch shifter (default: FindLadspaPlugin); nothing when it
+        // is not installed.
+        std::function<std::optional<std::filesystem::path>()> findPitchPlugin;
     };
 
     AlsaAudioLib();

@@ -14,6 +14,7 @@
 #include "audio/headset_audio.h"
 #include "audio/pipewire_filter_chain.h"
 #include "audio/simulated_audio_lib.h"
+#include "spa_json.h"
 
 namespace qx::audio {
 namespace {
@@ -94,26 +95,6 @@ TEST(HeadsetAudioFeatures, WordsOffMakeTheProcessingUnavailableWithItsReason) {
 }
 
 // The description as PipeWire reads it: its own JSON dialect, turned into JSON by spa-json-dump.
-std::optional<Json::Value> AsJson(const std::string& config) {
-    const auto file = std::filesystem::temp_directory_path() /
-                      ("qx580-chain-" + std::to_string(::getpid()) + ".conf");
-    std::ofstream(file) << config;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(
-        ::popen(("spa-json-dump " + file.string() + " 2>/dev/null").c_str(), "r"), ::pclose);
-    if (!pipe) return std::nullopt;
-    std::string text;
-    char buffer[4096];
-    size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0) text.append(buffer, n);
-    std::filesystem::remove(file);
-    Json::Value root;
-    std::istringstream in(text);
-    std::string errors;
-    if (text.empty() || !Json::parseFromStream(Json::CharReaderBuilder(), in, &root, &errors))
-        return std::nullopt;
-    return root;
-}
-
 TEST(FilterChain, DescriptionCarriesTheBandsAndTheSurroundAsData) {
     ProcessingSettings settings;
     settings.equaliser = true;
