@@ -359,7 +359,7 @@ int AlsaAudioLib::PropertyControl(const AudioDeviceRecord& device, std::string_v
         if (!get) return -3;
         uint32_t first = 0;
         if (device.id == kOutputId && processingReason_.empty())
-            first = kFeatureEqualiser | kFeatureSurround;
+            first = kFeatureEqualiser | kFeatureSurround | kFeatureRoom;
         if (device.id == kInputId && micReason_.empty()) first = kFeatureMicEcho | kFeatureNoise;
         if (device.id == kInputId && voiceReason_.empty()) first |= kFeatureMagicVoice;
         PutText(value, kFeatureBufferSize, std::to_string(first) + ",0,0,0,0,0,0");
@@ -511,8 +511,14 @@ int AlsaAudioLib::Processing(std::string_view name, uint8_t* value, PropertyOp o
             number > 10)
             return -8;
         field = &wanted.bands[static_cast<size_t>(number - 1)];
+    } else if (name == "Enable_RFX_GFX") {
+        flag = &wanted.room;
+    } else if (name == "RFX_ENVIRONMENT") {
+        field = &wanted.environment;
+    } else if (name == "RFX_ROOMSIZE") {
+        field = &wanted.roomSize;
     } else {
-        return -7;  // room effects: not offered
+        return -7;
     }
     if (!processingReason_.empty()) return -9;
     if (op == PropertyOp::Get) {
@@ -521,8 +527,15 @@ int AlsaAudioLib::Processing(std::string_view name, uint8_t* value, PropertyOp o
         return 0;
     }
     const int32_t v = TakeInt(value);
+    if (field == &wanted.environment) {
+        if (v < 0 || v >= static_cast<int32_t>(kRoomEnvironments.size())) return -8;
+        *field = v;
+    } else if (field == &wanted.roomSize) {
+        *field = std::clamp(v, 0, 100);
+    } else if (field != nullptr) {
+        *field = std::clamp(v, -20, 20);
+    }
     if (flag != nullptr) *flag = v != 0;
-    if (field != nullptr) *field = std::clamp(v, -20, 20);
     if (gathering_) {
         gathered_ = wanted;
         return 0;

@@ -1,11 +1,10 @@
 // The machine's audio configuration library: the headset's USB sound card (found by its ids)
 // through the ALSA mixer for the volumes, mutes and the microphone monitor (side-tone), and a
-// PipeWire filter chain in front of the card's output for the equaliser and the surround. Where
-// PipeWire does not run (or has no node of the card) the feature words leave those out and
-// their properties are refused. The microphone's noise suppression, echo and voice changer run
-// in a second PipeWire chain between the card's microphone and a virtual source (the voice
-// changer only where the LADSPA pitch shifter is installed). The room effects have no Linux
-// counterpart here: their bit stays off and their properties are refused.
+// PipeWire filter chain in front of the card's output for the equaliser, the surround and the
+// room reverb. The microphone's noise suppression, echo and voice changer run in a second
+// PipeWire chain between the card's microphone and a virtual source (the voice changer only
+// where the LADSPA pitch shifter is installed). Where PipeWire does not run (or has no node of
+// the card) the feature words leave those out and their properties are refused.
 #pragma once
 
 #include <chrono>

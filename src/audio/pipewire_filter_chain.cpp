@@ -10,12 +10,14 @@
 
 #include <fcntl.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -124,7 +126,79 @@ std::filesystem::path RuntimeDir() {
 
 }  // namespace
 
-std::string FilterChainConfig(const ProcessingSettings& settings, const std::string& targetNode) {
+std::array<std::vector<float>, 2> RoomResponse(int environment, int roomSize) {
+    const RoomEnvironment& room =
+        kRoomEnvironments[static_cast<size_t>(std::clamp(environment, 0, 3))];
+    const double seconds = room.reverbSeconds * (0.5 + std::clamp(roomSize, 0, 100) / 100.0);
+    const size_t preDelay = static_cast<size_t>(room.preDelaySeconds * kRoomSampleRate);
+    const size_t length =
+        preDelay + static_cast<size_t>(std::min(seconds * 1.2, 4.0) * kRoomSampleRate);
+    std::array<std::vector<float>, 2> sides;
+    for (size_t side = 0; side < 2; ++side) {
+        std::vector<float>& out = sides[side];
+        out.assign(length, 0.0f);
+        // A fixed seed per side: the same settings always give the same file.
+        uint32_t state = 0x9E3779B9u + static_cast<uint32_t>(side) * 7919u;
+        double low = 0.0;
+        double energy = 0.0;
+        for (size_t i = preDelay; i < length; ++i) {
+            state = state * 1664525u + 1013904223u;
+            const double noise = static_cast<double>(state >> 8) / 8388608.0 - 1.0;
+            low += (1.0 - room.damping) * (noise - low);
+            const double t = static_cast<double>(i - preDelay) / kRoomSampleRate;
+            // 60 dB down after `seconds`.
+            const double value = low * std::exp(-6.907755 * t / seconds);
+            out[i] = static_cast<float>(value);
+            energy += value * value;
+        }
+        const double scale = energy > 0.0 ? 1.0 / std::sqrt(energy) : 0.0;
+        for (float& v : out) v = static_cast<float>(v * scale);
+    }
+    return sides;
+}
+
+bool WriteRoomResponse(const std::filesystem::path& file, int environment, int roomSize) {
+    const auto sides = RoomResponse(environment, roomSize);
+    const uint32_t frames = static_cast<uint32_t>(sides[0].size());
+    const uint32_t dataBytes = frames * 2 * 4;
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    auto u32 = [&out](uint32_t v) {
+        const char b[4] = {static_cast<char>(v), static_cast<char>(v >> 8),
+                           static_cast<char>(v >> 16), static_cast<char>(v >> 24)};
+        out.write(b, 4);
+    };
+    auto u16 = [&out](uint16_t v) {
+        const char b[2] = {static_cast<char>(v), static_cast<char>(v >> 8)};
+        out.write(b, 2);
+    };
+    out.write("RIFF", 4);
+    u32(36 + dataBytes);
+    out.write("WAVEfmt ", 8);
+    u32(16);
+    u16(3);  // IEEE float
+    u16(2);
+    u32(kRoomSampleRate);
+    u32(kRoomSampleRate * 2 * 4);
+    u16(8);
+    u16(32);
+    out.write("data", 4);
+    u32(dataBytes);
+    for (uint32_t i = 0; i < frames; ++i) {
+        for (const auto& side : sides) {
+            uint32_t bits = 0;
+            std::memcpy(&bits, &side[i], 4);
+            u32(bits);
+        }
+    }
+    return static_cast<bool>(out);
+}
+
+std::string RoomResponseName(int environment, int roomSize) {
+    return "qx580-room-" + std::to_string(environment) + "-" + std::to_string(roomSize) + ".wav";
+}
+
+std::string FilterChainConfig(const ProcessingSettings& settings, const std::string& targetNode,
+                              const std::filesystem::path& roomResponse) {
     std::ostringstream nodes;
     std::ostringstream links;
     const char* sides[2] = {"l", "r"};
@@ -163,6 +237,27 @@ std::string FilterChainConfig(const ProcessingSettings& settings, const std::str
                   << self << ":In 2\" }\n";
         }
         outputs = "\"mix_l:Out\" \"mix_r:Out\"";
+    }
+    if (settings.room) {
+        const RoomEnvironment& room =
+            kRoomEnvironments[static_cast<size_t>(std::clamp(settings.environment, 0, 3))];
+        for (int i = 0; i < 2; ++i) {
+            const std::string side = sides[i];
+            const std::string dry = settings.surround ? "mix_" + side : "eq_" + side + "_10";
+            nodes << "               { type = builtin name = room_" << side
+                  << " label = convolver config = { filename = " << Quoted(roomResponse.string())
+                  << " channel = " << i << " } }\n"
+                  << "               { type = builtin name = room_mix_" << side
+                  << " label = mixer control = { \"Gain 1\" = 1.0 \"Gain 2\" = " << room.wetGain
+                  << " } }\n";
+            links << "               { output = \"" << dry << ":Out\" input = \"room_" << side
+                  << ":In\" }\n"
+                  << "               { output = \"" << dry << ":Out\" input = \"room_mix_" << side
+                  << ":In 1\" }\n"
+                  << "               { output = \"room_" << side << ":Out\" input = \"room_mix_"
+                  << side << ":In 2\" }\n";
+        }
+        outputs = "\"room_mix_l:Out\" \"room_mix_r:Out\"";
     }
     std::ostringstream text;
     text << "# The QX-580 headset's sound processing, written by the QX-580 utility.\n"
@@ -447,7 +542,7 @@ bool FilterChainRunner::Apply(const ProcessingSettings& settings, const std::str
         DebugLine("headset filter chain: the process ended on its own");
         child_ = -1;
     }
-    if (child_ > 0 && targetNode == target_ && settings.surround == running_.surround) {
+    if (child_ > 0 && targetNode == target_ && settings.SameShape(running_)) {
         std::string liveError;
         if (SetGainsLive(settings, &liveError)) {
             running_ = settings;
@@ -471,7 +566,15 @@ bool FilterChainRunner::Start(const ProcessingSettings& settings, const std::str
     const std::filesystem::path file = folder / "qx580-headset-effects.conf";
     {
         std::ofstream out(file, std::ios::trunc);
-        out << FilterChainConfig(settings, targetNode);
+        std::filesystem::path response;
+        if (settings.room) {
+            response = folder / RoomResponseName(settings.environment, settings.roomSize);
+            if (!WriteRoomResponse(response, settings.environment, settings.roomSize)) {
+                if (error) *error = "the room's impulse response could not be written";
+                return false;
+            }
+        }
+        out << FilterChainConfig(settings, targetNode, response);
         if (!out) {
             if (error) *error = "the filter chain could not be written to " + file.string();
             return false;

@@ -1,11 +1,11 @@
 // The headset's sound processing on Linux: a PipeWire filter chain (equaliser of ten peaking
 // bands, and a headphone surround made of a delayed, low-passed cross-feed) placed in front of
-// the headset's output node. The description is plain data (PipeWire's configuration text); a
-// runner keeps one `pipewire -c` process of ours loading it. Gains change live on the running
-// chain; the process starts again only when the graph's shape changes (surround on or off).
-// While the chain runs, the desktop's playback is routed through it: when the headset was the
-// default output, the chain's sink becomes the default and the previous default comes back when
-// the chain stops.
+// the headset's output node, and a room reverb behind them. The description is plain data
+// (PipeWire's configuration text); a runner keeps one `pipewire -c` process of ours loading it.
+// Gains change live on the running chain; the process starts again only when the graph's shape
+// changes (surround or room changed). While the chain runs, the desktop's playback is routed
+// through it: when the headset was the default output, the chain's sink becomes the default and the
+// previous default comes back when the chain stops.
 #pragma once
 
 #include <sys/types.h>
@@ -25,8 +25,38 @@ struct ProcessingSettings {
     bool equaliser = false;
     std::array<int, 10> bands{};  // dB
     bool surround = false;
+    bool room = false;    // the room reverb
+    int environment = 0;  // 0-3: kRoomEnvironments
+    int roomSize = 50;    // 0-100: the reverb's length, from half to one and a half times
+    // Whether the two need a different graph or impulse response (the gains do not).
+    bool SameShape(const ProcessingSettings& other) const {
+        return surround == other.surround && room == other.room &&
+               (!room || (environment == other.environment && roomSize == other.roomSize));
+    }
     bool operator==(const ProcessingSettings&) const = default;
 };
+
+// The rooms of the reverb: a convolution with an impulse response made for the room.
+struct RoomEnvironment {
+    const char* name;
+    double reverbSeconds;  // RT60 at room size 50
+    double preDelaySeconds;
+    double wetGain;
+    double damping;  // 0 (bright) - 1 (dull): a low-pass on the tail
+};
+inline constexpr std::array<RoomEnvironment, 4> kRoomEnvironments = {{
+    {"Room", 0.4, 0.005, 0.25, 0.5},
+    {"Bathroom", 1.0, 0.003, 0.3, 0.1},
+    {"Hall", 1.8, 0.02, 0.3, 0.6},
+    {"Arena", 3.0, 0.04, 0.3, 0.7},
+}};
+inline constexpr int kRoomSampleRate = 48000;
+// The stereo impulse response (left, right: decorrelated tails), each side's energy 1.
+std::array<std::vector<float>, 2> RoomResponse(int environment, int roomSize);
+// Writes it as a 32-bit float WAV file; false when the file cannot be written.
+bool WriteRoomResponse(const std::filesystem::path& file, int environment, int roomSize);
+// The impulse response's file name for these settings, in the chain's folder.
+std::string RoomResponseName(int environment, int roomSize);
 
 // Names of the chain's own nodes.
 inline constexpr const char* kEffectsSinkName = "qx580_headset_effects";
@@ -34,7 +64,9 @@ inline constexpr const char* kEffectsOutputName = "qx580_headset_effects_output"
 
 // The configuration text for `pipewire -c`: the filter-chain module with the chain's graph, its
 // input a virtual sink and its output bound to `targetNode` (the headset's output node name).
-std::string FilterChainConfig(const ProcessingSettings& settings, const std::string& targetNode);
+// `roomResponse` is the impulse response file the reverb uses while it is on.
+std::string FilterChainConfig(const ProcessingSettings& settings, const std::string& targetNode,
+                              const std::filesystem::path& roomResponse = {});
 
 // Whether a PipeWire server answers for this user (its socket exists).
 bool PipeWireRunning();

@@ -492,5 +492,30 @@ TEST_F(PipeWireChain, WithoutThePitchShifterTheVoiceChangerNamesThePackage) {
     EXPECT_FALSE(Nodes().contains(kVoiceCaptureName)) << "no chain behind it";
 }
 
+// The room reverb behind the equaliser: its convolvers read the impulse response written for the
+// room, a change of room starts the process again, gains stay live, a room outside the list is
+// refused.
+TEST_F(PipeWireChain, TheRoomReverbRunsWithTheRoomsImpulseResponse) {
+    auto lib = Library();
+    HeadsetAudio audio(lib);
+    ASSERT_TRUE(audio.Start().hasOutput) << lib->MixerError();
+    ASSERT_NE(audio.OutputFeatures()[0] & kFeatureRoom, 0u);
+    ASSERT_TRUE(SetInt(*lib, audio.Output(), "RFX_ENVIRONMENT", 2));
+    ASSERT_TRUE(SetInt(*lib, audio.Output(), "Enable_RFX_GFX", 1));
+    const pid_t hall = lib->ChainProcess();
+    ASSERT_GT(hall, 0);
+    EXPECT_TRUE(Nodes()[kEffectsSinkName].controls.contains("room_mix_l:Gain 2"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir_ / "chain" / RoomResponseName(2, 50)));
+    ASSERT_TRUE(audio.ApplyBands(std::vector<int>(10, 3)));
+    EXPECT_EQ(lib->ChainProcess(), hall) << "the gains stay live beside the reverb";
+    ASSERT_TRUE(SetInt(*lib, audio.Output(), "RFX_ROOMSIZE", 80));
+    EXPECT_NE(lib->ChainProcess(), hall) << "another room is another impulse response";
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir_ / "chain" / RoomResponseName(2, 80)));
+    EXPECT_FALSE(SetInt(*lib, audio.Output(), "RFX_ENVIRONMENT", 4));
+    EXPECT_EQ(GetNumber(*lib, audio.Output(), "RFX_ENVIRONMENT"), 2.0);
+    ASSERT_TRUE(SetInt(*lib, audio.Output(), "Enable_RFX_GFX", 0));
+    EXPECT_FALSE(Nodes()[kEffectsSinkName].controls.contains("room_mix_l:Gain 2"));
+}
+
 }  // namespace
 }  // namespace qx::audio
