@@ -254,7 +254,7 @@ TEST(DeviceObject, SyncRequestRunsRefreshFromDeviceOnTheDevicesWorker) {
 
     // A key press is no sync request.
     w.bus.Keyboard()->PressKey(0x2A);
-    WaitUntil([] { return false; }, 200);
+    RunEventsFor(200);
     EXPECT_EQ(keyboard->refreshes.load(), 1);
 }
 

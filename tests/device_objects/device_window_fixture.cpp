@@ -25,6 +25,15 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
     return true;
 }
 
+void RunEventsFor(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(2);
+    }
+}
+
 qintptr MessageTarget::HandleCustomMessage(unsigned message, qintptr wParam, qintptr lParam) {
     if (message == msg::kEntryOnline) {
         entryOnline.emplace_back(wParam, lParam);

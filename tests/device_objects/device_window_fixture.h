@@ -34,6 +34,9 @@ inline std::array<SupportedDeviceRow, kSupportedDeviceCount> KeyboardReceiverRow
 
 // Runs the UI thread's events until `done` holds or `timeoutMs` passed. The final value.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
+// Runs the event loop for `ms` milliseconds, not stretched for slow builds: for a test that
+// checks what has not happened yet within a time the code under test promises.
+void RunEventsFor(int ms);
 
 class MessageTarget : public QObject, public ui::CustomMessageHandler {
   public:

@@ -240,7 +240,7 @@ TEST_F(ProfilePanel, SelectionIsAppliedOnTheWorkerAfterItsWaitWhichASecondChoice
     QElapsedTimer clock;
     clock.start();
     ChooseInCombo(1);
-    WaitUntil([] { return false; }, 250);
+    RunEventsFor(250);
     EXPECT_TRUE(keyboard->Calls().empty()) << "nothing before the wait is over";
     ChooseInCombo(2);
     const qint64 second = clock.elapsed();
@@ -300,7 +300,7 @@ TEST_F(ProfilePanel, ResetAndRestoreDefaultsAskFirst) {
         Click(button);
         EXPECT_EQ(messages.shown.back(), "message_text_22");
         EXPECT_EQ(messages.modes.back(), 1) << "a question has two buttons";
-        WaitUntil([] { return false; }, 100);
+        RunEventsFor(100);
         EXPECT_TRUE(keyboard->Calls().empty()) << button << ": cancelled";
     }
     EXPECT_EQ(ReadJsonFile(file)["Device"][0]["LightInfo"]["Light"].asInt(), 99);
