@@ -25,6 +25,7 @@ libpulse-dev
 libasound2-dev
 pipewire
 pipewire-bin
+rubberband-ladspa
 openssl
 python3
 umockdev

@@ -240,23 +240,46 @@ void AlsaAudioLib::CreateDeviceList() {
 
 void AlsaAudioLib::FindProcessingTarget() {
     const std::optional<std::string> before = sinkNode_;
+    const std::optional<std::string> sourceBefore = sourceNode_;
     sinkNode_.reset();
+    sourceNode_.reset();
     processingReason_.clear();
+    micReason_.clear();
+    voiceReason_.clear();
     pipeWireSeen_ = options_.usePipeWire && PipeWireRunning();
     nodeLook_ = std::chrono::steady_clock::now();
     if (!options_.usePipeWire) {
-        processingReason_ = "sound processing is turned off";
+        processingReason_ = micReason_ = "sound processing is turned off";
     } else if (!pipeWireSeen_) {
         processingReason_ =
-            "PipeWire is not running: the equaliser and the surround need its filter chain";
-    } else if (!mixer_ || card_ < 0 || !(sinkNode_ = HeadsetSinkNode(card_))) {
-        processingReason_ = "PipeWire has no output of the headset's sound card";
+            "PipeWire is not running: the equaliser, the surround and the microphone's effects "
+            "need its filter chains";
+        micReason_ = processingReason_;
+    } else if (!mixer_ || card_ < 0) {
+        processingReason_ = micReason_ = "the headset's sound card is not there";
+    } else {
+        if (!(sinkNode_ = HeadsetSinkNode(card_)))
+            processingReason_ = "PipeWire has no output of the headset's sound card";
+        if (!(sourceNode_ = HeadsetSourceNode(card_)))
+            micReason_ = "PipeWire has no microphone of the headset's sound card";
     }
+    const std::optional<std::filesystem::path> plugin =
+        options_.findPitchPlugin ? options_.findPitchPlugin() : FindLadspaPlugin(kPitchPluginFile);
+    pitchPlugin_ = plugin.value_or(std::filesystem::path());
+    if (!micReason_.empty())
+        voiceReason_ = micReason_;
+    else if (!plugin)
+        voiceReason_ = std::string("the voice changer needs the pitch shifter of the ") +
+                       kPitchPluginPackage + " package, which is not installed";
     // A chain bound to a node that went away would play into whatever PipeWire chooses
     // next: it stops, and starts again from the settings given after this list.
     if (sinkNode_ != before) {
         chain_.Stop();
         processing_ = {};
+    }
+    if (sourceNode_ != sourceBefore) {
+        voiceChain_.Stop();
+        voice_ = {};
     }
 }
 
@@ -277,9 +300,10 @@ bool AlsaAudioLib::EndpointsChanged() {
     // PipeWire makes the card's node a moment after the card appears: looked for again now
     // and then while it is missing.
     const auto now = std::chrono::steady_clock::now();
-    if (running && !sinkNode_ && now - nodeLook_ >= std::chrono::seconds(5)) {
+    if (running && (!sinkNode_ || !sourceNode_) && now - nodeLook_ >= std::chrono::seconds(5)) {
         nodeLook_ = now;
-        return HeadsetSinkNode(card_).has_value();
+        return (!sinkNode_ && HeadsetSinkNode(card_).has_value()) ||
+               (!sourceNode_ && HeadsetSourceNode(card_).has_value());
     }
     return false;
 }
@@ -300,10 +324,13 @@ int AlsaAudioLib::GetDeviceById(Flow flow, int index, AudioDeviceRecord* record)
 
 std::string AlsaAudioLib::UnavailableReason() const {
     std::lock_guard lock(mutex_);
-    std::string reason = processingReason_;
-    if (!mixerError_.empty()) reason = mixerError_;
-    const std::string missing = "the voice changer has no Linux counterpart in this version";
-    return reason.empty() ? missing : reason + "; " + missing;
+    if (!mixerError_.empty()) return mixerError_;
+    std::string reason;
+    for (const std::string* part : {&processingReason_, &micReason_, &voiceReason_}) {
+        if (part->empty() || reason.find(*part) != std::string::npos) continue;
+        reason += (reason.empty() ? "" : "; ") + *part;
+    }
+    return reason;
 }
 
 int AlsaAudioLib::Card() const {
@@ -330,9 +357,11 @@ int AlsaAudioLib::PropertyControl(const AudioDeviceRecord& device, std::string_v
     };
     if (name == "GetSupportFeature") {
         if (!get) return -3;
-        const uint32_t first = device.id == kOutputId && processingReason_.empty()
-                                   ? kFeatureEqualiser | kFeatureSurround
-                                   : 0;
+        uint32_t first = 0;
+        if (device.id == kOutputId && processingReason_.empty())
+            first = kFeatureEqualiser | kFeatureSurround | kFeatureRoom;
+        if (device.id == kInputId && micReason_.empty()) first = kFeatureMicEcho | kFeatureNoise;
+        if (device.id == kInputId && voiceReason_.empty()) first |= kFeatureMagicVoice;
         PutText(value, kFeatureBufferSize, std::to_string(first) + ",0,0,0,0,0,0");
         return 0;
     }
@@ -377,22 +406,87 @@ int AlsaAudioLib::PropertyControl(const AudioDeviceRecord& device, std::string_v
         return answer(static_cast<double>(hi - lo) / 100.0 / static_cast<double>(rawHi - rawLo));
     }
     if (device.id == kOutputId) return Processing(name, value, op);
-    return -7;  // voice changer, echo, noise: not offered
+    return Voice(name, value, op);
 }
 
 void AlsaAudioLib::BeginChanges() {
     std::lock_guard lock(mutex_);
     gathering_ = true;
     gathered_ = processing_;
+    gatheredVoice_ = voice_;
 }
 
 int AlsaAudioLib::CommitChanges() {
     std::lock_guard lock(mutex_);
     if (!gathering_) return 0;
     gathering_ = false;
-    if (gathered_ == processing_) return 0;
-    if (!processingReason_.empty()) return -9;
-    return ApplyProcessing(gathered_) ? 0 : -10;
+    int result = 0;
+    if (gatheredVoice_ != voice_) result = ApplyVoice(gatheredVoice_) ? 0 : -10;
+    if (gathered_ != processing_) {
+        if (!processingReason_.empty()) return -9;
+        if (!ApplyProcessing(gathered_)) return -10;
+    }
+    return result;
+}
+
+pid_t AlsaAudioLib::VoiceProcess() const {
+    std::lock_guard lock(mutex_);
+    return voiceChain_.Pid();
+}
+
+int AlsaAudioLib::Voice(std::string_view name, uint8_t* value, PropertyOp op) {
+    VoiceSettings wanted = gathering_ ? gatheredVoice_ : voice_;
+    bool* flag = nullptr;
+    const std::string* reason = &micReason_;
+    if (name == "Enable_MAGICVOICE") {
+        flag = &wanted.voiceChanger;
+        reason = &voiceReason_;
+    } else if (name == "MagicVoice_Selection") {
+        reason = &voiceReason_;
+    } else if (name == "Enable_MICECHO") {
+        flag = &wanted.echo;
+    } else if (name == "Enable_ENC_LFX") {
+        flag = &wanted.noise;
+    } else {
+        return -7;  // not a property of the microphone
+    }
+    if (!reason->empty()) return -9;
+    if (op == PropertyOp::Get) {
+        PutText(value, kValueBufferSize,
+                std::to_string(flag != nullptr ? (*flag ? 1 : 0) : wanted.type - 1));
+        return 0;
+    }
+    const int32_t v = TakeInt(value);
+    if (flag != nullptr) {
+        *flag = v != 0;
+    } else {
+        if (v < 0 || v >= kVoiceTypeCount) return -8;
+        wanted.type = v + 1;
+    }
+    if (gathering_) {
+        gatheredVoice_ = wanted;
+        return 0;
+    }
+    return ApplyVoice(wanted) ? 0 : -10;
+}
+
+std::filesystem::path AlsaAudioLib::ChainFolder() const {
+    if (!options_.chainFolder.empty()) return options_.chainFolder;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    return std::filesystem::path(runtime != nullptr && *runtime ? runtime : "/tmp") / "qx580";
+}
+
+bool AlsaAudioLib::ApplyVoice(const VoiceSettings& wanted) {
+    if (wanted == voice_ && voiceChain_.Running() == wanted.Any()) return true;
+    std::string error;
+    if (!voiceChain_.Apply(wanted, sourceNode_.value_or(""), pitchPlugin_, ChainFolder(), &error)) {
+        DebugLine("headset voice chain: " + error);
+        // The chain stopped: nothing of the microphone's processing runs.
+        voice_ = {.type = voice_.type};
+        return false;
+    }
+    voice_ = wanted;
+    return true;
 }
 
 pid_t AlsaAudioLib::ChainProcess() const {
@@ -417,8 +511,14 @@ int AlsaAudioLib::Processing(std::string_view name, uint8_t* value, PropertyOp o
             number > 10)
             return -8;
         field = &wanted.bands[static_cast<size_t>(number - 1)];
+    } else if (name == "Enable_RFX_GFX") {
+        flag = &wanted.room;
+    } else if (name == "RFX_ENVIRONMENT") {
+        field = &wanted.environment;
+    } else if (name == "RFX_ROOMSIZE") {
+        field = &wanted.roomSize;
     } else {
-        return -7;  // room effects: not offered
+        return -7;
     }
     if (!processingReason_.empty()) return -9;
     if (op == PropertyOp::Get) {
@@ -427,8 +527,15 @@ int AlsaAudioLib::Processing(std::string_view name, uint8_t* value, PropertyOp o
         return 0;
     }
     const int32_t v = TakeInt(value);
+    if (field == &wanted.environment) {
+        if (v < 0 || v >= static_cast<int32_t>(kRoomEnvironments.size())) return -8;
+        *field = v;
+    } else if (field == &wanted.roomSize) {
+        *field = std::clamp(v, 0, 100);
+    } else if (field != nullptr) {
+        *field = std::clamp(v, -20, 20);
+    }
     if (flag != nullptr) *flag = v != 0;
-    if (field != nullptr) *field = std::clamp(v, -20, 20);
     if (gathering_) {
         gathered_ = wanted;
         return 0;
@@ -438,13 +545,8 @@ int AlsaAudioLib::Processing(std::string_view name, uint8_t* value, PropertyOp o
 
 bool AlsaAudioLib::ApplyProcessing(const ProcessingSettings& wanted) {
     if (wanted == processing_ && chain_.Running()) return true;
-    std::filesystem::path folder = options_.chainFolder;
-    if (folder.empty()) {
-        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-        folder = std::filesystem::path(runtime != nullptr && *runtime ? runtime : "/tmp") / "qx580";
-    }
     std::string error;
-    if (!chain_.Apply(wanted, sinkNode_.value_or(""), folder, &error)) {
+    if (!chain_.Apply(wanted, sinkNode_.value_or(""), ChainFolder(), &error)) {
         DebugLine("headset filter chain: " + error);
         return false;
     }

@@ -1,9 +1,10 @@
 // The machine's audio configuration library: the headset's USB sound card (found by its ids)
 // through the ALSA mixer for the volumes, mutes and the microphone monitor (side-tone), and a
-// PipeWire filter chain in front of the card's output for the equaliser and the surround. Where
-// PipeWire does not run (or has no node of the card) the feature words leave those out and
-// their properties are refused. The voice changer, the microphone echo and noise reduction and
-// the room effects have no Linux counterpart here: their bits stay off.
+// PipeWire filter chain in front of the card's output for the equaliser, the surround and the
+// room reverb. The microphone's noise suppression, echo and voice changer run in a second
+// PipeWire chain between the card's microphone and a virtual source (the voice changer only
+// where the LADSPA pitch shifter is installed). Where PipeWire does not run (or has no node of
+// the card) the feature words leave those out and their properties are refused.
 #pragma once
 
 #include <chrono>
@@ -17,6 +18,7 @@
 
 #include "audio/audio_conf_lib.h"
 #include "audio/pipewire_filter_chain.h"
+#include "audio/voice_chain.h"
 
 namespace qx::audio {
 
@@ -46,6 +48,9 @@ class AlsaAudioLib : public AudioConfLib {
         std::filesystem::path chainFolder;
         // Whether the filter chain may be used (tests of the mixer turn it off).
         bool usePipeWire = true;
+        // Finds the voice changer's pitch shifter (default: FindLadspaPlugin); nothing when it
+        // is not installed.
+        std::function<std::optional<std::filesystem::path>()> findPitchPlugin;
     };
 
     AlsaAudioLib();
@@ -71,12 +76,17 @@ class AlsaAudioLib : public AudioConfLib {
     std::string MixerError() const;
     // The filter chain's process (-1 when none runs).
     pid_t ChainProcess() const;
+    // The microphone chain's process (-1 when none runs).
+    pid_t VoiceProcess() const;
 
   private:
     std::optional<CardLocation> Locate() const;
     void FindProcessingTarget();
     int Processing(std::string_view name, uint8_t* value, PropertyOp op);
     bool ApplyProcessing(const ProcessingSettings& wanted);
+    int Voice(std::string_view name, uint8_t* value, PropertyOp op);
+    bool ApplyVoice(const VoiceSettings& wanted);
+    std::filesystem::path ChainFolder() const;
 
     Options options_;
     mutable std::mutex mutex_;
@@ -94,6 +104,14 @@ class AlsaAudioLib : public AudioConfLib {
     bool gathering_ = false;       // between BeginChanges and CommitChanges
     ProcessingSettings gathered_;  // the settings asked for while gathering
     FilterChainRunner chain_;
+    // The microphone's side.
+    std::optional<std::string> sourceNode_;
+    std::string micReason_;    // why the microphone's processing is off ("": on)
+    std::string voiceReason_;  // why the voice changer is off ("": on)
+    std::filesystem::path pitchPlugin_;
+    VoiceSettings voice_;
+    VoiceSettings gatheredVoice_;
+    VoiceChainRunner voiceChain_;
 };
 
 // The index of the sound card with these USB ids ("/proc/asound/cardN/usbid"); -1 when none.

@@ -215,12 +215,14 @@ bool HeadsetAudio::ApplyBands(const std::vector<int>& gains) {
 
 bool HeadsetAudio::EnableVoiceChanger(bool on) {
     if (!ready_ || !haveInput_) return false;
+    // The switch and the echo's reach the microphone's processing as one change.
+    library_->BeginChanges();
     const bool taken = SetInt(*library_, input_, "Enable_MAGICVOICE", on ? 1 : 0);
     // The echo is turned off beside the voice changer where the chip has one; a library
     // without it does not make the voice changer fail.
     if (taken && on && !SetInt(*library_, input_, "Enable_MICECHO", 0))
         DebugLine("the microphone echo was not turned off");
-    return taken;
+    return library_->CommitChanges() == 0 && taken;
 }
 
 bool HeadsetAudio::SelectVoice(int type) {

@@ -10,11 +10,14 @@
 
 #include <fcntl.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -123,7 +126,79 @@ std::filesystem::path RuntimeDir() {
 
 }  // namespace
 
-std::string FilterChainConfig(const ProcessingSettings& settings, const std::string& targetNode) {
+std::array<std::vector<float>, 2> RoomResponse(int environment, int roomSize) {
+    const RoomEnvironment& room =
+        kRoomEnvironments[static_cast<size_t>(std::clamp(environment, 0, 3))];
+    const double seconds = room.reverbSeconds * (0.5 + std::clamp(roomSize, 0, 100) / 100.0);
+    const size_t preDelay = static_cast<size_t>(room.preDelaySeconds * kRoomSampleRate);
+    const size_t length =
+        preDelay + static_cast<size_t>(std::min(seconds * 1.2, 4.0) * kRoomSampleRate);
+    std::array<std::vector<float>, 2> sides;
+    for (size_t side = 0; side < 2; ++side) {
+        std::vector<float>& out = sides[side];
+        out.assign(length, 0.0f);
+        // A fixed seed per side: the same settings always give the same file.
+        uint32_t state = 0x9E3779B9u + static_cast<uint32_t>(side) * 7919u;
+        double low = 0.0;
+        double energy = 0.0;
+        for (size_t i = preDelay; i < length; ++i) {
+            state = state * 1664525u + 1013904223u;
+            const double noise = static_cast<double>(state >> 8) / 8388608.0 - 1.0;
+            low += (1.0 - room.damping) * (noise - low);
+            const double t = static_cast<double>(i - preDelay) / kRoomSampleRate;
+            // 60 dB down after `seconds`.
+            const double value = low * std::exp(-6.907755 * t / seconds);
+            out[i] = static_cast<float>(value);
+            energy += value * value;
+        }
+        const double scale = energy > 0.0 ? 1.0 / std::sqrt(energy) : 0.0;
+        for (float& v : out) v = static_cast<float>(v * scale);
+    }
+    return sides;
+}
+
+bool WriteRoomResponse(const std::filesystem::path& file, int environment, int roomSize) {
+    const auto sides = RoomResponse(environment, roomSize);
+    const uint32_t frames = static_cast<uint32_t>(sides[0].size());
+    const uint32_t dataBytes = frames * 2 * 4;
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    auto u32 = [&out](uint32_t v) {
+        const char b[4] = {static_cast<char>(v), static_cast<char>(v >> 8),
+                           static_cast<char>(v >> 16), static_cast<char>(v >> 24)};
+        out.write(b, 4);
+    };
+    auto u16 = [&out](uint16_t v) {
+        const char b[2] = {static_cast<char>(v), static_cast<char>(v >> 8)};
+        out.write(b, 2);
+    };
+    out.write("RIFF", 4);
+    u32(36 + dataBytes);
+    out.write("WAVEfmt ", 8);
+    u32(16);
+    u16(3);  // IEEE float
+    u16(2);
+    u32(kRoomSampleRate);
+    u32(kRoomSampleRate * 2 * 4);
+    u16(8);
+    u16(32);
+    out.write("data", 4);
+    u32(dataBytes);
+    for (uint32_t i = 0; i < frames; ++i) {
+        for (const auto& side : sides) {
+            uint32_t bits = 0;
+            std::memcpy(&bits, &side[i], 4);
+            u32(bits);
+        }
+    }
+    return static_cast<bool>(out);
+}
+
+std::string RoomResponseName(int environment, int roomSize) {
+    return "qx580-room-" + std::to_string(environment) + "-" + std::to_string(roomSize) + ".wav";
+}
+
+std::string FilterChainConfig(const ProcessingSettings& settings, const std::string& targetNode,
+                              const std::filesystem::path& roomResponse) {
     std::ostringstream nodes;
     std::ostringstream links;
     const char* sides[2] = {"l", "r"};
@@ -162,6 +237,27 @@ std::string FilterChainConfig(const ProcessingSettings& settings, const std::str
                   << self << ":In 2\" }\n";
         }
         outputs = "\"mix_l:Out\" \"mix_r:Out\"";
+    }
+    if (settings.room) {
+        const RoomEnvironment& room =
+            kRoomEnvironments[static_cast<size_t>(std::clamp(settings.environment, 0, 3))];
+        for (int i = 0; i < 2; ++i) {
+            const std::string side = sides[i];
+            const std::string dry = settings.surround ? "mix_" + side : "eq_" + side + "_10";
+            nodes << "               { type = builtin name = room_" << side
+                  << " label = convolver config = { filename = " << Quoted(roomResponse.string())
+                  << " channel = " << i << " } }\n"
+                  << "               { type = builtin name = room_mix_" << side
+                  << " label = mixer control = { \"Gain 1\" = 1.0 \"Gain 2\" = " << room.wetGain
+                  << " } }\n";
+            links << "               { output = \"" << dry << ":Out\" input = \"room_" << side
+                  << ":In\" }\n"
+                  << "               { output = \"" << dry << ":Out\" input = \"room_mix_" << side
+                  << ":In 1\" }\n"
+                  << "               { output = \"room_" << side << ":Out\" input = \"room_mix_"
+                  << side << ":In 2\" }\n";
+        }
+        outputs = "\"room_mix_l:Out\" \"room_mix_r:Out\"";
     }
     std::ostringstream text;
     text << "# The QX-580 headset's sound processing, written by the QX-580 utility.\n"
@@ -211,11 +307,13 @@ bool PipeWireRunning() {
     return ::stat(socket.c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
 }
 
-std::optional<std::string> HeadsetSinkNode(int card) {
+namespace {
+
+std::optional<std::string> CardNode(int card, const char* mediaClass) {
     const Json::Value root = Dump();
     for (const Json::Value& object : root) {
         const Json::Value& props = object["info"]["props"];
-        if (!props.isObject() || props["media.class"].asString() != "Audio/Sink") continue;
+        if (!props.isObject() || props["media.class"].asString() != mediaClass) continue;
         const Json::Value& cardValue = props["api.alsa.card"];
         const std::string cardText =
             cardValue.isString()
@@ -226,6 +324,12 @@ std::optional<std::string> HeadsetSinkNode(int card) {
     }
     return std::nullopt;
 }
+
+}  // namespace
+
+std::optional<std::string> HeadsetSinkNode(int card) { return CardNode(card, "Audio/Sink"); }
+
+std::optional<std::string> HeadsetSourceNode(int card) { return CardNode(card, "Audio/Source"); }
 
 std::optional<std::string> DefaultSinkName(const char* key) {
     const Json::Value root = Dump();
@@ -251,19 +355,23 @@ std::optional<std::string> DefaultSinkName(const char* key) {
 }
 
 bool SetConfiguredSink(const std::string& name) {
+    return SetConfiguredNode(kConfiguredSinkKey, name);
+}
+
+bool SetConfiguredNode(const char* key, const std::string& name) {
     if (name.empty()) {
-        Run({"pw-metadata", "-n", "default", "-d", "0", kConfiguredSinkKey}, nullptr);
-        return WaitFor([] { return !DefaultSinkName(kConfiguredSinkKey); }, 1000);
+        Run({"pw-metadata", "-n", "default", "-d", "0", key}, nullptr);
+        return WaitFor([key] { return !DefaultSinkName(key); }, 1000);
     }
     Json::Value value;
     value["name"] = name;
     Json::StreamWriterBuilder writer;
     writer["indentation"] = "";
-    Run({"pw-metadata", "-n", "default", "0", kConfiguredSinkKey, Json::writeString(writer, value),
+    Run({"pw-metadata", "-n", "default", "0", key, Json::writeString(writer, value),
          "Spa:String:JSON"},
         nullptr);
     // pw-metadata exits 0 whatever happened: the value read back says.
-    return WaitFor([&] { return DefaultSinkName(kConfiguredSinkKey) == name; }, 1000);
+    return WaitFor([&] { return DefaultSinkName(key) == name; }, 1000);
 }
 
 std::optional<uint32_t> NodeId(const std::string& name) {
@@ -284,8 +392,139 @@ std::vector<std::pair<std::string, double>> NodeControls(const std::string& name
         for (Json::ArrayIndex i = 0; i + 1 < params.size(); i += 2)
             if (params[i].isString() && params[i + 1].isNumeric())
                 controls.emplace_back(params[i].asString(), params[i + 1].asDouble());
+            else if (params[i].isString() && params[i + 1].isBool())
+                controls.emplace_back(params[i].asString(), params[i + 1].asBool() ? 1.0 : 0.0);
     }
     return controls;
+}
+
+bool SetControlsLive(const std::string& name,
+                     const std::vector<std::pair<std::string, double>>& values,
+                     std::string* error) {
+    const std::optional<uint32_t> id = NodeId(name);
+    if (!id) {
+        *error = "the chain's node " + name + " is not in PipeWire";
+        return false;
+    }
+    std::ostringstream pod;
+    pod << "{ params = [";
+    for (const auto& [key, value] : values) {
+        pod << " " << Quoted(key) << " ";
+        // Always a float: the chain's controls take floats, whatever the plugin's port.
+        if (value == static_cast<double>(static_cast<long>(value)))
+            pod << static_cast<long>(value) << ".0";
+        else
+            pod << value;
+    }
+    pod << " ] }";
+    if (Run({"pw-cli", "set-param", std::to_string(*id), "Props", pod.str()}, nullptr) != 0) {
+        *error = "pw-cli could not set the controls";
+        return false;
+    }
+    // pw-cli exits 0 even when the node refused: the node's own values say.
+    const std::map<std::string, double> wanted(values.begin(), values.end());
+    const bool took = WaitFor(
+        [&] {
+            size_t matched = 0;
+            for (const auto& [key, value] : NodeControls(name)) {
+                const auto found = wanted.find(key);
+                // Integer and switch ports read back rounded.
+                if (found != wanted.end() && std::abs(found->second - value) < 1e-3) ++matched;
+            }
+            return matched == wanted.size();
+        },
+        1000);
+    if (!took) *error = "the controls did not read back";
+    return took;
+}
+
+pid_t StartChainProcess(const std::filesystem::path& file, const std::string& shownNode,
+                        std::string* error) {
+    std::string path = file.string();
+    char program[] = "pipewire";
+    char option[] = "-c";
+    char* argv[] = {program, option, path.data(), nullptr};
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        if (error) *error = "the pipewire program could not be started";
+        return -1;
+    }
+    if (pid == 0) {
+        // The chain ends with this program, even when it is killed: its nodes then disappear
+        // and PipeWire's session manager moves the streams elsewhere. The signal follows the
+        // thread that starts the chain (the headset's worker), so the chain also ends when the
+        // headset's device goes away; the next change starts it again.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent) ::_exit(127);
+        ::execvp(program, argv);
+        ::_exit(127);
+    }
+    // A description PipeWire refuses ends the process at once; one it takes shows its node.
+    int status = 0;
+    bool ended = false;
+    const bool shown = WaitFor(
+        [&] {
+            if (::waitpid(pid, &status, WNOHANG) == pid) ended = true;
+            return ended || NodeId(shownNode).has_value();
+        },
+        5000);
+    if (ended || !shown) {
+        if (!ended) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+        if (error)
+            *error = ended ? "PipeWire refused the filter chain in " + file.string()
+                           : "the chain's node " + shownNode + " did not appear in PipeWire";
+        return -1;
+    }
+    return pid;
+}
+
+void EndChainProcess(pid_t& pid) {
+    if (pid <= 0) return;
+    ::kill(pid, SIGTERM);
+    for (int i = 0; i < 100; ++i) {
+        if (::waitpid(pid, nullptr, WNOHANG) == pid) {
+            pid = -1;
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    pid = -1;
+}
+
+void DefaultRoute::Take(const std::string& device) {
+    if (taken_) return;  // a restart keeps the node's name, so the route stays
+    const std::optional<std::string> configured = DefaultSinkName(configuredKey_);
+    if (configured == ours_) {
+        // Left by a run of ours that ended without giving it back: the device was the default.
+        previous_ = device;
+        taken_ = true;
+        return;
+    }
+    const bool deviceIsDefault = configured == device || DefaultSinkName(chosenKey_) == device;
+    if (!deviceIsDefault) return;
+    previous_ = configured.value_or("");
+    if (SetConfiguredNode(configuredKey_, ours_)) {
+        taken_ = true;
+        DebugLine(std::string("headset chain: ") + configuredKey_ + " now " + ours_);
+    } else {
+        DebugLine(std::string("headset chain: ") + configuredKey_ + " could not be set");
+    }
+}
+
+void DefaultRoute::GiveBack() {
+    if (!taken_) return;
+    taken_ = false;
+    // The user chose another device meanwhile: that choice stays.
+    if (DefaultSinkName(configuredKey_) != ours_) return;
+    if (!SetConfiguredNode(configuredKey_, previous_))
+        DebugLine(std::string("headset chain: the previous ") + configuredKey_ +
+                  " could not be given back");
 }
 
 FilterChainRunner::~FilterChainRunner() { Stop(); }
@@ -293,23 +532,8 @@ FilterChainRunner::~FilterChainRunner() { Stop(); }
 void FilterChainRunner::Stop() {
     // The default output goes back while the chain's sink is still there, so that streams
     // move once, straight to it.
-    RestoreDefaultOutput();
-    EndProcess();
-}
-
-void FilterChainRunner::EndProcess() {
-    if (child_ <= 0) return;
-    ::kill(child_, SIGTERM);
-    for (int i = 0; i < 100; ++i) {
-        if (::waitpid(child_, nullptr, WNOHANG) == child_) {
-            child_ = -1;
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ::kill(child_, SIGKILL);
-    ::waitpid(child_, nullptr, 0);
-    child_ = -1;
+    route_.GiveBack();
+    EndChainProcess(child_);
 }
 
 bool FilterChainRunner::Apply(const ProcessingSettings& settings, const std::string& targetNode,
@@ -318,7 +542,7 @@ bool FilterChainRunner::Apply(const ProcessingSettings& settings, const std::str
         DebugLine("headset filter chain: the process ended on its own");
         child_ = -1;
     }
-    if (child_ > 0 && targetNode == target_ && settings.surround == running_.surround) {
+    if (child_ > 0 && targetNode == target_ && settings.SameShape(running_)) {
         std::string liveError;
         if (SetGainsLive(settings, &liveError)) {
             running_ = settings;
@@ -328,10 +552,10 @@ bool FilterChainRunner::Apply(const ProcessingSettings& settings, const std::str
     }
     if (!Start(settings, targetNode, folder, error)) {
         // Nothing of ours plays any more: the default output goes back.
-        RestoreDefaultOutput();
+        route_.GiveBack();
         return false;
     }
-    RouteDefaultOutput(targetNode);
+    route_.Take(targetNode);
     return true;
 }
 
@@ -342,52 +566,23 @@ bool FilterChainRunner::Start(const ProcessingSettings& settings, const std::str
     const std::filesystem::path file = folder / "qx580-headset-effects.conf";
     {
         std::ofstream out(file, std::ios::trunc);
-        out << FilterChainConfig(settings, targetNode);
+        std::filesystem::path response;
+        if (settings.room) {
+            response = folder / RoomResponseName(settings.environment, settings.roomSize);
+            if (!WriteRoomResponse(response, settings.environment, settings.roomSize)) {
+                if (error) *error = "the room's impulse response could not be written";
+                return false;
+            }
+        }
+        out << FilterChainConfig(settings, targetNode, response);
         if (!out) {
             if (error) *error = "the filter chain could not be written to " + file.string();
             return false;
         }
     }
-    EndProcess();
-    std::string path = file.string();
-    char program[] = "pipewire";
-    char option[] = "-c";
-    char* argv[] = {program, option, path.data(), nullptr};
-    const pid_t parent = ::getpid();
-    const pid_t pid = ::fork();
-    if (pid < 0) {
-        if (error) *error = "the pipewire program could not be started";
-        return false;
-    }
-    if (pid == 0) {
-        // The chain ends with this program, even when it is killed: its sink then disappears
-        // and PipeWire's session manager moves the streams to another output. The signal
-        // follows the thread that starts the chain (the headset's worker), so the chain also
-        // ends when the headset's device goes away; the next change starts it again.
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (::getppid() != parent) ::_exit(127);
-        ::execvp(program, argv);
-        ::_exit(127);
-    }
-    // A description PipeWire refuses ends the process at once; one it takes shows its sink.
-    int status = 0;
-    bool ended = false;
-    const bool shown = WaitFor(
-        [&] {
-            if (::waitpid(pid, &status, WNOHANG) == pid) ended = true;
-            return ended || NodeId(kEffectsSinkName).has_value();
-        },
-        5000);
-    if (ended || !shown) {
-        if (!ended) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, nullptr, 0);
-        }
-        if (error)
-            *error = ended ? "PipeWire refused the filter chain"
-                           : "the filter chain's sink did not appear in PipeWire";
-        return false;
-    }
+    EndChainProcess(child_);
+    const pid_t pid = StartChainProcess(file, kEffectsSinkName, error);
+    if (pid < 0) return false;
     child_ = pid;
     running_ = settings;
     target_ = targetNode;
@@ -396,72 +591,16 @@ bool FilterChainRunner::Start(const ProcessingSettings& settings, const std::str
 }
 
 bool FilterChainRunner::SetGainsLive(const ProcessingSettings& settings, std::string* error) {
-    const std::optional<uint32_t> id = NodeId(kEffectsSinkName);
-    if (!id) {
-        *error = "the chain's sink is not in PipeWire";
-        return false;
-    }
     // Every band of both sides in one Props update.
-    std::map<std::string, double> wanted;
-    std::ostringstream pod;
-    pod << "{ params = [";
+    std::vector<std::pair<std::string, double>> values;
     for (const char* side : {"l", "r"}) {
         for (size_t b = 0; b < kEqFrequencies.size(); ++b) {
             const int gain = settings.equaliser ? settings.bands[b] : 0;
-            const std::string key =
-                std::string("eq_") + side + "_" + std::to_string(b + 1) + ":Gain";
-            wanted[key] = gain;
-            pod << " \"" << key << "\" " << gain << ".0";
+            values.emplace_back(std::string("eq_") + side + "_" + std::to_string(b + 1) + ":Gain",
+                                gain);
         }
     }
-    pod << " ] }";
-    if (Run({"pw-cli", "set-param", std::to_string(*id), "Props", pod.str()}, nullptr) != 0) {
-        *error = "pw-cli could not set the gains";
-        return false;
-    }
-    // pw-cli exits 0 even when the node refused: the node's own values say.
-    const bool took = WaitFor(
-        [&] {
-            size_t matched = 0;
-            for (const auto& [key, value] : NodeControls(kEffectsSinkName)) {
-                const auto found = wanted.find(key);
-                if (found != wanted.end() && found->second == value) ++matched;
-            }
-            return matched == wanted.size();
-        },
-        1000);
-    if (!took) *error = "the gains did not read back";
-    return took;
-}
-
-void FilterChainRunner::RouteDefaultOutput(const std::string& targetNode) {
-    if (routed_) return;  // a restart keeps the sink's name, so the route stays
-    const std::optional<std::string> configured = DefaultSinkName(kConfiguredSinkKey);
-    if (configured == kEffectsSinkName) {
-        // Left by a run of ours that ended without giving it back: the headset was the default.
-        previousDefault_ = targetNode;
-        routed_ = true;
-        return;
-    }
-    const bool headsetIsDefault =
-        configured == targetNode || DefaultSinkName(kDefaultSinkKey) == targetNode;
-    if (!headsetIsDefault) return;
-    previousDefault_ = configured.value_or("");
-    if (SetConfiguredSink(kEffectsSinkName)) {
-        routed_ = true;
-        DebugLine("headset filter chain: the default output now plays through the effects");
-    } else {
-        DebugLine("headset filter chain: the default output could not be set to the effects");
-    }
-}
-
-void FilterChainRunner::RestoreDefaultOutput() {
-    if (!routed_) return;
-    routed_ = false;
-    // The user chose another output meanwhile: that choice stays.
-    if (DefaultSinkName(kConfiguredSinkKey) != kEffectsSinkName) return;
-    if (!SetConfiguredSink(previousDefault_))
-        DebugLine("headset filter chain: the previous default output could not be given back");
+    return SetControlsLive(kEffectsSinkName, values, error);
 }
 
 }  // namespace qx::audio

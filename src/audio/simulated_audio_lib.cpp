@@ -118,7 +118,15 @@ int SimulatedAudioLib::PropertyControl(const AudioDeviceRecord& device, std::str
 
 std::string SimulatedAudioLib::UnavailableReason() const {
     std::lock_guard lock(mutex_);
-    return processing_ ? std::string() : reason_;
+    if (!processing_) return reason_;
+    return voiceReason_;
+}
+
+void SimulatedAudioLib::SetVoiceChangerAvailable(bool available, std::string reason) {
+    std::lock_guard lock(mutex_);
+    voiceReason_ = available ? std::string() : std::move(reason);
+    features_[Flow::Input] =
+        FeatureText(available ? kInputProcessingBits : kInputProcessingBits & ~kFeatureMagicVoice);
 }
 
 void SimulatedAudioLib::SetInitResult(int result) {

@@ -44,6 +44,8 @@ class SimulatedAudioLib : public AudioConfLib {
     // Processing off: the feature words lose the equaliser, surround, echo, noise and voice
     // changer bits, their properties are refused, and `reason` says why.
     void SetProcessingAvailable(bool available, std::string reason = {});
+    // The input's voice changer bit alone, and why it is missing.
+    void SetVoiceChangerAvailable(bool available, std::string reason = {});
     // The headset's card unplugged (no endpoints, every call refused) or plugged back; a card
     // that comes back has lost what was set on it.
     void SetCardPresent(bool present);
@@ -72,6 +74,7 @@ class SimulatedAudioLib : public AudioConfLib {
     bool present_ = true;
     bool listedPresent_ = true;  // presence at the last CreateDeviceList
     std::string reason_;
+    std::string voiceReason_;  // why the voice changer is missing ("": it is there)
     std::set<std::string> refused_;
     std::map<std::pair<Flow, std::string>, std::string> values_;
     std::vector<SetRecord> sets_;

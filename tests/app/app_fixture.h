@@ -21,6 +21,7 @@
 #include "settings/language_settings.h"
 #include "sim/sim_bus.h"
 #include "sim/sim_setup.h"
+#include "test_time.h"
 #include "ui/paint_manager.h"
 
 namespace qx::app::test {
@@ -30,7 +31,7 @@ inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
     QElapsedTimer clock;
     clock.start();
     while (!done()) {
-        if (clock.elapsed() > timeoutMs) return done();
+        if (clock.elapsed() > qx::test::Patience(timeoutMs)) return done();
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;

@@ -23,6 +23,7 @@
 #include "app/message_bus.h"
 #include "app/msg_wnd.h"
 #include "app_fixture.h"
+#include "test_time.h"
 #include "ui/file_dialogs.h"
 #include "ui/messages.h"
 
@@ -290,7 +291,7 @@ class RunningProgram {
     }
     ~RunningProgram() {
         process_.terminate();
-        if (!process_.waitForFinished(10000)) process_.kill();
+        if (!process_.waitForFinished(qx::test::Patience(10000))) process_.kill();
         process_.waitForFinished();
     }
     QProcess& Process() { return process_; }

@@ -16,6 +16,7 @@
 #include "app/tool_query.h"
 #include "app_fixture.h"
 #include "platform/instance_lock.h"
+#include "test_time.h"
 #include "ui/messages.h"
 
 namespace qx::app::test {
@@ -274,7 +275,7 @@ TEST(Program, SecondStartShowsTheRunningWindowAndEnds) {
     QProcess second;
     second.setProcessEnvironment(env);
     second.start(QStringLiteral(QX580_PATH), {"--simulate"});
-    ASSERT_TRUE(second.waitForFinished(10000));
+    ASSERT_TRUE(second.waitForFinished(qx::test::Patience(10000)));
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(first.state(), QProcess::Running);
     // The running one was asked to come up (wParam 0, lParam 1).
@@ -286,7 +287,7 @@ TEST(Program, SecondStartShowsTheRunningWindowAndEnds) {
         5000));
     // SIGTERM ends it the orderly way: workers stopped and joined, status 0.
     first.terminate();
-    ASSERT_TRUE(first.waitForFinished(10000));
+    ASSERT_TRUE(first.waitForFinished(qx::test::Patience(10000)));
     firstLog += first.readAllStandardError();
     EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(first.exitCode(), 0);

@@ -30,190 +30,16 @@
 #include <thread>
 #include <vector>
 
+#include "ctl_fixture.h"
 #include "macros/macro_store.h"
+#include "test_time.h"
 
 namespace {
 
-constexpr const char* kService = "org.mirvel.QX580";
-constexpr const char* kPath = "/org/mirvel/QX580";
-constexpr const char* kMessages = "org.mirvel.QX580.Messages";
+using namespace qx::app::ctl_test;
+
 // How long a bus call that touches no device may take while a device misbehaves.
 constexpr qint64 kPromptMs = 2500;
-
-struct CtlRun {
-    int status = -1;
-    QString out;
-    QString err;
-    qint64 ms = 0;
-};
-
-QProcessEnvironment Environment(const QTemporaryDir& home) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("QX580_HID");
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_DATA_HOME", home.filePath("data"));
-    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-    env.insert("XDG_RUNTIME_DIR", home.path());
-    env.insert("QX580_DEBUG", "1");
-    return env;
-}
-
-CtlRun Ctl(const QProcessEnvironment& env, const QStringList& args) {
-    QProcess process;
-    process.setProcessEnvironment(env);
-    QElapsedTimer clock;
-    clock.start();
-    process.start(QStringLiteral(QX580CTL_PATH), args);
-    CtlRun run;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.ms = clock.elapsed();
-    run.status = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
-
-QString FileText(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-bool Eventually(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs) return done();
-        QThread::msleep(200);
-    }
-    return true;
-}
-
-std::vector<int> Memory(const QProcessEnvironment& env, const QString& device,
-                        const QString& region, int offset, int length) {
-    std::vector<int> bytes;
-    const CtlRun mem = Ctl(env, {"sim", "mem", device, region, QString::number(offset),
-                                 QString::number(length), "--json"});
-    for (const QJsonValue& b : QJsonDocument::fromJson(mem.out.toUtf8()).array())
-        bytes.push_back(b.toInt());
-    return bytes;
-}
-
-int Packets(const QProcessEnvironment& env, const QString& device, const QString& name) {
-    const QJsonDocument log =
-        QJsonDocument::fromJson(Ctl(env, {"sim", "log", device, "--json"}).out.toUtf8());
-    int count = 0;
-    for (const QJsonValue& request : log["requests"].toArray())
-        count += request["name"].toString() == name ? 1 : 0;
-    return count;
-}
-
-// Every JSON file the program keeps for the user parses.
-std::string UnreadableFiles(const QTemporaryDir& home) {
-    std::string broken;
-    QDirIterator files(home.filePath("data"), QDir::Files, QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        const QString path = files.next();
-        const QString suffix = QFileInfo(path).suffix().toLower();
-        if (suffix != "json" && suffix != "ini" && suffix != "config" && suffix != "mac") continue;
-        QFile file(path);
-        QJsonParseError error{};
-        const bool read = file.open(QIODevice::ReadOnly);
-        QJsonDocument::fromJson(read ? file.readAll() : QByteArray(), &error);
-        if (!read || error.error != QJsonParseError::NoError) broken += path.toStdString() + "\n";
-    }
-    return broken;
-}
-
-QByteArray Colour(int red, int green, int blue) {
-    QByteArray data(24, '\0');
-    const std::array<int32_t, 3> rgb = {red, green, blue};
-    for (size_t i = 0; i < rgb.size(); ++i) qToLittleEndian<int32_t>(rgb[i], data.data() + 4 * i);
-    return data;
-}
-
-bool Call(QDBusConnection& bus, const char* method, const QVariantList& args) {
-    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kMessages, method);
-    call.setArguments(args);
-    return bus.call(call, QDBus::Block, 5000).type() == QDBusMessage::ReplyMessage;
-}
-
-// The program on the simulated devices, its standard error in the temporary home.
-class Program {
-  public:
-    Program(const QTemporaryDir& home, const QStringList& args) : home_(home) {
-        env_ = Environment(home);
-        process_.setProcessEnvironment(env_);
-        process_.setStandardErrorFile(home.filePath("err.txt"));
-        process_.start(QStringLiteral(QX580_PATH), args);
-        process_.waitForStarted();
-    }
-    ~Program() {
-        process_.terminate();
-        if (!process_.waitForFinished(10000)) process_.kill();
-        process_.waitForFinished();
-    }
-    const QProcessEnvironment& Env() const { return env_; }
-    // Still running (the check also takes note of an end).
-    bool Running() { return !process_.waitForFinished(0) && process_.state() == QProcess::Running; }
-    QString Errors() const { return FileText(home_.filePath("err.txt")); }
-    std::string Log() const { return Errors().right(4000).toStdString(); }
-
-    // The device list, through the program; its answer time in `ms`.
-    QJsonObject Device(const QString& name, qint64* ms = nullptr) const {
-        const CtlRun run = Ctl(env_, {"devices", "--json"});
-        if (ms != nullptr) *ms = run.ms;
-        for (const QJsonValue& device :
-             QJsonDocument::fromJson(run.out.toUtf8())["devices"].toArray())
-            if (device["device"].toString() == name) return device.toObject();
-        return {};
-    }
-    bool Online(const QString& name) const { return Device(name)["online"].toBool(); }
-    // The device is on-line and its first contact is done (its options or key list answer).
-    bool WaitForContact(const QString& device) const {
-        const QStringList probe =
-            device == "keyboard" ? QStringList{"key", "get", "--device", "keyboard", "A"}
-            : device == "mouse"  ? QStringList{device, "get"}
-                                 : QStringList{"light", "get", "--device", device};
-        const bool ready =
-            Eventually([&] { return Online(device) && Ctl(env_, probe).status == 0; }, 30000);
-        QThread::msleep(1000);  // the reads after first contact settle
-        return ready;
-    }
-    // The texts of the message windows open now (what the program told the user); each is
-    // closed once read.
-    QStringList TakeMessages() const {
-        QStringList told;
-        for (int i = 0; i < 5 && Ctl(env_, {"ui", "windows"}).out.contains("MsgWnd"); ++i) {
-            const CtlRun state = Ctl(env_, {"ui", "state", "MsgWnd/MessageText"});
-            told << QJsonDocument::fromJson(state.out.toUtf8())["text"].toString();
-            Ctl(env_, {"ui", "click", "MsgWnd/confirm_btn"});
-        }
-        return told;
-    }
-    void CloseMessages() const { (void)TakeMessages(); }
-    // The proof that the device is usable: a colour set now reaches its lighting block.
-    ::testing::AssertionResult ChangeLands(const QString& device, const QString& memory,
-                                           int colourOffset, int red) const {
-        const CtlRun set = Ctl(
-            env_, {"light", "set", "--device", device, "--colour", QString::number(red) + ",7,9"});
-        if (set.status != 0)
-            return ::testing::AssertionFailure() << "light set: " << set.err.toStdString();
-        const std::vector<int> want = {red, 7, 9};
-        if (Eventually([&] { return Memory(env_, memory, "config", colourOffset, 3) == want; },
-                       5000))
-            return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "the colour did not reach " << memory.toStdString();
-    }
-
-  private:
-    const QTemporaryDir& home_;
-    QProcessEnvironment env_;
-    QProcess process_;
-};
 
 // After a fault: the program runs, answers promptly, its files parse.
 void ExpectUnharmed(Program& program, const QTemporaryDir& home, const QString& device) {
@@ -367,7 +193,7 @@ TEST(Faults, SilenceErrorStatusesAndStrayRepliesWhileTheLightingChanges) {
         qint64 ms = 0;
         EXPECT_TRUE(program.Device("keyboard", &ms)["online"].toBool());
         EXPECT_LT(ms, kPromptMs) << "the device list took " << ms << " ms";
-        ASSERT_TRUE(change.waitForFinished(60000));
+        ASSERT_TRUE(change.waitForFinished(qx::test::Patience(60000)));
         const QString said = QString::fromUtf8(change.readAllStandardError());
         if (c.fails) {
             EXPECT_EQ(change.exitCode(), 1) << "a change the keyboard refused was reported done";

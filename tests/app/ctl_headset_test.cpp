@@ -12,40 +12,12 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QThread>
+#include "ctl_fixture.h"
+#include "test_time.h"
 
 namespace {
 
-struct CtlRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-QProcessEnvironment Environment(const QTemporaryDir& home) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("QX580_HID");
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_DATA_HOME", home.filePath("data"));
-    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-    env.insert("XDG_RUNTIME_DIR", home.path());
-    return env;
-}
-
-CtlRun Ctl(const QProcessEnvironment& env, const QStringList& args) {
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(QX580CTL_PATH), args);
-    CtlRun run;
-    if (!process.waitForFinished(20000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.status = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
+using namespace qx::app::ctl_test;
 
 QString OptionValue(const CtlRun& get, const QString& name) {
     for (const QJsonValue& option : QJsonDocument::fromJson(get.out.toUtf8())["options"].toArray())
@@ -66,12 +38,8 @@ QJsonObject Stages(const QTemporaryDir& home) {
 
 TEST(HeadsetFromOutside, EveryHeadsetSettingGoesThroughTheRunningProgram) {
     QTemporaryDir home;
-    const QProcessEnvironment env = Environment(home);
-    QProcess program;
-    program.setProcessEnvironment(env);
-    program.setStandardErrorFile(home.filePath("err.txt"));
-    program.start(QStringLiteral(QX580_PATH), {"--simulate"});
-    ASSERT_TRUE(program.waitForStarted());
+    Program program(home, {"--simulate"});
+    const QProcessEnvironment& env = program.Env();
     QElapsedTimer clock;
     clock.start();
     bool online = false;
@@ -135,9 +103,7 @@ TEST(HeadsetFromOutside, EveryHeadsetSettingGoesThroughTheRunningProgram) {
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.contains("example: qx580ctl headset set"));
 
-    program.terminate();
-    if (!program.waitForFinished(10000)) program.kill();
-    program.waitForFinished();
+    program.Stop();
 }
 
 }  // namespace

@@ -13,48 +13,12 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <vector>
+#include "ctl_fixture.h"
+#include "test_time.h"
 
 namespace {
 
-struct CtlRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-QProcessEnvironment Environment(const QTemporaryDir& home) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("QX580_HID");
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_DATA_HOME", home.filePath("data"));
-    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-    env.insert("XDG_RUNTIME_DIR", home.path());
-    env.insert("QX580_DEBUG", "1");
-    return env;
-}
-
-CtlRun Ctl(const QProcessEnvironment& env, const QStringList& args) {
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(QX580CTL_PATH), args);
-    CtlRun run;
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.status = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
-
-std::string Tail(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n');
-    return lines.mid(std::max<qsizetype>(0, lines.size() - 40)).join('\n').toStdString();
-}
+using namespace qx::app::ctl_test;
 
 // The keyboard's whole key table as numbers.
 std::vector<int> KeyTable(const QProcessEnvironment& env) {
@@ -76,12 +40,8 @@ std::vector<size_t> Changed(const std::vector<int>& a, const std::vector<int>& b
 
 TEST(KeysOnTheBus, AKeySetByAScriptReachesTheKeyTableAndTheWindow) {
     QTemporaryDir home;
-    const QProcessEnvironment env = Environment(home);
-    QProcess program;
-    program.setProcessEnvironment(env);
-    program.setStandardErrorFile(home.filePath("err.txt"));
-    program.start(QStringLiteral(QX580_PATH), {"--simulate"});
-    ASSERT_TRUE(program.waitForStarted());
+    Program program(home, {"--simulate"});
+    const QProcessEnvironment& env = program.Env();
 
     // The program holds the keyboard's key list once its first contact is done.
     QElapsedTimer clock;
@@ -148,9 +108,7 @@ TEST(KeysOnTheBus, AKeySetByAScriptReachesTheKeyTableAndTheWindow) {
     EXPECT_EQ(Ctl(env, {"key", "get", "--device", "keyboard", "A"}).out.trimmed(),
               "64 (A) = key:A");
 
-    program.terminate();
-    if (!program.waitForFinished(10000)) program.kill();
-    program.waitForFinished();
+    program.Stop();
 }
 
 }  // namespace

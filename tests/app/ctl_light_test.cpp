@@ -16,41 +16,12 @@
 #include <chrono>
 
 #include "app/light_sync.h"
+#include "ctl_fixture.h"
+#include "test_time.h"
 
 namespace {
 
-struct CtlRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-QProcessEnvironment Environment(const QTemporaryDir& home) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("QX580_HID");
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_DATA_HOME", home.filePath("data"));
-    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-    env.insert("XDG_RUNTIME_DIR", home.path());
-    env.insert("QX580_DEBUG", "1");
-    return env;
-}
-
-CtlRun Ctl(const QProcessEnvironment& env, const QStringList& args) {
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(QX580CTL_PATH), args);
-    CtlRun run;
-    if (!process.waitForFinished(20000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.status = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
+using namespace qx::app::ctl_test;
 
 QJsonObject Lighting(const QProcessEnvironment& env, const QString& device, bool* sync = nullptr) {
     const CtlRun run = Ctl(env, {"light", "get", "--json"});
@@ -91,7 +62,7 @@ class LightFromOutside : public ::testing::Test {
     }
     void TearDown() override {
         program.terminate();
-        if (!program.waitForFinished(10000)) program.kill();
+        if (!program.waitForFinished(qx::test::Patience(10000))) program.kill();
         program.waitForFinished();
     }
 

@@ -15,48 +15,12 @@
 #include <QThread>
 #include <algorithm>
 #include <vector>
+#include "ctl_fixture.h"
+#include "test_time.h"
 
 namespace {
 
-struct CtlRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-QProcessEnvironment Environment(const QTemporaryDir& home) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("QX580_HID");
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_DATA_HOME", home.filePath("data"));
-    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-    env.insert("XDG_RUNTIME_DIR", home.path());
-    env.insert("QX580_DEBUG", "1");
-    return env;
-}
-
-CtlRun Ctl(const QProcessEnvironment& env, const QStringList& args) {
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(QX580CTL_PATH), args);
-    CtlRun run;
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.status = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
-
-std::string Tail(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n');
-    return lines.mid(std::max<qsizetype>(0, lines.size() - 40)).join('\n').toStdString();
-}
+using namespace qx::app::ctl_test;
 
 void WriteFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
@@ -310,7 +274,7 @@ TEST(MacrosOnTheBus, ImportShowAssignAndDeleteReachTheKeyboardAndEveryProfile) {
     EXPECT_EQ(KeyFunction(env, "D"), "key:D");
 
     program.terminate();
-    if (!program.waitForFinished(10000)) program.kill();
+    if (!program.waitForFinished(qx::test::Patience(10000))) program.kill();
     program.waitForFinished();
 }
 

@@ -25,181 +25,24 @@
 #include <functional>
 #include <thread>
 #include <vector>
+#include "ctl_fixture.h"
+#include "test_time.h"
 
 namespace {
 
-constexpr const char* kService = "org.mirvel.QX580";
-constexpr const char* kPath = "/org/mirvel/QX580";
-constexpr const char* kMessages = "org.mirvel.QX580.Messages";
+using namespace qx::app::ctl_test;
 
-struct CtlRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-QProcessEnvironment Environment(const QTemporaryDir& home) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("QX580_HID");
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_DATA_HOME", home.filePath("data"));
-    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-    env.insert("XDG_RUNTIME_DIR", home.path());
-    env.insert("QX580_DEBUG", "1");
-    // The sleep signal is looked for on the "system" bus: here the private session bus, where
-    // the test stands in for logind.
+// The sleep signal is looked for on the "system" bus: here the private session bus, where the
+// test stands in for logind.
+QProcessEnvironment SleepEnvironment(const QTemporaryDir& home) {
+    QProcessEnvironment env = Environment(home);
     env.insert("DBUS_SYSTEM_BUS_ADDRESS", env.value("DBUS_SESSION_BUS_ADDRESS"));
     return env;
 }
 
-CtlRun Ctl(const QProcessEnvironment& env, const QStringList& args) {
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(QX580CTL_PATH), args);
-    CtlRun run;
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.status = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
-
-std::string Tail(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n');
-    return lines.mid(std::max<qsizetype>(0, lines.size() - 40)).join('\n').toStdString();
-}
-
-bool Eventually(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs) return done();
-        QThread::msleep(200);
-    }
-    return true;
-}
-
-std::vector<int> Memory(const QProcessEnvironment& env, const QString& device,
-                        const QString& region, int offset = 0, int length = 0) {
-    QStringList args = {"sim", "mem", device, region};
-    if (length > 0) args << QString::number(offset) << QString::number(length);
-    args << "--json";
-    std::vector<int> bytes;
-    for (const QJsonValue& b : QJsonDocument::fromJson(Ctl(env, args).out.toUtf8()).array())
-        bytes.push_back(b.toInt());
-    return bytes;
-}
-
-QJsonObject DeviceJson(const QProcessEnvironment& env, const QString& name) {
-    const QJsonDocument list =
-        QJsonDocument::fromJson(Ctl(env, {"devices", "--json"}).out.toUtf8());
-    for (const QJsonValue& device : list["devices"].toArray())
-        if (device["device"].toString() == name) return device.toObject();
-    return {};
-}
-
 QJsonObject LightJson(const QProcessEnvironment& env, const QString& name) {
-    const QJsonDocument light =
-        QJsonDocument::fromJson(Ctl(env, {"light", "get", "--json"}).out.toUtf8());
-    for (const QJsonValue& device : light["devices"].toArray())
-        if (device["device"].toString() == name) return device.toObject();
-    return {};
+    return DeviceEntry(Ctl(env, {"light", "get", "--json"}).out, name);
 }
-
-int Packets(const QProcessEnvironment& env, const QString& device, const QString& name) {
-    const QJsonDocument log =
-        QJsonDocument::fromJson(Ctl(env, {"sim", "log", device, "--json"}).out.toUtf8());
-    int count = 0;
-    for (const QJsonValue& request : log["requests"].toArray())
-        count += request["name"].toString() == name ? 1 : 0;
-    return count;
-}
-
-// Every JSON file the program keeps for the user parses.
-std::string UnreadableFiles(const QTemporaryDir& home) {
-    std::string broken;
-    QDirIterator files(home.filePath("data"), QDir::Files, QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        const QString path = files.next();
-        if (!path.endsWith(".Json", Qt::CaseInsensitive) && !path.endsWith(".ini") &&
-            !path.endsWith(".config") && !path.endsWith(".mac"))
-            continue;
-        QFile file(path);
-        QJsonParseError error{};
-        if (!file.open(QIODevice::ReadOnly) || (QJsonDocument::fromJson(file.readAll(), &error),
-                                                error.error != QJsonParseError::NoError))
-            broken += path.toStdString() + "\n";
-    }
-    return broken;
-}
-
-// The six values of the host colour: red, green, blue first.
-QByteArray Colour(int red, int green, int blue) {
-    QByteArray data(24, '\0');
-    const std::array<int32_t, 3> rgb = {red, green, blue};
-    for (size_t i = 0; i < rgb.size(); ++i) qToLittleEndian<int32_t>(rgb[i], data.data() + 4 * i);
-    return data;
-}
-
-bool Call(QDBusConnection& bus, const char* method, const QVariantList& args) {
-    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kMessages, method);
-    call.setArguments(args);
-    return bus.call(call, QDBus::Block, 5000).type() == QDBusMessage::ReplyMessage;
-}
-
-// The program on the simulated devices, its standard error in the temporary home.
-class Program {
-  public:
-    Program(const QTemporaryDir& home, const QStringList& args) : home_(home) {
-        env_ = Environment(home);
-        process_.setProcessEnvironment(env_);
-        process_.setStandardErrorFile(home.filePath("err.txt"));
-        process_.start(QStringLiteral(QX580_PATH), args);
-        process_.waitForStarted();
-    }
-    ~Program() {
-        process_.terminate();
-        if (!process_.waitForFinished(10000)) process_.kill();
-        process_.waitForFinished();
-    }
-    const QProcessEnvironment& Env() const { return env_; }
-    // Still running (the check also takes note of an end).
-    bool Running() { return !process_.waitForFinished(0) && process_.state() == QProcess::Running; }
-    std::string Log() const { return Tail(home_.filePath("err.txt")); }
-    // The device's first contact is done once its key list (keyboard) or its options answer.
-    bool WaitForContact(const QString& device) {
-        const bool ready = Eventually(
-            [&] {
-                const QStringList args =
-                    device == "keyboard" ? QStringList{"key", "get", "--device", "keyboard", "A"}
-                    : device == "mouse"  ? QStringList{device, "get"}
-                                         : QStringList{"light", "get", "--device", device};
-                return DeviceJson(env_, device)["online"].toBool() && Ctl(env_, args).status == 0;
-            },
-            30000);
-        QThread::msleep(1000);  // the reads after first contact settle
-        return ready;
-    }
-    // Unplugged, then plugged with its factory memory; on-line again in the program.
-    bool ReplugWithReset(const QString& device) {
-        if (Ctl(env_, {"sim", "unplug", device}).status != 0) return false;
-        if (!Eventually([&] { return !DeviceJson(env_, device)["online"].toBool(); }, 10000))
-            return false;
-        if (Ctl(env_, {"sim", "plug", device, "--reset"}).status != 0) return false;
-        return Eventually([&] { return DeviceJson(env_, device)["online"].toBool(); }, 10000);
-    }
-
-  private:
-    const QTemporaryDir& home_;
-    QProcessEnvironment env_;
-    QProcess process_;
-};
 
 // The stand-in for logind: owns its name on the bus the program takes for the system bus and
 // sends PrepareForSleep.
@@ -229,7 +72,7 @@ class Logind {
 TEST(Replug, APluggedWithResetDeviceStartsFromItsFactoryMemory) {
     QTemporaryDir home;
     // With plain --simulate the program has no row for the mouse: nothing writes it back.
-    Program program(home, {"--simulate"});
+    Program program(home, {"--simulate"}, SleepEnvironment(home));
     const QProcessEnvironment& env = program.Env();
     ASSERT_TRUE(Eventually(
         [&] {
@@ -260,7 +103,7 @@ TEST(Replug, APluggedWithResetDeviceStartsFromItsFactoryMemory) {
 
 TEST(Replug, TheProfileIsWrittenAgainToAKeyboardThatLostItsMemory) {
     QTemporaryDir home;
-    Program program(home, {"--simulate"});
+    Program program(home, {"--simulate"}, SleepEnvironment(home));
     const QProcessEnvironment& env = program.Env();
     ASSERT_TRUE(program.WaitForContact("keyboard")) << program.Log();
     QThread::msleep(500);
@@ -302,7 +145,7 @@ TEST(Replug, HostDrivenFramesStreamAgainAfterAReplugAndAfterSleep) {
     QTemporaryDir home;
     Logind logind;
     ASSERT_TRUE(logind.Owned()) << "run under dbus-run-session";
-    Program program(home, {"--simulate"});
+    Program program(home, {"--simulate"}, SleepEnvironment(home));
     const QProcessEnvironment& env = program.Env();
     ASSERT_TRUE(program.WaitForContact("keyboard")) << program.Log();
     QThread::msleep(500);
@@ -353,7 +196,7 @@ TEST(Replug, SynchronisedLightingGoesOnAfterAReplugAndAfterSleep) {
     QTemporaryDir home;
     Logind logind;
     ASSERT_TRUE(logind.Owned()) << "run under dbus-run-session";
-    Program program(home, {"--simulate=all"});
+    Program program(home, {"--simulate=all"}, SleepEnvironment(home));
     const QProcessEnvironment& env = program.Env();
     ASSERT_TRUE(program.WaitForContact("keyboard")) << program.Log();
     ASSERT_TRUE(program.WaitForContact("pad")) << program.Log();

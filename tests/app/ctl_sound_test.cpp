@@ -23,6 +23,7 @@
 #include <cmath>
 #include <functional>
 #include <numbers>
+#include "test_time.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ QString Ctl(const QProcessEnvironment& env, const QStringList& args, int* status
     QProcess process;
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(QX580CTL_PATH), args);
-    if (!process.waitForFinished(20000)) process.kill();
+    if (!process.waitForFinished(qx::test::Patience(20000))) process.kill();
     process.waitForFinished();
     if (status != nullptr) *status = process.exitCode();
     return QString::fromUtf8(process.readAllStandardOutput());
@@ -58,7 +59,7 @@ bool WaitFor(const std::function<bool()>& done, int ms) {
     QElapsedTimer clock;
     clock.start();
     while (!done()) {
-        if (clock.elapsed() > ms) return false;
+        if (clock.elapsed() > qx::test::Patience(ms)) return false;
         QThread::msleep(200);
     }
     return true;
@@ -135,7 +136,7 @@ class Sound : public ::testing::Test {
         for (QProcess* process : {&capture_, &program_}) {
             if (process->state() == QProcess::NotRunning) continue;
             process->terminate();
-            if (!process->waitForFinished(10000)) process->kill();
+            if (!process->waitForFinished(qx::test::Patience(10000))) process->kill();
             process->waitForFinished();
         }
     }
@@ -157,7 +158,7 @@ class Sound : public ::testing::Test {
     void Play(const QString& wav) {
         if (capture_.state() != QProcess::NotRunning) {
             capture_.terminate();
-            capture_.waitForFinished(5000);
+            capture_.waitForFinished(qx::test::Patience(5000));
         }
         capture_.setProcessEnvironment(env_);
         capture_.start(QFileInfo(QStringLiteral(QX580_PATH)).dir().filePath("qx580-audio"),

@@ -20,6 +20,7 @@
 #include <array>
 #include <atomic>
 #include <thread>
+#include "test_time.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ QString Ctl(const QProcessEnvironment& env, const QStringList& args) {
     QProcess process;
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(QX580CTL_PATH), args);
-    if (!process.waitForFinished(20000)) {
+    if (!process.waitForFinished(qx::test::Patience(20000))) {
         process.kill();
         process.waitForFinished();
         return {};
@@ -125,12 +126,13 @@ TEST(Streaming, TheProgramStopsCleanlyWhileItStreamsToTheKeyboard) {
     // The frames reach the keyboard's frame memory.
     int streamed = 0;
     clock.restart();
-    while (clock.elapsed() < 15000 && (streamed = StreamPackets(env)) < 40) QThread::msleep(200);
+    while (clock.elapsed() < qx::test::Patience(15000) && (streamed = StreamPackets(env)) < 40)
+        QThread::msleep(200);
     EXPECT_GE(streamed, 40) << "the keyboard was not streamed to";
 
     // Stopped in the middle of the stream.
     program.terminate();
-    const bool ended = program.waitForFinished(10000);
+    const bool ended = program.waitForFinished(qx::test::Patience(10000));
     feeding.store(false);
     feeder.join();
     if (!ended) {

@@ -14,49 +14,12 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
+#include "ctl_fixture.h"
+#include "test_time.h"
 
 namespace {
 
-struct CtlRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-QProcessEnvironment Environment(const QTemporaryDir& home) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("QX580_HID");
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_DATA_HOME", home.filePath("data"));
-    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-    env.insert("XDG_RUNTIME_DIR", home.path());
-    env.insert("QX580_DEBUG", "1");
-    return env;
-}
-
-CtlRun Ctl(const QProcessEnvironment& env, const QStringList& args) {
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(QX580CTL_PATH), args);
-    CtlRun run;
-    if (!process.waitForFinished(20000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.status = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
-
-// The last lines the program wrote to its error output (its diagnostics with QX580_DEBUG=1).
-std::string Tail(const QString& path, int lines = 40) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    const QStringList all = QString::fromUtf8(file.readAll()).split('\n');
-    return all.mid(std::max<qsizetype>(0, all.size() - lines)).join('\n').toStdString();
-}
+using namespace qx::app::ctl_test;
 
 QJsonObject DeviceOf(const CtlRun& run, const QString& name) {
     for (const QJsonValue& device : QJsonDocument::fromJson(run.out.toUtf8())["devices"].toArray())
@@ -66,12 +29,8 @@ QJsonObject DeviceOf(const CtlRun& run, const QString& name) {
 
 TEST(DevicesOnTheBus, QxctlGoesThroughTheRunningProgramAndSaysSo) {
     QTemporaryDir home;
-    const QProcessEnvironment env = Environment(home);
-    QProcess program;
-    program.setProcessEnvironment(env);
-    program.setStandardErrorFile(home.filePath("err.txt"));
-    program.start(QStringLiteral(QX580_PATH), {"--simulate"});
-    ASSERT_TRUE(program.waitForStarted());
+    Program program(home, {"--simulate"});
+    const QProcessEnvironment& env = program.Env();
     QElapsedTimer clock;
     clock.start();
     CtlRun list;
@@ -106,9 +65,7 @@ TEST(DevicesOnTheBus, QxctlGoesThroughTheRunningProgramAndSaysSo) {
     const CtlRun rename = Ctl(env, {"profile", "--device", "keyboard", "rename", "PROFILE1"});
     EXPECT_EQ(rename.status, 3) << rename.err.toStdString();
 
-    program.terminate();
-    if (!program.waitForFinished(10000)) program.kill();
-    program.waitForFinished();
+    program.Stop();
 
     // No program: the files, said with --verbose; the selection made above is in them.
     QProcessEnvironment offline = env;
@@ -161,7 +118,7 @@ TEST(DevicesOnTheBus, KeyboardOptionSetThroughTheProgramReachesTheKeyboardAndSta
     };
     const auto stop = [](QProcess& program) {
         program.terminate();
-        if (!program.waitForFinished(10000)) program.kill();
+        if (!program.waitForFinished(qx::test::Patience(10000))) program.kill();
         program.waitForFinished();
     };
     constexpr int kWinLockByte = 21;  // of profile 0's settings block
@@ -202,7 +159,8 @@ TEST(DevicesOnTheBus, KeyboardOptionSetThroughTheProgramReachesTheKeyboardAndSta
         EXPECT_EQ(Ctl(env, {"ui", "click", "control_light_status"}).status, 0);
         QElapsedTimer waited;
         waited.start();
-        while (resumes() == resumesBefore && waited.elapsed() < 5000) QThread::msleep(100);
+        while (resumes() == resumesBefore && waited.elapsed() < qx::test::Patience(5000))
+            QThread::msleep(100);
         EXPECT_EQ(resumes(), resumesBefore + 1);
         const CtlRun refused = Ctl(env, {"keyboard", "set", "polling-rate", "333"});
         EXPECT_EQ(refused.status, 1);

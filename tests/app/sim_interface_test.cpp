@@ -20,6 +20,7 @@
 
 #include "app/bus_names.h"
 #include "app/simulator_adaptor.h"
+#include "test_time.h"
 
 namespace qx::app::test {
 namespace {
@@ -36,7 +37,7 @@ ToolRun RunTool(const QString& program, const QStringList& args,
     process.setProcessEnvironment(env);
     process.start(program, args);
     ToolRun run;
-    if (!process.waitForFinished(15000)) {
+    if (!process.waitForFinished(qx::test::Patience(15000))) {
         process.kill();
         process.waitForFinished();
         return run;
@@ -53,7 +54,7 @@ bool PollUntil(const std::function<bool()>& done, int timeoutMs) {
     QElapsedTimer clock;
     clock.start();
     while (!done()) {
-        if (clock.elapsed() > timeoutMs) return false;
+        if (clock.elapsed() > qx::test::Patience(timeoutMs)) return false;
         QThread::msleep(100);
     }
     return true;
@@ -92,13 +93,13 @@ class Program {
     }
     ~Program() {
         process_.terminate();
-        if (!process_.waitForFinished(10000)) {
+        if (!process_.waitForFinished(qx::test::Patience(10000))) {
             process_.kill();
             process_.waitForFinished();
         }
     }
     bool Running() {
-        process_.waitForFinished(0);  // takes note of an end that has happened
+        process_.waitForFinished(qx::test::Patience(0));  // takes note of an end that has happened
         return process_.state() == QProcess::Running;
     }
     QString Output() const {

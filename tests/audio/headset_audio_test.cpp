@@ -14,6 +14,7 @@
 #include "audio/headset_audio.h"
 #include "audio/pipewire_filter_chain.h"
 #include "audio/simulated_audio_lib.h"
+#include "spa_json.h"
 
 namespace qx::audio {
 namespace {
@@ -94,26 +95,6 @@ TEST(HeadsetAudioFeatures, WordsOffMakeTheProcessingUnavailableWithItsReason) {
 }
 
 // The description as PipeWire reads it: its own JSON dialect, turned into JSON by spa-json-dump.
-std::optional<Json::Value> AsJson(const std::string& config) {
-    const auto file = std::filesystem::temp_directory_path() /
-                      ("qx580-chain-" + std::to_string(::getpid()) + ".conf");
-    std::ofstream(file) << config;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(
-        ::popen(("spa-json-dump " + file.string() + " 2>/dev/null").c_str(), "r"), ::pclose);
-    if (!pipe) return std::nullopt;
-    std::string text;
-    char buffer[4096];
-    size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0) text.append(buffer, n);
-    std::filesystem::remove(file);
-    Json::Value root;
-    std::istringstream in(text);
-    std::string errors;
-    if (text.empty() || !Json::parseFromStream(Json::CharReaderBuilder(), in, &root, &errors))
-        return std::nullopt;
-    return root;
-}
-
 TEST(FilterChain, DescriptionCarriesTheBandsAndTheSurroundAsData) {
     ProcessingSettings settings;
     settings.equaliser = true;
@@ -155,6 +136,53 @@ TEST(FilterChain, DescriptionCarriesTheBandsAndTheSurroundAsData) {
             EXPECT_NE(node["label"].asString(), "mixer");
         }
     }
+}
+
+TEST(FilterChain, TheRoomReverbFollowsTheSurroundOrTheEqualiser) {
+    for (const bool surround : {false, true}) {
+        SCOPED_TRACE(surround ? "with surround" : "without surround");
+        ProcessingSettings settings;
+        settings.surround = surround;
+        settings.room = true;
+        settings.environment = 2;
+        const auto root = AsJson(FilterChainConfig(settings, "x", "/run/ir file.wav"));
+        if (!root) GTEST_SKIP() << "spa-json-dump is not installed";
+        const Json::Value& graph = (*root)["context.modules"][3]["args"]["filter.graph"];
+        int convolvers = 0;
+        for (const Json::Value& node : graph["nodes"]) {
+            if (node["label"].asString() != "convolver") continue;
+            EXPECT_EQ(node["config"]["filename"].asString(), "/run/ir file.wav");
+            EXPECT_EQ(node["config"]["channel"].asInt(), node["name"].asString() == "room_r");
+            ++convolvers;
+        }
+        EXPECT_EQ(convolvers, 2);
+        EXPECT_EQ(graph["outputs"][0].asString(), "room_mix_l:Out");
+        bool dryFromBefore = false;
+        for (const Json::Value& link : graph["links"])
+            if (link["input"].asString() == "room_mix_l:In 1")
+                dryFromBefore =
+                    link["output"].asString() == (surround ? "mix_l:Out" : "eq_l_10:Out");
+        EXPECT_TRUE(dryFromBefore);
+    }
+}
+
+TEST(FilterChain, TheRoomsImpulseResponseDecaysAndGrowsWithTheRoom) {
+    auto energy = [](const std::vector<float>& v, size_t from, size_t to) {
+        double sum = 0;
+        for (size_t i = from; i < to; ++i) sum += static_cast<double>(v[i]) * v[i];
+        return sum;
+    };
+    const auto hall = RoomResponse(2, 50);
+    ASSERT_EQ(hall[0].size(), hall[1].size());
+    EXPECT_NEAR(energy(hall[0], 0, hall[0].size()), 1.0, 1e-3) << "no louder than the dry sound";
+    EXPECT_NE(hall[0], hall[1]) << "the two ears hear different tails";
+    const size_t tenth = hall[0].size() / 10;
+    EXPECT_GT(energy(hall[0], tenth, 2 * tenth), 1000 * energy(hall[0], 9 * tenth, 10 * tenth));
+    EXPECT_EQ(RoomResponse(2, 50)[0], hall[0]) << "the same settings, the same file";
+    EXPECT_LT(RoomResponse(2, 0)[0].size(), hall[0].size());
+    EXPECT_GT(RoomResponse(2, 100)[0].size(), hall[0].size());
+    EXPECT_LT(RoomResponse(0, 50)[0].size(), hall[0].size()) << "a room is shorter than a hall";
+    EXPECT_EQ(RoomResponse(7, 500)[0].size(), RoomResponse(3, 100)[0].size()) << "clamped";
 }
 
 TEST(FilterChain, QuotesTheTargetName) {

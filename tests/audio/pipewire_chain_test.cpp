@@ -26,8 +26,10 @@
 #include <vector>
 
 #include "audio/alsa_audio_lib.h"
+#include "audio/audio_property.h"
 #include "audio/headset_audio.h"
 #include "audio/pipewire_filter_chain.h"
+#include "audio/voice_chain.h"
 #include "fake_ctl_plugin.h"
 
 extern char** environ;
@@ -38,6 +40,8 @@ namespace {
 constexpr int kCardIndex = 5;
 constexpr const char* kHeadsetNode = "qx580_test_headset_output";
 constexpr const char* kOtherNode = "qx580_test_speakers";
+constexpr const char* kHeadsetMic = "qx580_test_headset_mic";
+constexpr const char* kOtherMic = "qx580_test_webcam_mic";
 
 std::optional<std::string> Environment(const char* name) {
     const char* value = std::getenv(name);
@@ -102,7 +106,7 @@ std::map<std::string, Node> Nodes() {
         for (const Json::Value& props : info["params"]["Props"]) {
             const Json::Value& params = props["params"];
             for (Json::ArrayIndex i = 0; i + 1 < params.size(); i += 2)
-                if (params[i + 1].isNumeric())
+                if (params[i + 1].isNumeric() || params[i + 1].isBool())
                     node.controls[params[i].asString()] = params[i + 1].asDouble();
         }
     }
@@ -146,6 +150,16 @@ class PipeWireChain : public ::testing::Test {
                "      node.name = \""
             << kOtherNode
             << "\" media.class = Audio/Sink audio.position = [ FL FR ] } }\n"
+               "  { factory = adapter args = { factory.name = support.null-audio-sink\n"
+               "      node.name = \""
+            << kHeadsetMic
+            << "\" media.class = Audio/Source audio.position = [ MONO ] api.alsa.card = "
+            << kCardIndex
+            << " } }\n"
+               "  { factory = adapter args = { factory.name = support.null-audio-sink\n"
+               "      node.name = \""
+            << kOtherMic
+            << "\" media.class = Audio/Source audio.position = [ MONO ] } }\n"
                "  { factory = metadata args = { metadata.name = default } }\n"
                "]\n";
         std::string path = config.string();
@@ -172,8 +186,10 @@ class PipeWireChain : public ::testing::Test {
         if (!dir_.empty()) std::filesystem::remove_all(dir_, code);
     }
 
-    std::shared_ptr<AlsaAudioLib> Library() {
+    std::shared_ptr<AlsaAudioLib> Library(bool pitchPlugin = true) {
         AlsaAudioLib::Options options;
+        if (!pitchPlugin)
+            options.findPitchPlugin = [] { return std::optional<std::filesystem::path>(); };
         options.findCard = [] {
             return std::optional(AlsaAudioLib::CardLocation{kCardIndex, "headset"});
         };
@@ -363,6 +379,142 @@ TEST_F(PipeWireChain, WithoutTheCardsNodeTheProcessingIsUnavailableAndSaysWhy) {
     EXPECT_NE(a.reason.find("no output of the headset"), std::string::npos) << a.reason;
     EXPECT_FALSE(audio.ApplyBands(std::vector<int>(10, 3)));
     EXPECT_FALSE(Nodes().contains(kEffectsSinkName));
+}
+
+std::string ConfiguredSource() { return DefaultSinkName(kConfiguredSourceKey).value_or("(none)"); }
+
+// The voice changer on the headset's microphone: a virtual source made the default input while
+// it runs, the type changed live on the same process, the echo and the noise suppression
+// joining the chain, and the previous default input given back at the end.
+TEST_F(PipeWireChain, TheVoiceChangerRecordsFromTheHeadsetsMicrophone) {
+    if (!FindLadspaPlugin(kPitchPluginFile))
+        GTEST_SKIP() << "the pitch shifter is not installed (package " << kPitchPluginPackage
+                     << ")";
+    ASSERT_TRUE(SetConfiguredNode(kConfiguredSourceKey, kHeadsetMic));
+    auto lib = Library();
+    HeadsetAudio audio(lib);
+    ASSERT_TRUE(audio.Start().hasOutput) << lib->MixerError();
+    const FeatureAvailability a = audio.Availability();
+    ASSERT_TRUE(a.voiceChanger) << a.reason;
+    EXPECT_EQ(lib->VoiceProcess(), -1) << "nothing runs before it is asked for";
+
+    auto controlsAre = [](int type) {
+        const std::map<std::string, Node> nodes = Nodes();
+        const auto capture = nodes.find(kVoiceCaptureName);
+        if (capture == nodes.end()) return false;
+        VoiceSettings settings;
+        settings.voiceChanger = true;
+        settings.type = type;
+        for (const auto& [key, value] : VoiceControls(settings)) {
+            const auto found = capture->second.controls.find(key);
+            if (found == capture->second.controls.end() || std::abs(found->second - value) > 1e-3)
+                return false;
+        }
+        return true;
+    };
+    ASSERT_TRUE(audio.SelectVoice(1));
+    EXPECT_EQ(lib->VoiceProcess(), -1) << "a type alone does not start the chain";
+    ASSERT_TRUE(audio.EnableVoiceChanger(true));
+    const pid_t chain = lib->VoiceProcess();
+    ASSERT_GT(chain, 0);
+    std::map<std::string, Node> nodes = Nodes();
+    ASSERT_TRUE(nodes.contains(kVoiceSourceName));
+    EXPECT_EQ(nodes[kVoiceSourceName].props["media.class"].asString(), "Audio/Source");
+    EXPECT_EQ(nodes[kVoiceCaptureName].props["target.object"].asString(), kHeadsetMic);
+    EXPECT_TRUE(controlsAre(1));
+    EXPECT_EQ(ConfiguredSource(), kVoiceSourceName) << "the changed voice is the default input";
+
+    for (int type : {3, 4, 2}) {
+        SCOPED_TRACE(type);
+        ASSERT_TRUE(audio.SelectVoice(type));
+        EXPECT_TRUE(controlsAre(type)) << "a set returns once its values are in place";
+        EXPECT_EQ(lib->VoiceProcess(), chain) << "a type change restarted the chain";
+    }
+    EXPECT_EQ(audio.ReadState()->magicEnable, 1);
+    EXPECT_EQ(audio.ReadState()->magicType, 2);
+
+    // The echo joins the graph; the voice changer turned on again turns it off.
+    ASSERT_TRUE(SetInt(*lib, audio.Input(), "Enable_MICECHO", 1));
+    EXPECT_TRUE(
+        WaitFor([] { return Nodes()[kVoiceCaptureName].controls.contains("echo_mix:Gain 2"); }));
+    EXPECT_TRUE(controlsAre(2)) << "the type kept across the restart";
+    ASSERT_TRUE(audio.EnableVoiceChanger(true));
+    EXPECT_EQ(GetNumber(*lib, audio.Input(), "Enable_MICECHO"), 0.0);
+    EXPECT_TRUE(WaitFor([] {
+        const auto now = Nodes();
+        return now.contains(kVoiceCaptureName) &&
+               !now.at(kVoiceCaptureName).controls.contains("echo_mix:Gain 2");
+    }));
+
+    // Noise suppression in front of the chain: the chain records from the cleaned microphone.
+    ASSERT_TRUE(SetInt(*lib, audio.Input(), "Enable_ENC_LFX", 1));
+    nodes = Nodes();
+    ASSERT_TRUE(nodes.contains(kVoiceCleanName));
+    EXPECT_EQ(nodes[kVoiceCaptureName].props["target.object"].asString(), kVoiceCleanName);
+    EXPECT_EQ(ConfiguredSource(), kVoiceSourceName) << "a restart keeps the route";
+
+    // Everything off: the chain ends and the headset's microphone is the default again.
+    ASSERT_TRUE(SetInt(*lib, audio.Input(), "Enable_ENC_LFX", 0));
+    ASSERT_TRUE(audio.EnableVoiceChanger(false));
+    EXPECT_EQ(lib->VoiceProcess(), -1);
+    EXPECT_FALSE(Nodes().contains(kVoiceSourceName));
+    EXPECT_EQ(ConfiguredSource(), kHeadsetMic);
+
+    // Another microphone chosen: the chain runs, the default input is left alone; the library
+    // gone, the chain goes with it.
+    ASSERT_TRUE(SetConfiguredNode(kConfiguredSourceKey, kOtherMic));
+    ASSERT_TRUE(audio.EnableVoiceChanger(true));
+    EXPECT_TRUE(Nodes().contains(kVoiceSourceName));
+    EXPECT_EQ(ConfiguredSource(), kOtherMic);
+    audio = HeadsetAudio(nullptr);
+    lib.reset();
+    EXPECT_TRUE(WaitFor([] { return !Nodes().contains(kVoiceSourceName); }));
+    EXPECT_EQ(ConfiguredSource(), kOtherMic);
+}
+
+// Without the pitch shifter the voice changer is refused and says which package is missing;
+// the microphone's echo and noise suppression still run.
+TEST_F(PipeWireChain, WithoutThePitchShifterTheVoiceChangerNamesThePackage) {
+    auto lib = Library(false);
+    HeadsetAudio audio(lib);
+    ASSERT_TRUE(audio.Start().hasOutput) << lib->MixerError();
+    const FeatureAvailability a = audio.Availability();
+    EXPECT_FALSE(a.voiceChanger);
+    EXPECT_TRUE(a.equaliser);
+    EXPECT_NE(a.reason.find(kPitchPluginPackage), std::string::npos) << a.reason;
+    EXPECT_EQ(audio.InputFeatures()[0] & (kFeatureMicEcho | kFeatureNoise),
+              kFeatureMicEcho | kFeatureNoise);
+    EXPECT_FALSE(audio.EnableVoiceChanger(true));
+    EXPECT_FALSE(audio.SelectVoice(2));
+    EXPECT_FALSE(Nodes().contains(kVoiceSourceName));
+    ASSERT_TRUE(SetInt(*lib, audio.Input(), "Enable_ENC_LFX", 1));
+    EXPECT_TRUE(Nodes().contains(kVoiceSourceName)) << "the noise-suppressed microphone";
+    EXPECT_FALSE(Nodes().contains(kVoiceCaptureName)) << "no chain behind it";
+}
+
+// The room reverb behind the equaliser: its convolvers read the impulse response written for the
+// room, a change of room starts the process again, gains stay live, a room outside the list is
+// refused.
+TEST_F(PipeWireChain, TheRoomReverbRunsWithTheRoomsImpulseResponse) {
+    auto lib = Library();
+    HeadsetAudio audio(lib);
+    ASSERT_TRUE(audio.Start().hasOutput) << lib->MixerError();
+    ASSERT_NE(audio.OutputFeatures()[0] & kFeatureRoom, 0u);
+    ASSERT_TRUE(SetInt(*lib, audio.Output(), "RFX_ENVIRONMENT", 2));
+    ASSERT_TRUE(SetInt(*lib, audio.Output(), "Enable_RFX_GFX", 1));
+    const pid_t hall = lib->ChainProcess();
+    ASSERT_GT(hall, 0);
+    EXPECT_TRUE(Nodes()[kEffectsSinkName].controls.contains("room_mix_l:Gain 2"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir_ / "chain" / RoomResponseName(2, 50)));
+    ASSERT_TRUE(audio.ApplyBands(std::vector<int>(10, 3)));
+    EXPECT_EQ(lib->ChainProcess(), hall) << "the gains stay live beside the reverb";
+    ASSERT_TRUE(SetInt(*lib, audio.Output(), "RFX_ROOMSIZE", 80));
+    EXPECT_NE(lib->ChainProcess(), hall) << "another room is another impulse response";
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir_ / "chain" / RoomResponseName(2, 80)));
+    EXPECT_FALSE(SetInt(*lib, audio.Output(), "RFX_ENVIRONMENT", 4));
+    EXPECT_EQ(GetNumber(*lib, audio.Output(), "RFX_ENVIRONMENT"), 2.0);
+    ASSERT_TRUE(SetInt(*lib, audio.Output(), "Enable_RFX_GFX", 0));
+    EXPECT_FALSE(Nodes()[kEffectsSinkName].controls.contains("room_mix_l:Gain 2"));
 }
 
 }  // namespace

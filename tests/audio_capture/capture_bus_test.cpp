@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "audio_capture/capture_contract.h"
+#include "test_time.h"
 #include "ui/messages.h"
 
 namespace {
@@ -48,7 +49,7 @@ bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
     QElapsedTimer timer;
     timer.start();
     while (!done()) {
-        if (timer.elapsed() > ms) return false;
+        if (timer.elapsed() > qx::test::Patience(ms)) return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     return true;
@@ -92,7 +93,7 @@ class CaptureBus : public ::testing::Test {
     void TearDown() override {
         if (process_.state() != QProcess::NotRunning) {
             process_.terminate();
-            process_.waitForFinished(5000);
+            process_.waitForFinished(qx::test::Patience(5000));
         }
         bus_.unregisterObject(QString::fromLatin1(kProgramObjectPath));
         bus_.unregisterService(QString::fromLatin1(kProgramService));

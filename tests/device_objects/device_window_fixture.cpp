@@ -9,6 +9,7 @@
 #include "controls/register_controls.h"
 #include "devices/base/orvane_usb_device.h"
 #include "devices/base/register_device_controls.h"
+#include "test_time.h"
 #include "ui/messages.h"
 
 namespace qx::devices::test {
@@ -17,7 +18,7 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
     QElapsedTimer clock;
     clock.start();
     while (!done()) {
-        if (clock.elapsed() > timeoutMs) return done();
+        if (clock.elapsed() > qx::test::Patience(timeoutMs)) return done();
         QApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(2);
     }

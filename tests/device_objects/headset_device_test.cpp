@@ -281,6 +281,29 @@ TEST_F(HeadsetDevice, MissingProcessingDisablesItsControlsAndSaysWhy) {
     EXPECT_TRUE(voice->MicSlider()->isEnabled()) << "the mixer still works";
 }
 
+// The voice changer's controls follow the input's feature word: enabled where the library
+// offers it, disabled with the reason (the missing package) where it does not.
+TEST_F(HeadsetDevice, TheVoiceChangerFollowsItsFeatureWord) {
+    for (const bool available : {true, false}) {
+        SCOPED_TRACE(available ? "offered" : "missing");
+        library->SetVoiceChangerAvailable(available, "install the rubberband-ladspa package");
+        DeviceWindow w;
+        COrvaneHS6533Device* headset = Contact(w);
+        CMagicControlUI* magic = headset->MagicPanel();
+        EXPECT_EQ(magic->EnableOption()->isEnabled(), available);
+        EXPECT_EQ(magic->EnableOption()->toolTip().contains("rubberband-ladspa"), !available);
+        EXPECT_TRUE(headset->VoicePanel()->EqOption(3)->isEnabled()) << "the rest stays";
+        if (available) {
+            ASSERT_TRUE(Run(w, [&](auto done) { headset->SetVoiceChanger(true, done); }).isEmpty());
+            EXPECT_TRUE(
+                magic->Container()->findChild<QWidget*>("magic_option_layout")->isEnabled());
+        } else {
+            EXPECT_FALSE(
+                magic->Container()->findChild<QWidget*>("magic_option_layout")->isEnabled());
+        }
+    }
+}
+
 TEST_F(HeadsetDevice, LightingBlockAtItsOffsetAndTwelveLedReportsPerFrame) {
     DeviceWindow w;
     COrvaneHS6533Device* headset = Contact(w);

@@ -19,6 +19,7 @@
 #include "settings/set_wnd.h"
 #include "settings/update_catalogue.h"
 #include "settings/update_info_list_item.h"
+#include "test_time.h"
 #include "ui/messages.h"
 #include "ui/resource_manager.h"
 #include "update_server_process.h"
@@ -33,7 +34,7 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 15000) {
     QElapsedTimer clock;
     clock.start();
     while (!done()) {
-        if (clock.elapsed() > timeoutMs) return done();
+        if (clock.elapsed() > qx::test::Patience(timeoutMs)) return done();
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;

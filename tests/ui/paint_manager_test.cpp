@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "notify_recorder.h"
+#include "test_time.h"
 
 namespace qx::ui {
 namespace {
@@ -30,7 +31,7 @@ bool WaitFor(const std::function<bool()>& done, int timeoutMs = 2000) {
     QElapsedTimer clock;
     clock.start();
     while (!done()) {
-        if (clock.elapsed() > timeoutMs) return false;
+        if (clock.elapsed() > qx::test::Patience(timeoutMs)) return false;
         QApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;

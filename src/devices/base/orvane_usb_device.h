@@ -39,6 +39,9 @@
 #include "profiles/profile_records.h"
 #include "ui/notify.h"
 
+namespace qx {
+class CBasicProfiledata;
+}
 namespace qx::ui {
 class PaintManager;
 }
@@ -284,6 +287,21 @@ class COrvaneUSBDevice : public QObject {
     void ReadAndShowPowerRecord();
     // Marks the frame written and wakes the frame timer when it rests.
     void NoteFrameWritten();
+
+    // --- the profile files every family keeps alike (device_profile_files.cpp)
+    // Points `data` at the current profile's file, the shipped default and the family's light
+    // configuration. Without a profile named yet, the profile list's selection becomes the
+    // current one (the list is made from the shipped profile when the folder has none); an
+    // identifier that is not a plain file name leaves `data` as it was. `who` names the device
+    // in diagnostics ("the keyboard").
+    void PointProfileData(CBasicProfiledata& data, const char* who);
+    // The "profilename" of the profile file `data` is pointed at (empty when unreadable).
+    static QString ProfileNameOf(const CBasicProfiledata& data);
+    // This model's effect codes: the "value" of each effect of its row of the shipped
+    // "default_light.json" (empty when the list is missing or damaged).
+    std::vector<int> ModelEffectCodes() const;
+    // The names of the macros in the family's macro list, in order.
+    QStringList MacroListNames() const;
 
     std::unique_ptr<lighting::LightingEngine> lighting_;
     lighting::LightSettings light_;

@@ -162,24 +162,7 @@ std::filesystem::path COrvaneHS6533Device::ProfilePath() const {
 
 void COrvaneHS6533Device::SetProfilePaths() {
     std::lock_guard lock(model_);
-    if (ProfileId().isEmpty()) {
-        // Before the profile panel names a profile, the list's selection is the current one.
-        ProfileManager manager;
-        manager.SetDeviceKind(Kind());
-        manager.SetFolders(UserDeviceFolder(), DefaultProfilePath());
-        if (const ProfileStatus status = manager.InitProfileList(); !status)
-            DebugLine("the headset's profile list could not be made: " + status.error);
-        SetProfileId(QString::fromStdString(manager.GetCurrentProfileId()));
-    }
-    const std::string id = ProfileId().toStdString();
-    // An identifier that is not a plain file name never leaves the folder.
-    if (id.empty() || id.find_first_of("/\\") != std::string::npos || id == "." || id == "..")
-        return;
-    profile_.SetDefaultPath(DefaultProfilePath());
-    profile_.SetProfilePath(UserDeviceFolder() / (id + ".Json"));
-    const std::string lightName =
-        Family() != nullptr ? std::string(Family()->lightConfigName) : std::string("orbek_light");
-    profile_.SetLightConfigPath(UserDeviceFolder() / (lightName + ".config"));
+    PointProfileData(profile_, "the headset");
 }
 
 int COrvaneHS6533Device::LoadProfile() {
@@ -227,20 +210,14 @@ void COrvaneHS6533Device::ReloadProfile() {
 
 QString COrvaneHS6533Device::GetProfileName() const {
     std::lock_guard lock(model_);
-    const Json::Value document = ReadJsonFile(profile_.GetProfilePath());
-    return QString::fromStdString(json::ToString(json::Get(document, "profilename")));
+    return ProfileNameOf(profile_);
 }
 
 void COrvaneHS6533Device::ReloadPanelLists() {
-    std::vector<int> codes;
-    const Json::Value lights = ReadJsonFile(DefaultDataFolder() / "default_light.json");
-    const Json::Value& row = json::At(json::Get(lights, "DefaultLightName"),
-                                      static_cast<Json::ArrayIndex>(std::max(GetModelIndex(), 0)));
-    for (Json::ArrayIndex i = 0; i < json::ArraySize(row); ++i)
-        codes.push_back(json::ToInt(json::Get(json::At(row, i), "value")));
+    std::vector<int> codes = ModelEffectCodes();
     std::lock_guard lock(model_);
     // A missing or damaged list leaves the codes as they were.
-    if (!codes.empty()) effectCodes_ = codes;
+    if (!codes.empty()) effectCodes_ = std::move(codes);
 }
 
 // --- the model

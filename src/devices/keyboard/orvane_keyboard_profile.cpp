@@ -29,25 +29,7 @@ std::filesystem::path COrvaneKeyboardDevice::ProfilePath() const {
 
 void COrvaneKeyboardDevice::SetProfilePaths() {
     std::lock_guard lock(model_);
-    if (ProfileId().isEmpty()) {
-        // Before the profile panel names a profile, the list's selection is the current one
-        // (the list is made from the shipped profile when the folder has none).
-        ProfileManager manager;
-        manager.SetDeviceKind(Kind());
-        manager.SetFolders(UserDeviceFolder(), DefaultProfilePath());
-        if (const ProfileStatus status = manager.InitProfileList(); !status)
-            DebugLine("the keyboard's profile list could not be made: " + status.error);
-        SetProfileId(QString::fromStdString(manager.GetCurrentProfileId()));
-    }
-    const std::string id = ProfileId().toStdString();
-    // An identifier that is not a plain file name never leaves the folder.
-    if (id.empty() || id.find_first_of("/\\") != std::string::npos || id == "." || id == "..")
-        return;
-    profile_.SetDefaultPath(DefaultProfilePath());
-    profile_.SetProfilePath(UserDeviceFolder() / (id + ".Json"));
-    const std::string lightName =
-        Family() != nullptr ? std::string(Family()->lightConfigName) : std::string("orbek_light");
-    profile_.SetLightConfigPath(UserDeviceFolder() / (lightName + ".config"));
+    PointProfileData(profile_, "the keyboard");
 }
 
 int COrvaneKeyboardDevice::LoadProfile() {
@@ -80,25 +62,16 @@ void COrvaneKeyboardDevice::ReloadProfile() {
 
 QString COrvaneKeyboardDevice::GetProfileName() const {
     std::lock_guard lock(model_);
-    const Json::Value document = ReadJsonFile(profile_.GetProfilePath());
-    return QString::fromStdString(json::ToString(json::Get(document, "profilename")));
+    return ProfileNameOf(profile_);
 }
 
 void COrvaneKeyboardDevice::ReloadPanelLists() {
-    QStringList names;
-    for (const MacroInfo& macro : MacroStore(UserDeviceFolder()).ReadMacroList())
-        names << QString::fromStdString(macro.name);
-    // The effect codes of this model: the "value" of each effect of its row.
-    std::vector<int> codes;
-    const Json::Value lights = ReadJsonFile(DefaultDataFolder() / "default_light.json");
-    const Json::Value& row = json::At(json::Get(lights, "DefaultLightName"),
-                                      static_cast<Json::ArrayIndex>(std::max(GetModelIndex(), 0)));
-    for (Json::ArrayIndex i = 0; i < json::ArraySize(row); ++i)
-        codes.push_back(json::ToInt(json::Get(json::At(row, i), "value")));
+    QStringList names = MacroListNames();
+    std::vector<int> codes = ModelEffectCodes();
     std::lock_guard lock(model_);
-    macroNames_ = names;
+    macroNames_ = std::move(names);
     // A missing or damaged list leaves the codes as they were.
-    if (!codes.empty()) effectCodes_ = codes;
+    if (!codes.empty()) effectCodes_ = std::move(codes);
 }
 
 QStringList COrvaneKeyboardDevice::MacroNames() const {

@@ -249,23 +249,7 @@ COrvaneMouseDevice::RecoilUpload COrvaneMouseDevice::UploadRecoil() {
 
 void COrvaneMouseDevice::SetProfilePaths() {
     std::lock_guard lock(model_);
-    if (ProfileId().isEmpty()) {
-        ProfileManager manager;
-        manager.SetDeviceKind(Kind());
-        manager.SetFolders(UserDeviceFolder(), DefaultProfilePath());
-        if (const ProfileStatus status = manager.InitProfileList(); !status)
-            DebugLine("the mouse's profile list could not be made: " + status.error);
-        SetProfileId(QString::fromStdString(manager.GetCurrentProfileId()));
-    }
-    const std::string id = ProfileId().toStdString();
-    // An identifier that is not a plain file name never leaves the folder.
-    if (id.empty() || id.find_first_of("/\\") != std::string::npos || id == "." || id == "..")
-        return;
-    profileData_.SetDefaultPath(DefaultProfilePath());
-    profileData_.SetProfilePath(UserDeviceFolder() / (id + ".Json"));
-    const std::string lightName =
-        Family() != nullptr ? std::string(Family()->lightConfigName) : std::string("orbek_light");
-    profileData_.SetLightConfigPath(UserDeviceFolder() / (lightName + ".config"));
+    PointProfileData(profileData_, "the mouse");
 }
 
 int COrvaneMouseDevice::LoadProfile() {
@@ -303,23 +287,16 @@ void COrvaneMouseDevice::ReloadProfile() {
 
 QString COrvaneMouseDevice::GetProfileName() const {
     std::lock_guard lock(model_);
-    const Json::Value document = ReadJsonFile(profileData_.GetProfilePath());
-    return QString::fromStdString(json::ToString(json::Get(document, "profilename")));
+    return ProfileNameOf(profileData_);
 }
 
 void COrvaneMouseDevice::ReloadPanelLists() {
-    QStringList names;
-    for (const MacroInfo& macro : MacroStore(UserDeviceFolder()).ReadMacroList())
-        names << QString::fromStdString(macro.name);
-    std::vector<int> codes;
-    const Json::Value lights = ReadJsonFile(DefaultDataFolder() / "default_light.json");
-    const Json::Value& row = json::At(json::Get(lights, "DefaultLightName"),
-                                      static_cast<Json::ArrayIndex>(std::max(GetModelIndex(), 0)));
-    for (Json::ArrayIndex i = 0; i < json::ArraySize(row); ++i)
-        codes.push_back(json::ToInt(json::Get(json::At(row, i), "value")));
+    QStringList names = MacroListNames();
+    std::vector<int> codes = ModelEffectCodes();
     std::lock_guard lock(model_);
-    macroNames_ = names;
-    if (!codes.empty()) effectCodes_ = codes;
+    macroNames_ = std::move(names);
+    // A missing or damaged list leaves the codes as they were.
+    if (!codes.empty()) effectCodes_ = std::move(codes);
 }
 
 void COrvaneMouseDevice::DropDanglingMacros() {

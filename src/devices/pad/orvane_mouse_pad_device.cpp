@@ -204,22 +204,7 @@ void COrvaneMousePadDevice::StoreLightSettings(uint32_t w0, uint32_t w1, uint32_
 
 void COrvaneMousePadDevice::SetProfilePaths() {
     std::lock_guard lock(model_);
-    if (ProfileId().isEmpty()) {
-        ProfileManager manager;
-        manager.SetDeviceKind(Kind());
-        manager.SetFolders(UserDeviceFolder(), DefaultProfilePath());
-        if (const ProfileStatus status = manager.InitProfileList(); !status)
-            DebugLine("the pad's profile list could not be made: " + status.error);
-        SetProfileId(QString::fromStdString(manager.GetCurrentProfileId()));
-    }
-    const std::string id = ProfileId().toStdString();
-    if (id.empty() || id.find_first_of("/\\") != std::string::npos || id == "." || id == "..")
-        return;
-    profileData_.SetDefaultPath(DefaultProfilePath());
-    profileData_.SetProfilePath(UserDeviceFolder() / (id + ".Json"));
-    const std::string lightName =
-        Family() != nullptr ? std::string(Family()->lightConfigName) : std::string("orbek_light");
-    profileData_.SetLightConfigPath(UserDeviceFolder() / (lightName + ".config"));
+    PointProfileData(profileData_, "the pad");
 }
 
 int COrvaneMousePadDevice::LoadProfile() {
@@ -246,19 +231,14 @@ void COrvaneMousePadDevice::ReloadProfile() {
 
 QString COrvaneMousePadDevice::GetProfileName() const {
     std::lock_guard lock(model_);
-    const Json::Value document = ReadJsonFile(profileData_.GetProfilePath());
-    return QString::fromStdString(json::ToString(json::Get(document, "profilename")));
+    return ProfileNameOf(profileData_);
 }
 
 void COrvaneMousePadDevice::ReloadPanelLists() {
-    std::vector<int> codes;
-    const Json::Value lights = ReadJsonFile(DefaultDataFolder() / "default_light.json");
-    const Json::Value& row = json::At(json::Get(lights, "DefaultLightName"),
-                                      static_cast<Json::ArrayIndex>(std::max(GetModelIndex(), 0)));
-    for (Json::ArrayIndex i = 0; i < json::ArraySize(row); ++i)
-        codes.push_back(json::ToInt(json::Get(json::At(row, i), "value")));
+    std::vector<int> codes = ModelEffectCodes();
     std::lock_guard lock(model_);
-    if (!codes.empty()) effectCodes_ = codes;
+    // A missing or damaged list leaves the codes as they were.
+    if (!codes.empty()) effectCodes_ = std::move(codes);
 }
 
 // --- the model
