@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QThread>
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -20,6 +21,7 @@
 #include "core/paths.h"
 #include "device_window_fixture.h"
 #include "devices/base/device_option_ui.h"
+#include "devices/base/led_picture.h"
 #include "devices/keyboard/orvane_keyboard_device.h"
 #include "lighting/keyboard_lighting.h"
 #include "lighting/light_thread.h"
@@ -294,6 +296,53 @@ TEST_F(KeyboardLight, ARefusedFramePausesTheStreamAndGoesAgain) {
     ASSERT_GE(frames.size(), 2u);
     // The refused first packet, then the frame again after the pause.
     EXPECT_GE(frames[1].timeMs - frames[0].timeMs, 199u);
+}
+
+// One widget draws the picture's LEDs from the frame: the grabbed picture shows the frame's colour
+// where the key is, and nothing is painted while the window is in the tray.
+TEST_F(KeyboardLight, ThePictureDrawsTheFramesColoursAtTheKeysAndNothingWhileHidden) {
+    DeviceWindow w;
+    COrvaneKeyboardDevice* keyboard = Contact(w);
+    w.window->show();
+    ASSERT_TRUE(WaitUntil([&] { return keyboard->PictureShown(); }));
+    ASSERT_NE(keyboard->LedPicture(), nullptr);
+    SetEffect(keyboard, 30);
+    QWidget* led = keyboard->LedButtons()[0];
+    ASSERT_NE(led, nullptr);
+    EXPECT_TRUE(led->isHidden()) << "the LED button still paints itself";
+    const QPoint centre = led->mapTo(keyboard->SelectPanel(), led->rect().center());
+    struct Case {
+        int red, green, blue;
+    };
+    for (const Case c : {Case{10, 200, 30}, Case{220, 20, 40}, Case{0, 30, 250}}) {
+        FeedColour(keyboard, c.red, c.green, c.blue);
+        const uint32_t word = static_cast<uint32_t>(c.red | c.green << 8 | c.blue << 16);
+        ASSERT_TRUE(WaitUntil([&] {
+            return keyboard->LedPicture()->ShownColour(0) == word &&
+                   keyboard->LedPicture()->ShownLevel(0) == 255;
+        })) << c.red;
+        const QColor shown = keyboard->LedPicture()->grab().toImage().pixelColor(centre);
+        // The strongest channel of the frame's colour is the strongest one in the picture.
+        const int strongest = std::max({c.red, c.green, c.blue});
+        const int got = strongest == c.red ? shown.red()
+                                           : (strongest == c.green ? shown.green() : shown.blue());
+        EXPECT_GE(got, std::max({shown.red(), shown.green(), shown.blue()})) << c.red;
+        EXPECT_GE(got, 100) << c.red << " the key is not lit in the picture";
+    }
+
+    w.window->hide();
+    ASSERT_TRUE(WaitUntil([&] { return !keyboard->PictureShown(); }));
+    w.Settle();
+    const int paints = keyboard->LedPicture()->Paints();
+    for (int red : {40, 80, 120}) {
+        FeedColour(keyboard, red, 0, 0);
+        ASSERT_TRUE(WaitUntil([&] { return keyboard->Frame().leds[0].red == red; }));
+    }
+    QThread::msleep(100);
+    w.Settle();
+    EXPECT_EQ(keyboard->LedPicture()->Paints(), paints) << "the picture was painted in the tray";
+    ASSERT_TRUE(WaitUntil([&] { return FrameMemoryIs(w, keyboard, 119, 0, 0); }))
+        << "the keyboard stopped getting frames in the tray";
 }
 
 TEST_F(KeyboardLight, NothingIsComputedForAPictureNobodySeesInAnOnBoardEffect) {

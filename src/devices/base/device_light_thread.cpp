@@ -11,6 +11,7 @@
 
 #include "devices/base/device_option_ui.h"
 #include "devices/base/led_button.h"
+#include "devices/base/led_picture.h"
 #include "devices/base/orvane_usb_device.h"
 
 namespace qx::devices {
@@ -55,6 +56,8 @@ struct COrvaneUSBDevice::LightThreadState {
     LightThread thread;
     std::atomic<bool> pictureShown{false};
     QPointer<QObject> watch;  // UI thread
+    // The widget that draws the picture's LEDs (UI thread).
+    QPointer<CLedPictureUI> picture;
 
     // The thread's own view of what it drew last (light thread only).
     lighting::LightFrame lastFrame{};
@@ -141,6 +144,7 @@ COrvaneUSBDevice::StreamCounts COrvaneUSBDevice::StreamStatistics() const {
 
 void COrvaneUSBDevice::WatchPicture() {
     LightThreadState& s = *lightThread_;
+    FollowLedPicture();
     if (s.watch || !page_) return;
     s.pictureShown.store(page_->isVisible());
     if (page_->isVisible()) WakeLightThread();
@@ -304,6 +308,22 @@ void COrvaneUSBDevice::RunStreamJob() {
 
 // --- painting
 
+void COrvaneUSBDevice::FollowLedPicture() {
+    LightThreadState& s = *lightThread_;
+    if (!selectPanel_) return;
+    if (!s.picture || s.picture->parentWidget() != selectPanel_) {
+        delete s.picture.data();
+        const bool anyLed = std::any_of(ledButtons_.begin(), ledButtons_.end(),
+                                        [](const QPointer<QWidget>& b) { return !b.isNull(); });
+        if (!anyLed) return;
+        s.picture = new CLedPictureUI(selectPanel_, ledButtons_);
+        return;
+    }
+    s.picture->Follow();
+}
+
+CLedPictureUI* COrvaneUSBDevice::LedPicture() const { return lightThread_->picture.data(); }
+
 void COrvaneUSBDevice::PaintFrame(const lighting::LightFrame& frame) {
     for (size_t i = 0; i < ledButtons_.size() && i < static_cast<size_t>(frame.size); ++i) {
         if (!ledButtons_[i]) continue;
@@ -311,6 +331,7 @@ void COrvaneUSBDevice::PaintFrame(const lighting::LightFrame& frame) {
         PaintLedButton(ledButtons_[i],
                        static_cast<uint32_t>(led.red | led.green << 8 | led.blue << 16), led.level);
     }
+    FollowLedPicture();
 }
 
 }  // namespace qx::devices

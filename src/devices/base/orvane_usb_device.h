@@ -49,6 +49,7 @@ class PaintManager;
 namespace qx::devices {
 
 class CDeviceOptionUI;
+class CLedPictureUI;
 class CMpDevicePowerUI;
 class CLightControlUI;
 
@@ -411,6 +412,14 @@ class COrvaneUSBDevice : public QObject {
   protected:
     // Paints the picture's buttons from the frame (UI thread): the base paints the LED buttons.
     virtual void PaintFrame(const lighting::LightFrame& frame);
+    // Hands the LED buttons' lights to the widget that draws them (made on first use; UI thread).
+    void FollowLedPicture();
+
+  public:
+    // The widget drawing the picture's LEDs; null before the light thread first started.
+    CLedPictureUI* LedPicture() const;
+
+  protected:
     // Whether frames of the effect go to the device now (light thread); the base: when the
     // family streams (HostStreaming) and the device is not behind its receiver.
     virtual bool StreamsFrames(int effectId) const;

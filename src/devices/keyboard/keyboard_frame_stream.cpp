@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "devices/base/led_button.h"
+#include "devices/base/led_picture.h"
 #include "devices/keyboard/orvane_keyboard_device.h"
 
 namespace qx::devices {
@@ -28,7 +29,8 @@ void COrvaneKeyboardDevice::PaintFrame(const lighting::LightFrame& frame) {
     for (size_t i = 0; i < count; ++i) {
         QWidget* button = keys[i];
         if (button == nullptr) continue;
-        if (!lightingPage || button->isHidden()) {
+        // The LED picture hides the buttons it draws; the skin's own hidden LEDs stay dark.
+        if (!lightingPage || (button->isHidden() && !IsPictureLed(button))) {
             PaintLedButton(button, 0, 0);
             continue;
         }
@@ -38,6 +40,7 @@ void COrvaneKeyboardDevice::PaintFrame(const lighting::LightFrame& frame) {
         PaintLedButton(button, static_cast<uint32_t>(led.red | led.green << 8 | led.blue << 16),
                        level);
     }
+    FollowLedPicture();
 }
 
 bool COrvaneKeyboardDevice::StreamsFrames(int effectId) const {

@@ -1,0 +1,55 @@
+// The lights of a device picture drawn by one widget: it lies over the picture's background and
+// under its key buttons, and paints every LED from the colours it was last given. The LED
+// buttons of the picture keep their place, shape and light state (what callers read), but no
+// longer paint themselves: a frame then costs one paint of the LEDs that changed instead of a
+// paint of every LED button and of every key button over it.
+#pragma once
+
+#include <QImage>
+#include <QPointer>
+#include <QRect>
+#include <QWidget>
+#include <cstdint>
+#include <vector>
+
+namespace qx::devices {
+
+class CLedPictureUI final : public QWidget {
+  public:
+    // Takes over the LED buttons `leds` (entries may be null) of `panel`: their places, shapes
+    // and current lights; the buttons are hidden from then on.
+    CLedPictureUI(QWidget* panel, const std::vector<QPointer<QWidget>>& leds);
+
+    // Copies the LED buttons' lights and repaints the LEDs whose light changed (UI thread).
+    void Follow();
+    // What LED n shows now: red | green << 8 | blue << 16, and its level (0: dark).
+    uint32_t ShownColour(size_t n) const;
+    int ShownLevel(size_t n) const;
+    // Paint events the widget took (tests: nothing is painted while the picture is hidden).
+    int Paints() const { return paints_; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    struct Led {
+        QPointer<QWidget> button;
+        QRect area;
+        bool shown = false;   // the skin showed the button
+        QImage shape;         // alpha of the light's shape at the area's size (null: the area)
+        uint32_t colour = 0;  // as the button holds it: red | blue << 8 | green << 16
+        int level = 0;        // 0 while dark
+        QImage tinted;        // the shape in colour and level, made when first painted
+        bool tintedValid = false;
+    };
+    void Tint(Led& led) const;
+
+    std::vector<Led> leds_;
+    int paints_ = 0;
+};
+
+// Whether `button` is an LED button the picture draws (and hid for that).
+bool IsPictureLed(const QWidget* button);
+
+}  // namespace qx::devices
