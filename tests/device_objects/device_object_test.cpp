@@ -22,6 +22,7 @@ namespace qx::devices {
 namespace {
 
 using test::DeviceWindow;
+using test::RunEventsFor;
 using test::WaitUntil;
 
 // The bus that device objects made on their own reach their interfaces through.

@@ -24,6 +24,7 @@ namespace qx::devices {
 namespace {
 
 using test::DeviceWindow;
+using test::RunEventsFor;
 using test::WaitUntil;
 
 // A keyboard whose capabilities only note each call; every call must come on the device's worker.
