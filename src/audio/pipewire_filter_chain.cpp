@@ -38,15 +38,6 @@ constexpr double kCrossDelaySeconds = 0.0003;
 constexpr int kCrossCutHz = 700;
 constexpr double kCrossGain = 0.35;
 
-std::string Quoted(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') out += '\\';
-        out += c;
-    }
-    return out + "\"";
-}
-
 // Runs `argv` (looked up on PATH), its output read into `output` when given, its errors
 // dropped. The exit status; -1 when it could not run.
 int Run(const std::vector<std::string>& argv, std::string* output) {
@@ -245,7 +236,7 @@ std::string FilterChainConfig(const ProcessingSettings& settings, const std::str
             const std::string side = sides[i];
             const std::string dry = settings.surround ? "mix_" + side : "eq_" + side + "_10";
             nodes << "               { type = builtin name = room_" << side
-                  << " label = convolver config = { filename = " << Quoted(roomResponse.string())
+                  << " label = convolver config = { filename = " << SpaQuoted(roomResponse.string())
                   << " channel = " << i << " } }\n"
                   << "               { type = builtin name = room_mix_" << side
                   << " label = mixer control = { \"Gain 1\" = 1.0 \"Gain 2\" = " << room.wetGain
@@ -283,13 +274,13 @@ std::string FilterChainConfig(const ProcessingSettings& settings, const std::str
          << "         audio.channels = 2\n"
          << "         audio.position = [ FL FR ]\n"
          << "         capture.props = {\n"
-         << "             node.name = " << Quoted(kEffectsSinkName) << "\n"
+         << "             node.name = " << SpaQuoted(kEffectsSinkName) << "\n"
          << "             media.class = Audio/Sink\n"
          << "         }\n"
          << "         playback.props = {\n"
-         << "             node.name = " << Quoted(kEffectsOutputName) << "\n"
+         << "             node.name = " << SpaQuoted(kEffectsOutputName) << "\n"
          << "             node.passive = true\n"
-         << "             target.object = " << Quoted(targetNode) << "\n"
+         << "             target.object = " << SpaQuoted(targetNode) << "\n"
          << "         }\n"
          << "     }\n"
          << "   }\n"
@@ -409,7 +400,7 @@ bool SetControlsLive(const std::string& name,
     std::ostringstream pod;
     pod << "{ params = [";
     for (const auto& [key, value] : values) {
-        pod << " " << Quoted(key) << " ";
+        pod << " " << SpaQuoted(key) << " ";
         // Always a float: the chain's controls take floats, whatever the plugin's port.
         if (value == static_cast<double>(static_cast<long>(value)))
             pod << static_cast<long>(value) << ".0";
@@ -601,6 +592,15 @@ bool FilterChainRunner::SetGainsLive(const ProcessingSettings& settings, std::st
         }
     }
     return SetControlsLive(kEffectsSinkName, values, error);
+}
+
+std::string SpaQuoted(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') out += '\\';
+        out += c;
+    }
+    return out + "\"";
 }
 
 }  // namespace qx::audio

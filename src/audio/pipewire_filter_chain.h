@@ -18,6 +18,10 @@
 
 namespace qx::audio {
 
+// A text as a quoted string of PipeWire's configuration language (quotes and backslashes
+// escaped).
+std::string SpaQuoted(const std::string& text);
+
 inline constexpr std::array<int, 10> kEqFrequencies = {31,   62,   125,  250,  500,
                                                        1000, 2000, 4000, 8000, 16000};
 

@@ -23,15 +23,6 @@ constexpr std::array<VoiceType, kVoiceTypeCount> kVoiceTypes = {{
     {"Robot", -2, true, 0, 0.8},
 }};
 
-std::string Quoted(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') out += '\\';
-        out += c;
-    }
-    return out + "\"";
-}
-
 constexpr const char* kIndent = "               ";
 
 }  // namespace
@@ -89,9 +80,10 @@ std::string VoiceChainConfig(const VoiceSettings& settings, const std::string& m
             << "         audio.position = [ MONO ]\n"
             << "         capture.props = { node.name = \"qx580_headset_voice_mic\" node.passive = "
                "true\n"
-            << "                           target.object = " << Quoted(micNode) << " }\n"
+            << "                           target.object = " << SpaQuoted(micNode) << " }\n"
             << "         source.props = { node.name = "
-            << Quoted(chain ? kVoiceCleanName : kVoiceSourceName) << " media.class = Audio/Source\n"
+            << SpaQuoted(chain ? kVoiceCleanName : kVoiceSourceName)
+            << " media.class = Audio/Source\n"
             << "                          node.description = \"QX-580 headset microphone, "
                "noise suppressed\" }\n"
             << "         sink.props = { node.name = \"qx580_headset_voice_reference\"\n"
@@ -110,8 +102,8 @@ std::string VoiceChainConfig(const VoiceSettings& settings, const std::string& m
         if (settings.voiceChanger) {
             const VoiceType& type = VoicePreset(settings.type);
             nodes << kIndent
-                  << "{ type = ladspa name = pitch plugin = " << Quoted(pitchPlugin.string())
-                  << " label = " << Quoted(kPitchPluginLabel) << "\n"
+                  << "{ type = ladspa name = pitch plugin = " << SpaQuoted(pitchPlugin.string())
+                  << " label = " << SpaQuoted(kPitchPluginLabel) << "\n"
                   << kIndent << "  control = { \"Semitones\" = " << type.semitones
                   << " \"Formant Preserving\" = " << (type.formantPreserving ? 1 : 0)
                   << " \"Crispness\" = " << type.crispness << " \"Wet-Dry Mix\" = 0 } }\n"
@@ -153,18 +145,18 @@ std::string VoiceChainConfig(const VoiceSettings& settings, const std::string& m
                 << "             links = [\n"
                 << links.str() << "             ]\n"
                 << "             inputs = [ \"in:In\" ]\n"
-                << "             outputs = [ " << Quoted(head) << " ]\n"
+                << "             outputs = [ " << SpaQuoted(head) << " ]\n"
                 << "         }\n"
                 << "         audio.channels = 1\n"
                 << "         audio.position = [ MONO ]\n"
                 << "         capture.props = {\n"
-                << "             node.name = " << Quoted(kVoiceCaptureName) << "\n"
+                << "             node.name = " << SpaQuoted(kVoiceCaptureName) << "\n"
                 << "             node.passive = true\n"
                 << "             target.object = "
-                << Quoted(settings.noise ? kVoiceCleanName : micNode) << "\n"
+                << SpaQuoted(settings.noise ? kVoiceCleanName : micNode) << "\n"
                 << "         }\n"
                 << "         playback.props = {\n"
-                << "             node.name = " << Quoted(kVoiceSourceName) << "\n"
+                << "             node.name = " << SpaQuoted(kVoiceSourceName) << "\n"
                 << "             media.class = Audio/Source\n"
                 << "         }\n"
                 << "     }\n"

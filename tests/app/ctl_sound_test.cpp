@@ -23,18 +23,13 @@
 #include <cmath>
 #include <functional>
 #include <numbers>
+#include "ctl_fixture.h"
 #include "test_time.h"
 
 namespace {
 
 QProcessEnvironment Environment(const QTemporaryDir& home) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("QX580_HID");
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_DATA_HOME", home.filePath("data"));
-    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-    env.insert("XDG_RUNTIME_DIR", home.path());
-    env.insert("QX580_DEBUG", "1");
+    QProcessEnvironment env = qx::app::ctl_test::Environment(home);
     // No sound server: the capture program the program starts itself cannot capture.
     env.insert("PULSE_SERVER", home.filePath("no-sound-server"));
     return env;

@@ -20,24 +20,15 @@
 #include <array>
 #include <atomic>
 #include <thread>
+#include "ctl_fixture.h"
 #include "test_time.h"
 
 namespace {
 
-constexpr const char* kService = "org.mirvel.QX580";
-constexpr const char* kPath = "/org/mirvel/QX580";
-constexpr const char* kMessages = "org.mirvel.QX580.Messages";
-
-QProcessEnvironment Environment(const QTemporaryDir& home) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("QX580_HID");
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_DATA_HOME", home.filePath("data"));
-    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-    env.insert("XDG_RUNTIME_DIR", home.path());
-    env.insert("QX580_DEBUG", "1");
-    return env;
-}
+using qx::app::ctl_test::Environment;
+using qx::app::ctl_test::kMessages;
+using qx::app::ctl_test::kPath;
+using qx::app::ctl_test::kService;
 
 QString Ctl(const QProcessEnvironment& env, const QStringList& args) {
     QProcess process;
