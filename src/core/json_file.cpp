@@ -16,6 +16,42 @@ namespace {
 // Far more than any folder should ever collect; past it the file is left alone.
 constexpr int kMaxAsideCopies = 1000;
 
+bool HasNameWithNul(const Json::Value& value) {
+    if (!value.isObject() && !value.isArray()) return false;
+    if (value.isObject()) {
+        for (const std::string& name : value.getMemberNames())
+            if (name.find('\0') != std::string::npos) return true;
+    }
+    for (const Json::Value& child : value)
+        if (HasNameWithNul(child)) return true;
+    return false;
+}
+
+// The styled writer cuts a member name at its first NUL: a name such as "MacroInfo\0x" would be
+// written as a second "MacroInfo" and read back over the real one. Such names are written with
+// U+FFFD in place of each NUL; one that would then meet another member's name is left out (it
+// never named anything the program reads).
+Json::Value WithWritableNames(const Json::Value& value) {
+    if (value.isArray()) {
+        Json::Value copy(Json::arrayValue);
+        for (const Json::Value& child : value) copy.append(WithWritableNames(child));
+        return copy;
+    }
+    if (!value.isObject()) return value;
+    Json::Value copy(Json::objectValue);
+    for (const std::string& name : value.getMemberNames()) {
+        if (name.find('\0') == std::string::npos) copy[name] = WithWritableNames(value[name]);
+    }
+    for (const std::string& name : value.getMemberNames()) {
+        if (name.find('\0') == std::string::npos) continue;
+        std::string written;
+        for (const char c : name)
+            written += c == '\0' ? std::string("\xEF\xBF\xBD") : std::string(1, c);
+        if (!copy.isMember(written)) copy[written] = WithWritableNames(value[name]);
+    }
+    return copy;
+}
+
 }  // namespace
 
 Json::Value ReadJsonFile(const std::filesystem::path& path) {
@@ -40,7 +76,7 @@ Json::Value ReadJsonFile(const std::filesystem::path& path) {
 
 std::string StyledJsonText(const Json::Value& value) {
     Json::StyledWriter writer;
-    std::string text = writer.write(value);
+    std::string text = writer.write(HasNameWithNul(value) ? WithWritableNames(value) : value);
     // The styled writer ends a document with one newline; keep exactly one whatever the value.
     while (!text.empty() && text.back() == '\n') text.pop_back();
     text.push_back('\n');

@@ -55,6 +55,25 @@ TEST_F(JsonFileTest, NonUtf8BytesAndHugeIntegersParseAndWriteBack) {
     EXPECT_TRUE(ReadJsonFile(path).isObject());
 }
 
+// A member name with a NUL, as a damaged or hand-made file can hold, must not be written as a
+// shorter name that reads back over another member (a macro list once lost its entries so).
+TEST_F(JsonFileTest, NamesWithNulNeverOverwriteOtherMembers) {
+    const auto path = Root() / "list.json";
+    WriteText(path, "{\"MacroInfo\\u0000x\" : \"junk\", \"Version\" : 1}");
+    Json::Value value = ReadJsonFile(path);
+    ASSERT_TRUE(value.isObject());
+    value["MacroInfo"] = Json::Value(Json::arrayValue);
+    value["MacroInfo"].append("kept");
+    value["inner"][std::string("a\0", 2)] = 1;  // nested, meeting nothing: kept, renamed
+    ASSERT_TRUE(WriteJsonFile(path, value));
+    const Json::Value back = ReadJsonFile(path);
+    ASSERT_TRUE(back["MacroInfo"].isArray());
+    EXPECT_EQ(back["MacroInfo"][0].asString(), "kept");
+    EXPECT_EQ(back["MacroInfo\xEF\xBF\xBDx"].asString(), "junk");
+    EXPECT_EQ(back["inner"]["a\xEF\xBF\xBD"].asInt(), 1);
+    EXPECT_EQ(back["Version"].asInt(), 1);
+}
+
 // A writer killed part-way (here by the file-size limit, which stops the process with
 // SIGXFSZ in the middle of its write) must leave the old file as it was.
 TEST_F(JsonFileTest, KilledWriteLeavesTheOldFileWhole) {
