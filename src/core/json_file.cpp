@@ -28,9 +28,9 @@ bool HasNameWithNul(const Json::Value& value) {
 }
 
 // The styled writer cuts a member name at its first NUL: a name such as "MacroInfo\0x" would be
-// written as a second "MacroInfo" and read back over the real one. Such names are written with
-// U+FFFD in place of each NUL; one that would then meet another member's name is left out (it
-// never named anything the program reads).
+// written as a second "MacroInfo" and read back over the real one. Such a name whose cut form
+// meets another member is written with U+FFFD in place of each NUL (left out if even that meets
+// one); other such names are written cut, as before.
 Json::Value WithWritableNames(const Json::Value& value) {
     if (value.isArray()) {
         Json::Value copy(Json::arrayValue);
@@ -43,7 +43,12 @@ Json::Value WithWritableNames(const Json::Value& value) {
         if (name.find('\0') == std::string::npos) copy[name] = WithWritableNames(value[name]);
     }
     for (const std::string& name : value.getMemberNames()) {
-        if (name.find('\0') == std::string::npos) continue;
+        const size_t nul = name.find('\0');
+        if (nul == std::string::npos) continue;
+        if (!copy.isMember(name.substr(0, nul))) {
+            copy[name] = WithWritableNames(value[name]);
+            continue;
+        }
         std::string written;
         for (const char c : name)
             written += c == '\0' ? std::string("\xEF\xBF\xBD") : std::string(1, c);
