@@ -33,8 +33,11 @@ bool HasNameWithNul(const Json::Value& value) {
 // one); other such names are written cut, as before.
 Json::Value WithWritableNames(const Json::Value& value) {
     if (value.isArray()) {
+        // By index: iterating a sparse array visits only the elements set, and appending those
+        // would move them down to the front.
         Json::Value copy(Json::arrayValue);
-        for (const Json::Value& child : value) copy.append(WithWritableNames(child));
+        copy.resize(value.size());
+        for (Json::ArrayIndex i = 0; i < value.size(); ++i) copy[i] = WithWritableNames(value[i]);
         return copy;
     }
     if (!value.isObject()) return value;

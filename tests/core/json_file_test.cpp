@@ -65,12 +65,15 @@ TEST_F(JsonFileTest, NamesWithNulNeverOverwriteOtherMembers) {
     value["MacroInfo"] = Json::Value(Json::arrayValue);
     value["MacroInfo"].append("kept");
     value["inner"][std::string("a\0", 2)] = 1;  // nested, meeting nothing: written cut
+    value["sparse"][3] = "fourth";              // only element 3 set: the others are written null
     ASSERT_TRUE(WriteJsonFile(path, value));
     const Json::Value back = ReadJsonFile(path);
     ASSERT_TRUE(back["MacroInfo"].isArray());
     EXPECT_EQ(back["MacroInfo"][0].asString(), "kept");
     EXPECT_EQ(back["MacroInfo\xEF\xBF\xBDx"].asString(), "junk");
     EXPECT_EQ(back["inner"]["a"].asInt(), 1);
+    ASSERT_EQ(back["sparse"].size(), 4u);
+    EXPECT_EQ(back["sparse"][3].asString(), "fourth");
     EXPECT_EQ(back["Version"].asInt(), 1);
 }
 
