@@ -30,6 +30,9 @@ HidIoStatus SimConnection::ReadReport(std::span<uint8_t> buffer, size_t& bytesRe
     };
     if (timeoutMs < 0) {
         queue_->changed.wait(lock, ready);
+    } else if (timeoutMs == 0) {
+        // A look, as a poll with no time-out is: a wait with an expired deadline still sleeps.
+        if (!ready()) return HidIoStatus::TimedOut;
     } else if (!queue_->changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready)) {
         return HidIoStatus::TimedOut;
     }
