@@ -13,9 +13,9 @@
 
 namespace qx::bench {
 
-// A backend in front of another (the simulated bus) that counts the thread CPU time spent in
-// its writes: with the simulator behind it, what the simulated firmware and its delivery of the
-// replies cost, which a real device does on its own chip.
+// A backend in front of another (the simulated bus) that counts the time spent in its writes: with
+// the simulator behind it, what the simulated firmware and its delivery of the replies cost, which
+// a real device does on its own chip.
 class TimedBackend final : public HidBackend {
   public:
     explicit TimedBackend(HidBackend& inner) : inner_(inner) {}
@@ -27,7 +27,7 @@ class TimedBackend final : public HidBackend {
     bool NodePresent(const std::string& nodePath) override;
     std::unique_ptr<HidChangeWatch> WatchChanges() override;
 
-    // Thread CPU time spent in the inner backend's writes, in nanoseconds.
+    // Time spent in the inner backend's writes, in nanoseconds.
     uint64_t WriteNs() const { return writeNs_->load(); }
 
   private:
