@@ -56,7 +56,9 @@ void NotificationThread::Loop(HidDevice* device, Event* stop, const std::atomic<
         device->InputReportByteLength() > 0 ? device->InputReportByteLength() : 64;
     std::vector<uint8_t> report(length, 0);
     for (;;) {
-        if (stop->Wait(1)) {
+        // Parked, the look's own wait below is the pause: a second one would double the
+        // thread's wake-ups.
+        if (parked->load() ? stop->IsSet() : stop->Wait(1)) {
             DebugLine(exitLine);
             return;
         }
