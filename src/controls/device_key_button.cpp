@@ -67,6 +67,7 @@ bool CDeviceKeyButtonUI::event(QEvent* event) {
         case QEvent::LayoutDirectionChange:
         case QEvent::ScreenChangeInternal:
             faceValid_ = false;
+            fontKey_.clear();
             break;
         default:
             break;
@@ -74,10 +75,12 @@ bool CDeviceKeyButtonUI::event(QEvent* event) {
     return QPushButton::event(event);
 }
 
-void CDeviceKeyButtonUI::DrawFace(QPainter& painter) {
+bool CDeviceKeyButtonUI::PrepareFace() {
     QStyleOptionButton option;
     initStyleOption(&option);
     const qreal ratio = devicePixelRatioF();
+    // Working out the font's key is a good part of a paint: it is kept until the font may change.
+    if (fontKey_.isEmpty()) fontKey_ = font().key();
     const FaceKey key{option.state,
                       option.text,
                       option.icon.cacheKey(),
@@ -85,7 +88,7 @@ void CDeviceKeyButtonUI::DrawFace(QPainter& painter) {
                       int(option.features),
                       size(),
                       option.palette.cacheKey(),
-                      font().key(),
+                      fontKey_,
                       ratio};
     if (!faceValid_ || !(key == faceKey_)) {
         QImage image((QSizeF(size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
@@ -110,7 +113,7 @@ void CDeviceKeyButtonUI::DrawFace(QPainter& painter) {
         faceValid_ = true;
         ++faceRenders_;
     }
-    if (!faceBlank_) painter.drawPixmap(0, 0, face_);
+    return !faceBlank_;
 }
 
 // The light picture is a shape tinted with the key's colour. Frames repaint the keys many times
@@ -135,8 +138,14 @@ const QImage& CDeviceKeyButtonUI::TintedLight(const QColor& colour) {
 }
 
 void CDeviceKeyButtonUI::paintEvent(QPaintEvent*) {
+    const bool face = PrepareFace();
+    // A key over a picture whose lights change is repainted with every frame: one that draws
+    // nothing (a transparent face, no light, no mark) costs no painter.
+    const bool marks = (!keyUnsetHidden_ && !keyUnsetPixmap_.isNull()) ||
+                       (!keySetHidden_ && !keySetPixmap_.isNull());
+    if (!face && lightFlag_ == 0 && !marks) return;
     QPainter painter(this);
-    DrawFace(painter);
+    if (face) painter.drawPixmap(0, 0, face_);
     if (lightFlag_ != 0) {
         const QColor colour = UnpackColour(lightColour_);
         painter.setOpacity(std::clamp(lightLevel_, 0, 255) / 255.0);

@@ -45,6 +45,9 @@ class CDeviceKeyButtonUI : public QPushButton {
 
     // Times the button's face was drawn by the style (tests: a light change alone reuses it).
     int FaceRenders() const { return faceRenders_; }
+    // Set on an LED button whose light the picture's LED widget draws (the button is hidden).
+    void SetDrawnByPicture(bool drawn) { drawnByPicture_ = drawn; }
+    bool DrawnByPicture() const { return drawnByPicture_; }
 
   protected:
     bool event(QEvent* event) override;
@@ -65,7 +68,8 @@ class CDeviceKeyButtonUI : public QPushButton {
         qreal ratio = 1.0;
         bool operator==(const FaceKey&) const = default;
     };
-    void DrawFace(QPainter& painter);
+    // Brings face_ up to date; false when the style draws nothing.
+    bool PrepareFace();
     const QImage& TintedLight(const QColor& colour);
 
     QString lightImage_, keySetImage_, keyUnsetImage_, gmNameTextColor_;
@@ -75,6 +79,7 @@ class CDeviceKeyButtonUI : public QPushButton {
     // is most of that cost.
     QPixmap face_;
     FaceKey faceKey_;
+    QString fontKey_;  // font().key(), empty until needed after a change
     bool faceValid_ = false;
     bool faceBlank_ = false;  // the style draws nothing (a transparent LED): nothing to copy
     int faceRenders_ = 0;
@@ -87,6 +92,7 @@ class CDeviceKeyButtonUI : public QPushButton {
     bool selected_ = false;
     bool keySetHidden_ = true;
     bool keyUnsetHidden_ = true;
+    bool drawnByPicture_ = false;
 };
 
 }  // namespace qx::controls

@@ -32,7 +32,7 @@ CLedPictureUI::CLedPictureUI(QWidget* panel, const std::vector<QPointer<QWidget>
             led.shape =
                 shape.toImage().scaled(led.area.size()).convertToFormat(QImage::Format_Alpha8);
         if (!led.shown) continue;
-        button->setProperty("pictureled", true);
+        button->SetDrawnByPicture(true);
         button->hide();
     }
     // Over the background, under the key buttons that take the clicks.
@@ -77,25 +77,36 @@ uint32_t CLedPictureUI::ShownColour(size_t n) const {
 
 int CLedPictureUI::ShownLevel(size_t n) const { return n < leds_.size() ? leds_[n].level : 0; }
 
-void CLedPictureUI::Tint(Led& led) const {
+void CLedPictureUI::Tint(Led& led) {
     // The button's word: red | blue << 8 | green << 16.
     const uint32_t red = led.colour & 0xFF;
     const uint32_t blue = led.colour >> 8 & 0xFF;
     const uint32_t green = led.colour >> 16 & 0xFF;
     const auto level = static_cast<uint32_t>(led.level);
+    // Every pixel of a shape is one of 256 alphas: the light's pixel for each is worked out once
+    // per colour and level (most frames give many LEDs the same light).
+    if (!tintTableValid_ || tintTableColour_ != led.colour || tintTableLevel_ != led.level) {
+        for (uint32_t mask = 0; mask < 256; ++mask) {
+            const uint32_t alpha = mask * level / 255;
+            tintTable_[mask] = (alpha << 24) | (red * alpha / 255) << 16 |
+                               (green * alpha / 255) << 8 | (blue * alpha / 255);
+        }
+        tintTableColour_ = led.colour;
+        tintTableLevel_ = led.level;
+        tintTableValid_ = true;
+    }
     const int w = led.area.width();
     const int h = led.area.height();
     if (led.tinted.size() != led.area.size())
         led.tinted = QImage(led.area.size(), QImage::Format_ARGB32_Premultiplied);
-    // Each pixel: the colour at the shape's alpha times the level, premultiplied.
     for (int y = 0; y < h; ++y) {
         auto* out = reinterpret_cast<QRgb*>(led.tinted.scanLine(y));
-        const uchar* mask = led.shape.isNull() ? nullptr : led.shape.constScanLine(y);
-        for (int x = 0; x < w; ++x) {
-            const uint32_t alpha = (mask != nullptr ? mask[x] : 255u) * level / 255;
-            out[x] = (alpha << 24) | (red * alpha / 255) << 16 | (green * alpha / 255) << 8 |
-                     (blue * alpha / 255);
+        if (led.shape.isNull()) {
+            std::fill_n(out, w, tintTable_[255]);
+            continue;
         }
+        const uchar* mask = led.shape.constScanLine(y);
+        for (int x = 0; x < w; ++x) out[x] = tintTable_[mask[x]];
     }
     led.tintedValid = true;
 }
@@ -113,7 +124,8 @@ void CLedPictureUI::paintEvent(QPaintEvent* event) {
 }
 
 bool IsPictureLed(const QWidget* button) {
-    return button != nullptr && button->property("pictureled").toBool();
+    const auto* led = qobject_cast<const controls::CDeviceKeyButtonUI*>(button);
+    return led != nullptr && led->DrawnByPicture();
 }
 
 }  // namespace qx::devices

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -43,9 +44,14 @@ class CLedPictureUI final : public QWidget {
         QImage tinted;        // the shape in colour and level, made when first painted
         bool tintedValid = false;
     };
-    void Tint(Led& led) const;
+    void Tint(Led& led);
 
     std::vector<Led> leds_;
+    // The premultiplied pixel for each shape alpha, in the colour and level last tinted.
+    std::array<QRgb, 256> tintTable_{};
+    uint32_t tintTableColour_ = 0;
+    int tintTableLevel_ = 0;
+    bool tintTableValid_ = false;
     int paints_ = 0;
 };
 
