@@ -76,21 +76,21 @@ bool CDeviceKeyButtonUI::event(QEvent* event) {
 }
 
 bool CDeviceKeyButtonUI::PrepareFace() {
-    QStyleOptionButton option;
-    initStyleOption(&option);
     const qreal ratio = devicePixelRatioF();
     // Working out the font's key is a good part of a paint: it is kept until the font may change.
     if (fontKey_.isEmpty()) fontKey_ = font().key();
-    const FaceKey key{option.state,
-                      option.text,
-                      option.icon.cacheKey(),
-                      option.iconSize,
-                      int(option.features),
-                      size(),
-                      option.palette.cacheKey(),
-                      fontKey_,
-                      ratio};
+    // Read from the button itself: filling a style option for each key of each frame cost more
+    // than drawing the key. What the option takes from the window (its palette group) follows
+    // the window's activation.
+    int state = 0;
+    for (const bool bit : {isEnabled(), underMouse(), isDown(), isChecked(), hasFocus(),
+                           isActiveWindow(), isFlat(), isDefault(), menu() != nullptr})
+        state = state << 1 | int(bit);
+    const FaceKey key{state,    text(), icon().cacheKey(), iconSize(), size(), palette().cacheKey(),
+                      fontKey_, ratio};
     if (!faceValid_ || !(key == faceKey_)) {
+        QStyleOptionButton option;
+        initStyleOption(&option);
         QImage image((QSizeF(size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
         image.setDevicePixelRatio(ratio);
         image.fill(Qt::transparent);
@@ -137,8 +137,18 @@ const QImage& CDeviceKeyButtonUI::TintedLight(const QColor& colour) {
     return tinted_;
 }
 
+void CDeviceKeyButtonUI::SetFaceDrawnBelow(bool below) {
+    if (faceBelow_ == below) return;
+    faceBelow_ = below;
+    update();
+}
+
+bool CDeviceKeyButtonUI::FaceDrawnBelow() const { return faceBelow_ && !underMouse() && !isDown(); }
+
+const QPixmap* CDeviceKeyButtonUI::Face() { return PrepareFace() ? &face_ : nullptr; }
+
 void CDeviceKeyButtonUI::paintEvent(QPaintEvent*) {
-    const bool face = PrepareFace();
+    const bool face = !FaceDrawnBelow() && PrepareFace();
     // A key over a picture whose lights change is repainted with every frame: one that draws
     // nothing (a transparent face, no light, no mark) costs no painter.
     const bool marks = (!keyUnsetHidden_ && !keyUnsetPixmap_.isNull()) ||

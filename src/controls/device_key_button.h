@@ -5,7 +5,6 @@
 #include <QImage>
 #include <QPixmap>
 #include <QPushButton>
-#include <QStyle>
 
 namespace qx::controls {
 
@@ -48,6 +47,13 @@ class CDeviceKeyButtonUI : public QPushButton {
     // Set on an LED button whose light the picture's LED widget draws (the button is hidden).
     void SetDrawnByPicture(bool drawn) { drawnByPicture_ = drawn; }
     bool DrawnByPicture() const { return drawnByPicture_; }
+    // Set on a key over a picture's LED widget: that widget draws the key's face while the key
+    // is neither hovered nor pressed, so that a frame of the lights is one paint and not one more
+    // per key. The key draws its face itself in those states, and its light and marks always.
+    void SetFaceDrawnBelow(bool below);
+    bool FaceDrawnBelow() const;
+    // The key's face as the style draws it in its present state; null when it draws nothing.
+    const QPixmap* Face();
 
   protected:
     bool event(QEvent* event) override;
@@ -57,11 +63,10 @@ class CDeviceKeyButtonUI : public QPushButton {
   private:
     // What the style draws the face from; the face is drawn again only when this changes.
     struct FaceKey {
-        QStyle::State state;
+        int state = 0;  // enabled, hovered, down, checked, focused, active window, kind
         QString text;
         qint64 icon = 0;
         QSize iconSize;
-        int features = 0;
         QSize size;
         qint64 palette = 0;
         QString font;
@@ -93,6 +98,7 @@ class CDeviceKeyButtonUI : public QPushButton {
     bool keySetHidden_ = true;
     bool keyUnsetHidden_ = true;
     bool drawnByPicture_ = false;
+    bool faceBelow_ = false;
 };
 
 }  // namespace qx::controls

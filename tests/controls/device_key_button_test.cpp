@@ -2,6 +2,8 @@
 
 #include <QPainter>
 #include <QTemporaryDir>
+#include <functional>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -76,6 +78,58 @@ TEST(DeviceKeyButton, TheLightPictureIsTintedAndTheMarksShowOnlyWhenNotHidden) {
     shown = test::Render(&key);
     EXPECT_EQ(shown.pixelColor(20, 20), QColor(255, 0, 0));
     EXPECT_EQ(shown.pixelColor(20, 38), QColor(Qt::yellow));
+}
+
+// The face is kept between paints: a frame of the lights reuses it, and anything the face shows
+// (text, state, font) has it drawn again.
+TEST(DeviceKeyButton, TheFaceIsDrawnAgainOnlyWhenWhatItShowsChanges) {
+    CDeviceKeyButtonUI key;
+    key.resize(40, 40);
+    key.setText(QStringLiteral("A"));
+    ASSERT_NE(key.Face(), nullptr);
+    int renders = key.FaceRenders();
+    key.SetKeyLight(0x0000FF00u, 255, 1);
+    (void)key.Face();
+    EXPECT_EQ(key.FaceRenders(), renders) << "a light change drew the face again";
+
+    struct Change {
+        const char* what;
+        std::function<void()> apply;
+    };
+    const std::vector<Change> changes = {
+        {"text", [&] { key.setText(QStringLiteral("B")); }},
+        {"disabled", [&] { key.setEnabled(false); }},
+        {"hovered", [&] { key.setAttribute(Qt::WA_UnderMouse, true); }},
+        {"pressed", [&] { key.setDown(true); }},
+        {"font", [&] { key.setFont(QFont(key.font().family(), 30)); }},
+        {"size", [&] { key.resize(50, 40); }},
+    };
+    for (const Change& change : changes) {
+        change.apply();
+        (void)key.Face();
+        EXPECT_EQ(key.FaceRenders(), renders + 1) << change.what;
+        renders = key.FaceRenders();
+    }
+}
+
+// Over a picture's LED widget the key leaves its face to that widget, except while hovered or
+// pressed, when it draws the face itself; its light is its own either way.
+TEST(DeviceKeyButton, AFaceDrawnBelowIsLeftOutUnlessHoveredOrPressed) {
+    CDeviceKeyButtonUI key;
+    key.resize(40, 40);
+    key.setText(QStringLiteral("W"));
+    const QImage own = test::Render(&key);
+    key.SetFaceDrawnBelow(true);
+    EXPECT_TRUE(key.FaceDrawnBelow());
+    EXPECT_NE(test::Render(&key), own) << "the face was drawn twice";
+    key.setAttribute(Qt::WA_UnderMouse, true);
+    EXPECT_FALSE(key.FaceDrawnBelow());
+    key.setAttribute(Qt::WA_UnderMouse, false);
+    key.setDown(true);
+    EXPECT_FALSE(key.FaceDrawnBelow());
+    key.setDown(false);
+    key.SetFaceDrawnBelow(false);
+    EXPECT_EQ(test::Render(&key), own);
 }
 
 TEST(DeviceKeyButton, DoubleClickSendsDbclickOnlyWhenEnabled) {

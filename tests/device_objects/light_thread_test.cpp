@@ -300,6 +300,10 @@ TEST_F(KeyboardLight, ARefusedFramePausesTheStreamAndGoesAgain) {
 
 // One widget draws the picture's LEDs from the frame: the grabbed picture shows the frame's colour
 // where the key is, and nothing is painted while the window is in the tray.
+// The skin's keys: a transparent face with a white legend, the lights showing through.
+const QString kTransparentKeys = QStringLiteral(
+    "*[skinrole=\"key\"] { background: transparent; border: none; color: #ffffff; }");
+
 TEST_F(KeyboardLight, ThePictureDrawsTheFramesColoursAtTheKeysAndNothingWhileHidden) {
     DeviceWindow w;
     COrvaneKeyboardDevice* keyboard = Contact(w);
@@ -307,6 +311,7 @@ TEST_F(KeyboardLight, ThePictureDrawsTheFramesColoursAtTheKeysAndNothingWhileHid
     ASSERT_TRUE(WaitUntil([&] { return keyboard->PictureShown(); }));
     ASSERT_NE(keyboard->LedPicture(), nullptr);
     SetEffect(keyboard, 30);
+    keyboard->SelectPanel()->setStyleSheet(kTransparentKeys);
     QWidget* led = keyboard->LedButtons()[0];
     ASSERT_NE(led, nullptr);
     EXPECT_TRUE(led->isHidden()) << "the LED button still paints itself";
@@ -343,6 +348,68 @@ TEST_F(KeyboardLight, ThePictureDrawsTheFramesColoursAtTheKeysAndNothingWhileHid
     EXPECT_EQ(keyboard->LedPicture()->Paints(), paints) << "the picture was painted in the tray";
     ASSERT_TRUE(WaitUntil([&] { return FrameMemoryIs(w, keyboard, 119, 0, 0); }))
         << "the keyboard stopped getting frames in the tray";
+}
+
+// The picture draws the keys' faces over the lights: a key's legend shows whatever the light
+// under it, and the light shows around the legend.
+TEST_F(KeyboardLight, TheKeysFacesShowOverTheLightsOfThePicture) {
+    DeviceWindow w;
+    COrvaneKeyboardDevice* keyboard = Contact(w);
+    w.window->show();
+    ASSERT_TRUE(WaitUntil([&] { return keyboard->PictureShown(); }));
+    ASSERT_NE(keyboard->LedPicture(), nullptr);
+    SetEffect(keyboard, 30);
+    QWidget* led = keyboard->LedButtons()[0];
+    ASSERT_NE(led, nullptr);
+    // The key over LED 0.
+    const QPoint centre = led->mapTo(keyboard->SelectPanel(), led->rect().center());
+    controls::CDeviceKeyButtonUI* key = nullptr;
+    for (auto* k : keyboard->SelectPanel()->findChildren<controls::CDeviceKeyButtonUI*>()) {
+        if (k != led && k->isVisible() &&
+            QRect(k->mapTo(keyboard->SelectPanel(), QPoint(0, 0)), k->size()).contains(centre))
+            key = k;
+    }
+    ASSERT_NE(key, nullptr);
+    ASSERT_TRUE(key->FaceDrawnBelow());
+    key->setText(QStringLiteral("W"));
+    keyboard->SelectPanel()->setStyleSheet(kTransparentKeys);
+    const QPixmap* face = key->Face();
+    ASSERT_NE(face, nullptr) << "the key draws no face";
+    const QImage faceImage = face->toImage();
+    QPoint legend(-1, -1), clear(-1, -1);
+    for (int y = 0; y < faceImage.height(); ++y) {
+        for (int x = 0; x < faceImage.width(); ++x) {
+            const int alpha = qAlpha(faceImage.pixel(x, y));
+            if (alpha == 255 && legend.x() < 0) legend = QPoint(x, y);
+        }
+    }
+    const QPoint keyOrigin = key->mapTo(keyboard->SelectPanel(), QPoint(0, 0));
+    const QPoint ledCentre = centre - keyOrigin;
+    // A pixel near the LED's centre that the legend leaves clear.
+    for (int r = 0; r <= 6 && clear.x() < 0; ++r) {
+        for (int dy = -r; dy <= r && clear.x() < 0; ++dy) {
+            for (int dx = -r; dx <= r && clear.x() < 0; ++dx) {
+                const QPoint p = ledCentre + QPoint(dx, dy);
+                if (faceImage.rect().contains(p) && qAlpha(faceImage.pixel(p)) == 0) clear = p;
+            }
+        }
+    }
+    ASSERT_GE(legend.x(), 0) << "the face has no opaque pixel";
+    ASSERT_GE(clear.x(), 0) << "the legend covers the LED's centre";
+
+    std::vector<QColor> atLegend, atClear;
+    for (const std::array<int, 3> c : {std::array{250, 0, 0}, std::array{0, 0, 250}}) {
+        FeedColour(keyboard, c[0], c[1], c[2]);
+        const uint32_t word = static_cast<uint32_t>(c[0] | c[1] << 8 | c[2] << 16);
+        ASSERT_TRUE(WaitUntil([&] { return keyboard->LedPicture()->ShownColour(0) == word; }));
+        const QImage panel = keyboard->SelectPanel()->grab().toImage();
+        atLegend.push_back(panel.pixelColor(keyOrigin + legend));
+        atClear.push_back(panel.pixelColor(keyOrigin + clear));
+    }
+    EXPECT_EQ(atLegend[0], QColor(255, 255, 255)) << "the legend is not drawn over the light";
+    EXPECT_EQ(atLegend[1], QColor(255, 255, 255));
+    EXPECT_GT(atClear[0].red(), atClear[0].blue()) << "the light does not show around the legend";
+    EXPECT_GT(atClear[1].blue(), atClear[1].red());
 }
 
 TEST_F(KeyboardLight, NothingIsComputedForAPictureNobodySeesInAnOnBoardEffect) {

@@ -27,13 +27,35 @@ CLedPictureUI::CLedPictureUI(QWidget* panel, const std::vector<QPointer<QWidget>
         led.button = button;
         led.area = QRect(button->mapTo(panel, QPoint(0, 0)), button->size());
         led.shown = !button->isHidden();
-        const QPixmap shape = controls::LoadSkinImage(button->LightImage());
-        if (!shape.isNull())
-            led.shape =
-                shape.toImage().scaled(led.area.size()).convertToFormat(QImage::Format_Alpha8);
+        // LEDs of one light picture at one size share their shape, and so their tints.
+        const auto sameShape = std::find_if(
+            leds_.begin(), leds_.begin() + static_cast<long>(i), [&](const Led& other) {
+                return other.button && other.image == button->LightImage() &&
+                       other.area.size() == led.area.size();
+            });
+        led.image = button->LightImage();
+        if (sameShape != leds_.begin() + static_cast<long>(i)) {
+            led.shape = sameShape->shape;
+            led.shapeId = sameShape->shapeId;
+        } else {
+            led.shapeId = nextShapeId_++;
+            const QPixmap shape = controls::LoadSkinImage(led.image);
+            if (!shape.isNull())
+                led.shape =
+                    shape.toImage().scaled(led.area.size()).convertToFormat(QImage::Format_Alpha8);
+        }
         if (!led.shown) continue;
         button->SetDrawnByPicture(true);
         button->hide();
+    }
+    const QList<controls::CDeviceKeyButtonUI*> buttons =
+        panel->findChildren<controls::CDeviceKeyButtonUI*>();
+    for (controls::CDeviceKeyButtonUI* key : buttons) {
+        const bool led = std::any_of(leds_.begin(), leds_.end(),
+                                     [key](const Led& l) { return l.button.data() == key; });
+        if (led) continue;
+        keys_.emplace_back(key);
+        key->SetFaceDrawnBelow(true);
     }
     // Over the background, under the key buttons that take the clicks.
     const QList<QWidget*> siblings = panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
@@ -45,6 +67,11 @@ CLedPictureUI::CLedPictureUI(QWidget* panel, const std::vector<QPointer<QWidget>
     }
     Follow();
     show();
+}
+
+CLedPictureUI::~CLedPictureUI() {
+    for (const QPointer<controls::CDeviceKeyButtonUI>& key : keys_)
+        if (key) key->SetFaceDrawnBelow(false);
 }
 
 bool CLedPictureUI::eventFilter(QObject* watched, QEvent* event) {
@@ -78,13 +105,22 @@ uint32_t CLedPictureUI::ShownColour(size_t n) const {
 int CLedPictureUI::ShownLevel(size_t n) const { return n < leds_.size() ? leds_[n].level : 0; }
 
 void CLedPictureUI::Tint(Led& led) {
+    // Most frames give many LEDs the same light (one colour for the whole keyboard): LEDs of one
+    // shape share the picture made for the first of them in this paint.
+    const quint64 key =
+        quint64(led.shapeId) << 32 | quint64(led.level & 0xFF) << 24 | (led.colour & 0xFFFFFF);
+    if (const auto made = paintTints_.constFind(key); made != paintTints_.constEnd()) {
+        led.tinted = *made;
+        led.tintedValid = true;
+        return;
+    }
     // The button's word: red | blue << 8 | green << 16.
     const uint32_t red = led.colour & 0xFF;
     const uint32_t blue = led.colour >> 8 & 0xFF;
     const uint32_t green = led.colour >> 16 & 0xFF;
     const auto level = static_cast<uint32_t>(led.level);
     // Every pixel of a shape is one of 256 alphas: the light's pixel for each is worked out once
-    // per colour and level (most frames give many LEDs the same light).
+    // per colour and level.
     if (!tintTableValid_ || tintTableColour_ != led.colour || tintTableLevel_ != led.level) {
         for (uint32_t mask = 0; mask < 256; ++mask) {
             const uint32_t alpha = mask * level / 255;
@@ -97,10 +133,10 @@ void CLedPictureUI::Tint(Led& led) {
     }
     const int w = led.area.width();
     const int h = led.area.height();
-    if (led.tinted.size() != led.area.size())
-        led.tinted = QImage(led.area.size(), QImage::Format_ARGB32_Premultiplied);
+    // A new picture each time: the old one may be shared with other LEDs.
+    QImage tinted(led.area.size(), QImage::Format_ARGB32_Premultiplied);
     for (int y = 0; y < h; ++y) {
-        auto* out = reinterpret_cast<QRgb*>(led.tinted.scanLine(y));
+        auto* out = reinterpret_cast<QRgb*>(tinted.scanLine(y));
         if (led.shape.isNull()) {
             std::fill_n(out, w, tintTable_[255]);
             continue;
@@ -108,18 +144,28 @@ void CLedPictureUI::Tint(Led& led) {
         const uchar* mask = led.shape.constScanLine(y);
         for (int x = 0; x < w; ++x) out[x] = tintTable_[mask[x]];
     }
+    led.tinted = tinted;
     led.tintedValid = true;
+    paintTints_.insert(key, std::move(tinted));
 }
 
 void CLedPictureUI::paintEvent(QPaintEvent* event) {
     ++paints_;
     QPainter painter(this);
     const QRegion& region = event->region();
+    paintTints_.clear();
     for (Led& led : leds_) {
         if (!led.shown || led.level == 0 || led.area.isEmpty() || !region.intersects(led.area))
             continue;
         if (!led.tintedValid) Tint(led);
         painter.drawImage(led.area.topLeft(), led.tinted);
+    }
+    paintTints_.clear();
+    for (const QPointer<controls::CDeviceKeyButtonUI>& key : keys_) {
+        if (!key || !key->isVisible() || !key->FaceDrawnBelow()) continue;
+        const QRect area(key->mapTo(parentWidget(), QPoint(0, 0)), key->size());
+        if (!region.intersects(area)) continue;
+        if (const QPixmap* face = key->Face()) painter.drawPixmap(area.topLeft(), *face);
     }
 }
 

@@ -5,6 +5,7 @@
 // paint of every LED button and of every key button over it.
 #pragma once
 
+#include <QHash>
 #include <QImage>
 #include <QPointer>
 #include <QRect>
@@ -13,6 +14,10 @@
 #include <cstdint>
 #include <vector>
 
+namespace qx::controls {
+class CDeviceKeyButtonUI;
+}
+
 namespace qx::devices {
 
 class CLedPictureUI final : public QWidget {
@@ -20,6 +25,7 @@ class CLedPictureUI final : public QWidget {
     // Takes over the LED buttons `leds` (entries may be null) of `panel`: their places, shapes
     // and current lights; the buttons are hidden from then on.
     CLedPictureUI(QWidget* panel, const std::vector<QPointer<QWidget>>& leds);
+    ~CLedPictureUI() override;
 
     // Copies the LED buttons' lights and repaints the LEDs whose light changed (UI thread).
     void Follow();
@@ -38,6 +44,8 @@ class CLedPictureUI final : public QWidget {
         QPointer<QWidget> button;
         QRect area;
         bool shown = false;   // the skin showed the button
+        QString image;        // the skin's light picture
+        int shapeId = 0;      // equal for LEDs of the same picture and size
         QImage shape;         // alpha of the light's shape at the area's size (null: the area)
         uint32_t colour = 0;  // as the button holds it: red | blue << 8 | green << 16
         int level = 0;        // 0 while dark
@@ -46,7 +54,13 @@ class CLedPictureUI final : public QWidget {
     };
     void Tint(Led& led);
 
+    // The keys over the picture, whose faces it draws above the lights (see
+    // CDeviceKeyButtonUI::SetFaceDrawnBelow).
+    std::vector<QPointer<controls::CDeviceKeyButtonUI>> keys_;
     std::vector<Led> leds_;
+    int nextShapeId_ = 0;
+    // The tints made in the paint under way, by shape, level and colour.
+    QHash<quint64, QImage> paintTints_;
     // The premultiplied pixel for each shape alpha, in the colour and level last tinted.
     std::array<QRgb, 256> tintTable_{};
     uint32_t tintTableColour_ = 0;
