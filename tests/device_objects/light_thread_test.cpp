@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <future>
 #include <mutex>
 #include <string>
@@ -410,6 +411,41 @@ TEST_F(KeyboardLight, TheKeysFacesShowOverTheLightsOfThePicture) {
     EXPECT_EQ(atLegend[1], QColor(255, 255, 255));
     EXPECT_GT(atClear[0].red(), atClear[0].blue()) << "the light does not show around the legend";
     EXPECT_GT(atClear[1].blue(), atClear[1].red());
+}
+
+// While frames stream, the replies to their packets would wake the notification thread eight
+// times a frame: it is parked and the light thread takes the notifications on its passes. They
+// must arrive all the same, and once the stream ends the thread reads again.
+TEST_F(KeyboardLight, NotificationsArriveWhileFramesStreamAndAfterwards) {
+    DeviceWindow w;
+    COrvaneKeyboardDevice* keyboard = Contact(w);
+    SetEffect(keyboard, 30);
+    int red = 0;
+    const auto streamUntil = [&](const std::function<bool()>& done) {
+        return WaitUntil([&] {
+            FeedColour(keyboard, ++red % 200 + 20, 0, 0);
+            return done();
+        });
+    };
+    ASSERT_TRUE(streamUntil([&] { return keyboard->NotificationsParked(); }))
+        << "the notification thread was not parked while frames streamed";
+    for (const uint16_t code : {uint16_t{0x402}, uint16_t{0x401}, uint16_t{0x402}}) {
+        const uint64_t before = keyboard->StreamStatistics().sent;
+        w.bus.Keyboard()->PressKey(0x04);
+        w.bus.Keyboard()->SendNotification(code);
+        EXPECT_TRUE(streamUntil([&] { return keyboard->LastNotificationCode() == code; }))
+            << "a notification was lost while frames streamed";
+        EXPECT_TRUE(keyboard->NotificationsParked());
+        EXPECT_GT(keyboard->StreamStatistics().sent, before);
+    }
+
+    // The stream ends with the effect: the thread reads again, and a notification arrives
+    // without any light pass to take it.
+    SetEffect(keyboard, 40);
+    ASSERT_TRUE(WaitUntil([&] { return !keyboard->NotificationsParked(); }));
+    SetEffect(keyboard, 5);
+    w.bus.Keyboard()->SendSyncRequest();  // 0x401
+    EXPECT_TRUE(WaitUntil([&] { return keyboard->LastNotificationCode() == 0x401; }));
 }
 
 TEST_F(KeyboardLight, NothingIsComputedForAPictureNobodySeesInAnOnBoardEffect) {

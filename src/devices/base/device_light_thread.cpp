@@ -165,8 +165,14 @@ void COrvaneUSBDevice::WatchPicture() {
 
 LightThread::Next COrvaneUSBDevice::LightPass() {
     const LightThread::Next next = StepLighting();
-    // A thread that rests streams nothing: notifications are waited for again.
-    if (next != LightThread::Next::Tick) cableThread_.SetParked(false);
+    if (next != LightThread::Next::Tick) {
+        // A thread that rests streams nothing: notifications are waited for again.
+        cableThread_.SetParked(false);
+    } else {
+        // While frames stream the notification thread is parked: its notifications are taken
+        // here, on a pass made anyway, in place of a wake-up of their own.
+        cableThread_.Look();
+    }
     return next;
 }
 

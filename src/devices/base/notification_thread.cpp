@@ -1,5 +1,6 @@
 #include "devices/base/notification_thread.h"
 
+#include <chrono>
 #include <utility>
 #include <vector>
 
@@ -20,24 +21,63 @@ NotificationThread::~NotificationThread() { Stop(); }
 void NotificationThread::Start(HidDevice& device, CodeHandler handler, std::string exitLine) {
     Stop();
     stop_.Reset();
-    device_ = &device;
-    thread_ = std::thread(&NotificationThread::Loop, &device, &stop_, &parked_, std::move(handler),
-                          std::move(exitLine));
+    {
+        std::lock_guard lock(lookMutex_);
+        handler_ = std::move(handler);
+        device_ = &device;
+    }
+    thread_ = std::thread(&NotificationThread::Loop, this, std::move(exitLine));
 }
 
 void NotificationThread::SetParked(bool parked) {
-    if (parked_.exchange(parked) == parked || !parked) return;
-    // The read waiting now is cut short; the loop then looks at the interface now and then.
-    if (HidDevice* device = device_.load()) device->Cancel();
+    if (parked_.exchange(parked) == parked) return;
+    if (parked) {
+        // The read waiting now is cut short; the loop then waits for looks.
+        if (HidDevice* device = device_.load()) device->Cancel();
+        return;
+    }
+    { std::lock_guard lock(parkMutex_); }
+    parkChanged_.notify_all();
+}
+
+void NotificationThread::Look() {
+    std::lock_guard lock(lookMutex_);
+    HidDevice* device = device_.load();
+    if (!parked_.load() || device == nullptr || !device->IsOpen() || stop_.IsSet()) return;
+    TakeQueued(lookReport_);
 }
 
 void NotificationThread::Stop() {
     if (!thread_.joinable()) return;
     stop_.Set();
+    { std::lock_guard lock(parkMutex_); }
+    parkChanged_.notify_all();
     if (HidDevice* device = device_.load()) device->Cancel();
     thread_.join();
     DebugLine("线程退出：：对象处于激发状态\n");
+    std::lock_guard lock(lookMutex_);
     device_ = nullptr;
+}
+
+void NotificationThread::Hand(std::vector<uint8_t>& report, size_t got) {
+    HidDevice* device = device_.load();
+    device->UnpackInputReport(report.data(), got);
+    handler_(CodeOf(*device));
+}
+
+void NotificationThread::TakeQueued(std::vector<uint8_t>& report) {
+    HidDevice* device = device_.load();
+    const size_t length =
+        device->InputReportByteLength() > 0 ? device->InputReportByteLength() : 64;
+    if (report.size() != length) report.assign(length, 0);
+    size_t got = 0;
+    // Whatever waits is taken at once; the node's queue holds far more than arrives between two
+    // looks.
+    for (HidDevice::Queued queued = HidDevice::Queued::Other;
+         queued != HidDevice::Queued::None && !stop_.IsSet();) {
+        queued = device->TakeQueued(report.data(), report.size(), &got);
+        if (queued == HidDevice::Queued::Own) Hand(report, got);
+    }
 }
 
 uint16_t NotificationThread::CodeOf(const HidDevice& device) {
@@ -48,45 +88,44 @@ uint16_t NotificationThread::CodeOf(const HidDevice& device) {
     return static_cast<uint16_t>(first.rawValue);
 }
 
-void NotificationThread::Loop(HidDevice* device, Event* stop, const std::atomic<bool>* parked,
-                              CodeHandler handler, std::string exitLine) {
+void NotificationThread::Loop(std::string exitLine) {
     platform::NameThisThread("qx-notify");
+    HidDevice* device = device_.load();
     // The interface stays open (with its report length) while the thread runs.
     const size_t length =
         device->InputReportByteLength() > 0 ? device->InputReportByteLength() : 64;
     std::vector<uint8_t> report(length, 0);
     for (;;) {
-        // Parked, the look's own wait below is the pause: a second one would double the
-        // thread's wake-ups.
-        if (parked->load() ? stop->IsSet() : stop->Wait(1)) {
+        // Parked, the wait below is the pause: a second one would only add wake-ups.
+        if (parked_.load() ? stop_.IsSet() : stop_.Wait(1)) {
             DebugLine(exitLine);
             return;
         }
         if (!device->IsOpen()) {
-            stop->Wait(kRetryAfterFailureMs);
+            stop_.Wait(kRetryAfterFailureMs);
+            continue;
+        }
+        if (parked_.load()) {
+            {
+                std::unique_lock lock(parkMutex_);
+                parkChanged_.wait_for(lock, std::chrono::milliseconds(kParkedLookMs),
+                                      [this] { return stop_.IsSet() || !parked_.load(); });
+            }
+            if (stop_.IsSet()) continue;
+            // Nobody may have looked lately, and what came before the end of the parking is
+            // handed on before the reads take over.
+            std::lock_guard lock(lookMutex_);
+            TakeQueued(report);
             continue;
         }
         size_t got = 0;
-        if (parked->load()) {
-            // Whatever waits is taken at once; the node's queue holds far more than arrives
-            // between two looks.
-            if (stop->Wait(kParkedLookMs)) continue;
-            for (HidDevice::Queued queued = HidDevice::Queued::Other;
-                 queued != HidDevice::Queued::None && !stop->IsSet();) {
-                queued = device->TakeQueued(report.data(), report.size(), &got);
-                if (queued != HidDevice::Queued::Own) continue;
-                device->UnpackInputReport(report.data(), got);
-                handler(CodeOf(*device));
-            }
-            continue;
-        }
         if (device->Read(report.data(), report.size(), &got, HidDevice::kInfinite) == 0) {
-            stop->Wait(kRetryAfterFailureMs);
+            stop_.Wait(kRetryAfterFailureMs);
             continue;
         }
-        if (stop->IsSet()) continue;
-        device->UnpackInputReport(report.data(), got);
-        handler(CodeOf(*device));
+        if (stop_.IsSet()) continue;
+        std::lock_guard lock(lookMutex_);
+        Hand(report, got);
     }
 }
 

@@ -4,10 +4,13 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "core/event.h"
 
@@ -33,24 +36,38 @@ class NotificationThread {
     void Stop();
     bool Running() const { return thread_.joinable(); }
     // Parked, the thread does not wait on the interface: every report of the node (the command
-    // channel's replies among them) would wake it. It looks at what waits there every
-    // kParkedLookMs instead: while frames stream, a few dozen wake-ups a second in place of one
-    // per reply. Any thread.
+    // channel's replies among them) would wake it. Whoever parks it looks at what waits there
+    // (Look) as often as notifications should be answered; the thread itself looks only every
+    // kParkedLookMs, in case nobody does. While frames stream, the light thread looks on each
+    // of its passes, which it makes anyway. Any thread.
     void SetParked(bool parked);
     bool Parked() const { return parked_.load(); }
-    static constexpr int kParkedLookMs = 20;
+    static constexpr int kParkedLookMs = 250;
+    // While parked: hands every notification waiting on the interface to the handler, on the
+    // calling thread (which must not be the handler's). Nothing while not parked. Any thread.
+    void Look();
 
     // The notification code of an unpacked input report: the first usage of the first input
     // item; 0 when there is none.
     static uint16_t CodeOf(const HidDevice& device);
 
   private:
-    static void Loop(HidDevice* device, Event* stop, const std::atomic<bool>* parked,
-                     CodeHandler handler, std::string exitLine);
+    void Loop(std::string exitLine);
+    // Unpacks `got` bytes of `report` and hands the code on; lookMutex_ held.
+    void Hand(std::vector<uint8_t>& report, size_t got);
+    // Takes everything queued on the interface; lookMutex_ held.
+    void TakeQueued(std::vector<uint8_t>& report);
 
     Event stop_{true};
     std::atomic<bool> parked_{false};
     std::atomic<HidDevice*> device_{nullptr};
+    CodeHandler handler_;
+    // Serialises the unpacking of reports and the handler's calls between the thread and Look.
+    std::mutex lookMutex_;
+    std::vector<uint8_t> lookReport_;  // Look's buffer (lookMutex_)
+    // The parked thread waits here for the stop, the end of the parking, or its own look.
+    std::mutex parkMutex_;
+    std::condition_variable parkChanged_;
     std::thread thread_;
 };
 

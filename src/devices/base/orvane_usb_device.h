@@ -408,6 +408,9 @@ class COrvaneUSBDevice : public QObject {
         uint64_t failed = 0;
     };
     StreamCounts StreamStatistics() const;
+    // Whether the cable's notification thread is parked (frames stream): the light thread then
+    // takes the notifications.
+    bool NotificationsParked() const { return cableThread_.Parked(); }
 
   protected:
     // Paints the picture's buttons from the frame (UI thread): the base paints the LED buttons.
