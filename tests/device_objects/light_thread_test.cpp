@@ -139,6 +139,19 @@ class KeyboardLight : public ::testing::Test {
         engine->FeedAudioBands(values);
     }
 
+    // The keyboard shown in the host-colour effect, its keys styled as the skin styles them: a
+    // transparent face with a white legend, the lights showing through.
+    static COrvaneKeyboardDevice* ShownInHostColour(DeviceWindow& w) {
+        COrvaneKeyboardDevice* keyboard = Contact(w);
+        w.window->show();
+        EXPECT_TRUE(WaitUntil([&] { return keyboard->PictureShown(); }));
+        EXPECT_NE(keyboard->LedPicture(), nullptr);
+        SetEffect(keyboard, 30);
+        keyboard->SelectPanel()->setStyleSheet(QStringLiteral(
+            "*[skinrole=\"key\"] { background: transparent; border: none; color: #ffffff; }"));
+        return keyboard;
+    }
+
     static std::vector<uint8_t> FrameMemory(const DeviceWindow& w) {
         return w.bus.Keyboard()->ReadMemory(sim::Region::Frame, 0,
                                             sim::KeyboardFirmware::kFrameSize);
@@ -301,18 +314,10 @@ TEST_F(KeyboardLight, ARefusedFramePausesTheStreamAndGoesAgain) {
 
 // One widget draws the picture's LEDs from the frame: the grabbed picture shows the frame's colour
 // where the key is, and nothing is painted while the window is in the tray.
-// The skin's keys: a transparent face with a white legend, the lights showing through.
-const QString kTransparentKeys = QStringLiteral(
-    "*[skinrole=\"key\"] { background: transparent; border: none; color: #ffffff; }");
-
 TEST_F(KeyboardLight, ThePictureDrawsTheFramesColoursAtTheKeysAndNothingWhileHidden) {
     DeviceWindow w;
-    COrvaneKeyboardDevice* keyboard = Contact(w);
-    w.window->show();
-    ASSERT_TRUE(WaitUntil([&] { return keyboard->PictureShown(); }));
+    COrvaneKeyboardDevice* keyboard = ShownInHostColour(w);
     ASSERT_NE(keyboard->LedPicture(), nullptr);
-    SetEffect(keyboard, 30);
-    keyboard->SelectPanel()->setStyleSheet(kTransparentKeys);
     QWidget* led = keyboard->LedButtons()[0];
     ASSERT_NE(led, nullptr);
     EXPECT_TRUE(led->isHidden()) << "the LED button still paints itself";
@@ -355,11 +360,8 @@ TEST_F(KeyboardLight, ThePictureDrawsTheFramesColoursAtTheKeysAndNothingWhileHid
 // under it, and the light shows around the legend.
 TEST_F(KeyboardLight, TheKeysFacesShowOverTheLightsOfThePicture) {
     DeviceWindow w;
-    COrvaneKeyboardDevice* keyboard = Contact(w);
-    w.window->show();
-    ASSERT_TRUE(WaitUntil([&] { return keyboard->PictureShown(); }));
+    COrvaneKeyboardDevice* keyboard = ShownInHostColour(w);
     ASSERT_NE(keyboard->LedPicture(), nullptr);
-    SetEffect(keyboard, 30);
     QWidget* led = keyboard->LedButtons()[0];
     ASSERT_NE(led, nullptr);
     // The key over LED 0.
@@ -373,7 +375,6 @@ TEST_F(KeyboardLight, TheKeysFacesShowOverTheLightsOfThePicture) {
     ASSERT_NE(key, nullptr);
     ASSERT_TRUE(key->FaceDrawnBelow());
     key->setText(QStringLiteral("W"));
-    keyboard->SelectPanel()->setStyleSheet(kTransparentKeys);
     const QPixmap* face = key->Face();
     ASSERT_NE(face, nullptr) << "the key draws no face";
     const QImage faceImage = face->toImage();
