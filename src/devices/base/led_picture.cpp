@@ -20,6 +20,12 @@ CLedPictureUI::CLedPictureUI(QWidget* panel, const std::vector<QPointer<QWidget>
     // The panel takes its size from the page's layout, possibly after this.
     panel->installEventFilter(this);
     leds_.resize(leds.size());
+    struct Shape {
+        QString image;
+        QSize size;
+        QImage alpha;
+    };
+    std::vector<Shape> shapes;
     for (size_t i = 0; i < leds.size(); ++i) {
         auto* button = qobject_cast<controls::CDeviceKeyButtonUI*>(leds[i].data());
         if (button == nullptr) continue;
@@ -28,22 +34,21 @@ CLedPictureUI::CLedPictureUI(QWidget* panel, const std::vector<QPointer<QWidget>
         led.area = QRect(button->mapTo(panel, QPoint(0, 0)), button->size());
         led.shown = !button->isHidden();
         // LEDs of one light picture at one size share their shape, and so their tints.
-        const auto sameShape = std::find_if(
-            leds_.begin(), leds_.begin() + static_cast<long>(i), [&](const Led& other) {
-                return other.button && other.image == button->LightImage() &&
-                       other.area.size() == led.area.size();
-            });
-        led.image = button->LightImage();
-        if (sameShape != leds_.begin() + static_cast<long>(i)) {
-            led.shape = sameShape->shape;
-            led.shapeId = sameShape->shapeId;
+        const auto same = std::find_if(shapes.begin(), shapes.end(), [&](const Shape& shape) {
+            return shape.image == button->LightImage() && shape.size == led.area.size();
+        });
+        if (same == shapes.end()) {
+            Shape shape{button->LightImage(), led.area.size(), {}};
+            const QPixmap picture = controls::LoadSkinImage(shape.image);
+            if (!picture.isNull())
+                shape.alpha =
+                    picture.toImage().scaled(shape.size).convertToFormat(QImage::Format_Alpha8);
+            shapes.push_back(std::move(shape));
+            led.shapeId = static_cast<int>(shapes.size()) - 1;
         } else {
-            led.shapeId = nextShapeId_++;
-            const QPixmap shape = controls::LoadSkinImage(led.image);
-            if (!shape.isNull())
-                led.shape =
-                    shape.toImage().scaled(led.area.size()).convertToFormat(QImage::Format_Alpha8);
+            led.shapeId = static_cast<int>(same - shapes.begin());
         }
+        led.shape = shapes[static_cast<size_t>(led.shapeId)].alpha;
         if (!led.shown) continue;
         button->SetDrawnByPicture(true);
         button->hide();
@@ -104,13 +109,13 @@ uint32_t CLedPictureUI::ShownColour(size_t n) const {
 
 int CLedPictureUI::ShownLevel(size_t n) const { return n < leds_.size() ? leds_[n].level : 0; }
 
-void CLedPictureUI::Tint(Led& led) {
+void CLedPictureUI::Tint(Led& led, QHash<quint64, QImage>& made) {
     // Most frames give many LEDs the same light (one colour for the whole keyboard): LEDs of one
     // shape share the picture made for the first of them in this paint.
     const quint64 key =
         quint64(led.shapeId) << 32 | quint64(led.level & 0xFF) << 24 | (led.colour & 0xFFFFFF);
-    if (const auto made = paintTints_.constFind(key); made != paintTints_.constEnd()) {
-        led.tinted = *made;
+    if (const auto same = made.constFind(key); same != made.constEnd()) {
+        led.tinted = *same;
         led.tintedValid = true;
         return;
     }
@@ -146,21 +151,20 @@ void CLedPictureUI::Tint(Led& led) {
     }
     led.tinted = tinted;
     led.tintedValid = true;
-    paintTints_.insert(key, std::move(tinted));
+    made.insert(key, std::move(tinted));
 }
 
 void CLedPictureUI::paintEvent(QPaintEvent* event) {
     ++paints_;
     QPainter painter(this);
     const QRegion& region = event->region();
-    paintTints_.clear();
+    QHash<quint64, QImage> made;  // this paint's tints, by shape, level and colour
     for (Led& led : leds_) {
         if (!led.shown || led.level == 0 || led.area.isEmpty() || !region.intersects(led.area))
             continue;
-        if (!led.tintedValid) Tint(led);
+        if (!led.tintedValid) Tint(led, made);
         painter.drawImage(led.area.topLeft(), led.tinted);
     }
-    paintTints_.clear();
     for (const QPointer<controls::CDeviceKeyButtonUI>& key : keys_) {
         if (!key || !key->isVisible() || !key->FaceDrawnBelow()) continue;
         const QRect area(key->mapTo(parentWidget(), QPoint(0, 0)), key->size());

@@ -44,7 +44,6 @@ class CLedPictureUI final : public QWidget {
         QPointer<QWidget> button;
         QRect area;
         bool shown = false;   // the skin showed the button
-        QString image;        // the skin's light picture
         int shapeId = 0;      // equal for LEDs of the same picture and size
         QImage shape;         // alpha of the light's shape at the area's size (null: the area)
         uint32_t colour = 0;  // as the button holds it: red | blue << 8 | green << 16
@@ -52,15 +51,13 @@ class CLedPictureUI final : public QWidget {
         QImage tinted;        // the shape in colour and level, made when first painted
         bool tintedValid = false;
     };
-    void Tint(Led& led);
+    // Makes led.tinted, or takes the one made for the same shape and light in this paint.
+    void Tint(Led& led, QHash<quint64, QImage>& made);
 
     // The keys over the picture, whose faces it draws above the lights (see
     // CDeviceKeyButtonUI::SetFaceDrawnBelow).
     std::vector<QPointer<controls::CDeviceKeyButtonUI>> keys_;
     std::vector<Led> leds_;
-    int nextShapeId_ = 0;
-    // The tints made in the paint under way, by shape, level and colour.
-    QHash<quint64, QImage> paintTints_;
     // The premultiplied pixel for each shape alpha, in the colour and level last tinted.
     std::array<QRgb, 256> tintTable_{};
     uint32_t tintTableColour_ = 0;
