@@ -12,9 +12,11 @@
 #include "controls/device_key_button.h"
 #include "device_window_fixture.h"
 #include "devices/base/device_option_ui.h"
+#include "devices/base/notification_thread.h"
 #include "devices/base/orvane_usb_device.h"
 #include "devices/keyboard/orvane_keyboard_device.h"
 #include "devices/mouse/orvane_mouse_device.h"
+#include "hid/hid_device.h"
 #include "lighting/lighting_tables.h"
 #include "ui/control_factory.h"
 
@@ -196,6 +198,38 @@ TEST(DeviceObject, StoppingANotificationThreadBlockedInItsReadEndsIt) {
     w.bus.Keyboard()->SendSyncRequest();
     auto* typed = static_cast<COrvaneKeyboardDevice*>(keyboard);
     EXPECT_TRUE(WaitUntil([&] { return typed->LastNotificationCode() == 0x401; }));
+}
+
+// Parking cuts the thread's read short with a cancel, and whoever parks it looks at once: that
+// look must not take the cancel meant for the read, or the thread stays in it, woken by every
+// reply of the command channel. However the two meet, the thread comes to rest.
+TEST(DeviceObject, AParkedNotificationThreadRestsWhenItsParkerLooksAtOnce) {
+    DeviceWindow w;
+    w.Start();
+    ASSERT_TRUE(w.bus.Plug("keyboard"));
+    w.Pass();
+    HidDevice node(w.bus);
+    ASSERT_NE(node.Open(w.slotTable.Slot(1).path, true, true, true, false), 0);
+    std::atomic<int> codes{0};
+    NotificationThread thread;
+    thread.Start(
+        node, [&codes](uint16_t) { codes.fetch_add(1); }, "test notify ended");
+    for (int round = 0; round < 40; ++round) {
+        SCOPED_TRACE(round);
+        thread.SetParked(false);
+        ASSERT_TRUE(WaitUntil([&] { return !thread.Resting(); }));
+        QThread::usleep(static_cast<unsigned long>(200 * (round % 8)));  // into its read, or not
+        thread.SetParked(true);
+        thread.Look();
+        ASSERT_TRUE(WaitUntil([&] { return thread.Resting(); }, 2000));
+    }
+    // At rest, a notification is taken by the next look.
+    w.bus.Keyboard()->SendSyncRequest();
+    EXPECT_TRUE(WaitUntil([&] {
+        thread.Look();
+        return codes.load() == 1;
+    }));
+    thread.Stop();
 }
 
 // A keyboard that counts what the entry's timers run on it, and on which thread.

@@ -21,6 +21,7 @@ NotificationThread::~NotificationThread() { Stop(); }
 void NotificationThread::Start(HidDevice& device, CodeHandler handler, std::string exitLine) {
     Stop();
     stop_.Reset();
+    resting_.store(false);
     {
         std::lock_guard lock(lookMutex_);
         handler_ = std::move(handler);
@@ -43,7 +44,12 @@ void NotificationThread::SetParked(bool parked) {
 void NotificationThread::Look() {
     std::lock_guard lock(lookMutex_);
     HidDevice* device = device_.load();
-    if (!parked_.load() || device == nullptr || !device->IsOpen() || stop_.IsSet()) return;
+    // Until the thread rests, its read may still wait for the cancel that parks it, and a look
+    // would take that cancel: the thread would stay in its read, woken by every reply. It takes
+    // the notifications itself meanwhile.
+    if (!parked_.load() || !resting_.load() || device == nullptr || !device->IsOpen() ||
+        stop_.IsSet())
+        return;
     TakeQueued(lookReport_);
 }
 
@@ -106,6 +112,7 @@ void NotificationThread::Loop(std::string exitLine) {
             continue;
         }
         if (parked_.load()) {
+            resting_.store(true);
             {
                 std::unique_lock lock(parkMutex_);
                 parkChanged_.wait_for(lock, std::chrono::milliseconds(kParkedLookMs),
@@ -118,9 +125,14 @@ void NotificationThread::Loop(std::string exitLine) {
             TakeQueued(report);
             continue;
         }
+        // Said before the parking is looked at again: a look either sees that the thread reads,
+        // or the thread sees the parking and leaves the cancel to the looks.
+        resting_.store(false);
+        if (parked_.load()) continue;
         size_t got = 0;
         if (device->Read(report.data(), report.size(), &got, HidDevice::kInfinite) == 0) {
-            stop_.Wait(kRetryAfterFailureMs);
+            // Cut short by the parking: no failure to wait after.
+            if (!parked_.load()) stop_.Wait(kRetryAfterFailureMs);
             continue;
         }
         if (stop_.IsSet()) continue;

@@ -42,6 +42,8 @@ class NotificationThread {
     // of its passes, which it makes anyway. Any thread.
     void SetParked(bool parked);
     bool Parked() const { return parked_.load(); }
+    // Whether the parked thread has stopped reading (tests and measurements).
+    bool Resting() const { return parked_.load() && resting_.load(); }
     static constexpr int kParkedLookMs = 250;
     // While parked: hands every notification waiting on the interface to the handler, on the
     // calling thread (which must not be the handler's). Nothing while not parked. Any thread.
@@ -60,6 +62,8 @@ class NotificationThread {
 
     Event stop_{true};
     std::atomic<bool> parked_{false};
+    // The thread waits in its parking and reads nothing: only then do looks read the interface.
+    std::atomic<bool> resting_{false};
     std::atomic<HidDevice*> device_{nullptr};
     CodeHandler handler_;
     // Serialises the unpacking of reports and the handler's calls between the thread and Look.
