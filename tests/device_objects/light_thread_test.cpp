@@ -4,6 +4,7 @@
 // the pause after a refused frame, and the stop.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QThread>
 #include <algorithm>
 #include <array>
@@ -310,6 +311,26 @@ TEST_F(KeyboardLight, ARefusedFramePausesTheStreamAndGoesAgain) {
     ASSERT_GE(frames.size(), 2u);
     // The refused first packet, then the frame again after the pause.
     EXPECT_GE(frames[1].timeMs - frames[0].timeMs, 199u);
+}
+
+// A frame that the keyboard never answers does not hold up the end of the device: the exchange
+// gives way at once instead of waiting out its time-out.
+TEST_F(KeyboardLight, ShutdownDoesNotWaitOutAFrameTheKeyboardNeverAnswers) {
+    DeviceWindow w;
+    COrvaneKeyboardDevice* keyboard = Contact(w);
+    SetEffect(keyboard, 30);
+    FeedColour(keyboard, 1, 2, 3);
+    ASSERT_TRUE(WaitUntil([&] { return FrameMemoryIs(w, keyboard, 0, 1, 2); }));
+    ASSERT_TRUE(w.bus.ClearRequests("keyboard"));
+    w.bus.CommandFirmware("keyboard")->InjectSilence(0, kStreamCommand);
+    FeedColour(keyboard, 9, 9, 9);
+    ASSERT_TRUE(WaitUntil([&] { return !StreamPackets(w, "keyboard").empty(); }));
+    QElapsedTimer clock;
+    clock.start();
+    keyboard->Shutdown();
+    EXPECT_LT(clock.elapsed(), DeviceLink::kCableTimeoutMs / 2)
+        << "the end waited for the unanswered frame";
+    EXPECT_FALSE(keyboard->LightThreadRunning());
 }
 
 // One widget draws the picture's LEDs from the frame: the grabbed picture shows the frame's colour

@@ -270,6 +270,9 @@ void COrvaneUSBDevice::OfferStreamFrame(const lighting::LightFrame& frame) {
 }
 
 void COrvaneUSBDevice::QueueStreamJob() {
+    // With the worker idle the frame goes now, from the light thread: it sends on a pass it makes
+    // anyway, and the worker is not woken for every frame. Behind other jobs it waits its turn.
+    if (worker_.RunIfIdle([this] { RunStreamJob(); })) return;
     if (Post([this] { RunStreamJob(); })) return;
     std::lock_guard lock(lightThread_->streamMutex);
     lightThread_->jobQueued = false;

@@ -18,14 +18,29 @@ bool DeviceWorker::Post(Job job) {
         thread_ = std::thread([this] { Loop(); });
         threadId_ = thread_.get_id();
     }
-    changed_.notify_all();
+    // A borrowed run hands the queue on when it ends.
+    if (!borrowed_) jobReady_.notify_one();
+    return true;
+}
+
+bool DeviceWorker::RunIfIdle(const Job& job) {
+    {
+        std::lock_guard lock(mutex_);
+        if (stopping_ || running_ || borrowed_ || !jobs_.empty()) return false;
+        borrowed_ = true;
+    }
+    job();
+    std::lock_guard lock(mutex_);
+    borrowed_ = false;
+    if (!jobs_.empty()) jobReady_.notify_one();
+    idle_.notify_all();
     return true;
 }
 
 void DeviceWorker::DropPending() {
     std::lock_guard lock(mutex_);
     jobs_.clear();
-    changed_.notify_all();
+    idle_.notify_all();
 }
 
 void DeviceWorker::Stop() {
@@ -33,20 +48,21 @@ void DeviceWorker::Stop() {
         std::lock_guard lock(mutex_);
         stopping_ = true;
         jobs_.clear();
-        changed_.notify_all();
+        jobReady_.notify_all();
+        idle_.notify_all();
     }
     if (thread_.joinable()) thread_.join();
 }
 
 size_t DeviceWorker::Backlog() const {
     std::lock_guard lock(mutex_);
-    return jobs_.size() + (running_ ? 1 : 0);
+    return jobs_.size() + (running_ ? 1 : 0) + (borrowed_ ? 1 : 0);
 }
 
 bool DeviceWorker::WaitIdle(int timeoutMs) const {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                             [this] { return jobs_.empty() && !running_; });
+    return idle_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                          [this] { return jobs_.empty() && !running_ && !borrowed_; });
 }
 
 void DeviceWorker::Loop() {
@@ -54,7 +70,7 @@ void DeviceWorker::Loop() {
     pthread_setname_np(pthread_self(), name_.substr(0, 15).c_str());
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
+        jobReady_.wait(lock, [this] { return stopping_ || (!jobs_.empty() && !borrowed_); });
         if (stopping_) break;
         Job job = std::move(jobs_.front());
         jobs_.pop_front();
@@ -63,10 +79,10 @@ void DeviceWorker::Loop() {
         job();
         lock.lock();
         running_ = false;
-        changed_.notify_all();
+        idle_.notify_all();
     }
     running_ = false;
-    changed_.notify_all();
+    idle_.notify_all();
 }
 
 }  // namespace qx::devices

@@ -296,11 +296,13 @@ bool COrvaneUSBDevice::NotificationOpen(bool receiver) const {
 }
 
 void COrvaneUSBDevice::Shutdown() {
+    // First: an exchange running now (a job, or a frame the light thread sends) gives way at once
+    // instead of waiting for its time-out on a device that went silent.
+    commandLink_.Abort();
     StopLightThread();
     DropHeldLightChanges();
     CloseNotificationInterface(false);
     CloseNotificationInterface(true);
-    commandLink_.Abort();
     worker_.Stop();
     commandLink_.CloseCommandInterfaces();
     AnswerUnfinishedLightChanges();

@@ -431,8 +431,8 @@ class COrvaneUSBDevice : public QObject {
     // 3 bytes per LED, each channel scaled by the LED's level.
     virtual size_t BuildStreamFrame(const lighting::LightFrame& frame,
                                     std::array<uint8_t, DeviceLink::kMaxBlockSize>& out) const;
-    // Sends one frame (worker). 1 when the device took it; anything else pauses the stream
-    // for 200 ms. The base: the light-data write.
+    // Sends one frame (worker, or the light thread while the worker is idle). 1 when the device
+    // took it; anything else pauses the stream for 200 ms. The base: the light-data write.
     virtual Result StreamFrame(const uint8_t* data, size_t length);
 
   private:
