@@ -7,8 +7,10 @@
 // context switches of all its threads), the frames streamed and the light passes per second.
 // The simulated devices run inside the program's writes: their thread CPU time is counted apart
 // ("sim_pct") and "program_pct" is the rest, what the program itself costs; each thread's share
-// is printed by name on standard error. Two last cases measure the host's time per frame: painted
-// on the keyboard's picture on screen, and streamed (built, then sent to the simulated keyboard).
+// is printed by name on standard error. A fifth case gives the machine's floor: what two threads
+// that wake up as often and do nothing cost. Two last cases measure the host's time per frame:
+// painted on the keyboard's picture on screen, and streamed (built, then sent to the simulated
+// keyboard).
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <time.h>
@@ -21,10 +23,15 @@
 #include <QTimer>
 #include <QtEndian>
 #include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "app/copy_data.h"
 #include "app/main_wnd.h"
@@ -207,6 +214,53 @@ BENCHMARK(BM_StreamingShown)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_StreamingHidden)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_OnBoardShown)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_OnBoardHidden)->Iterations(1)->Unit(benchmark::kSecond);
+
+// What a wake-up costs on this machine, for reading the figures above: the share of one core of
+// a timer on the window thread's event loop that fires every 16 ms and does nothing, and of a
+// thread that wakes as often and does nothing, over QX580_BENCH_SECONDS. A program that does
+// anything at 60 frames a second costs at least this per thread it wakes.
+void BM_WakeFloor(benchmark::State& state) {
+    for (auto _ : state) {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool stop = false;
+        std::atomic<int> threadWakes{0};
+        std::thread idle([&] {
+            std::unique_lock lock(mutex);
+            while (!stop) {
+                const auto next = std::chrono::floor<std::chrono::milliseconds>(
+                                      std::chrono::steady_clock::now()) +
+                                  std::chrono::milliseconds(16);
+                changed.wait_until(lock, next, [&] { return stop; });
+                threadWakes.fetch_add(1);
+            }
+        });
+        int timerWakes = 0;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&timerWakes] { ++timerWakes; });
+        timer.start(16);
+        const double cpuBefore = ProcessCpuSeconds();
+        QElapsedTimer wall;
+        wall.start();
+        QEventLoop loop;
+        QTimer::singleShot(Seconds() * 1000, &loop, &QEventLoop::quit);
+        loop.exec();
+        const double elapsed = static_cast<double>(wall.nsecsElapsed()) / 1e9;
+        const double cpu = ProcessCpuSeconds() - cpuBefore;
+        timer.stop();
+        {
+            std::lock_guard lock(mutex);
+            stop = true;
+        }
+        changed.notify_all();
+        idle.join();
+        const double wakes = timerWakes + threadWakes.load();
+        state.counters["cpu_pct"] = cpu / elapsed * 100.0;
+        state.counters["wakeups_per_s"] = wakes / elapsed;
+        state.counters["us_per_wakeup"] = wakes > 0 ? cpu / wakes * 1e6 : 0.0;
+    }
+}
+BENCHMARK(BM_WakeFloor)->Iterations(1)->Unit(benchmark::kSecond);
 
 // Host time per painted frame: every LED of the keyboard's picture on screen changes colour, and
 // the window paints what changed (the picture's lights, the key faces over them, what lies under
