@@ -4,7 +4,10 @@
 // in the synchronised lighting.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <atomic>
 #include <filesystem>
+#include <future>
 
 #include "core/paths.h"
 #include "device_window_fixture.h"
@@ -106,6 +109,48 @@ TEST_F(LightContact, AChangeStillWaitingWhenTheKeyboardGoesAwayIsAnsweredWithAFa
     EXPECT_EQ(answers, 1);
     EXPECT_FALSE(error.isEmpty());
     w.Pass();
+    EXPECT_EQ(answers, 1) << "answered once";
+}
+
+// Unplugged, the keyboard's object stays for its return: a change dropped with its worker's
+// queue is answered then, not when the program ends (a caller on the bus would give up first).
+TEST_F(LightContact, AChangeDroppedWhenTheKeyboardIsUnpluggedIsAnsweredAtOnce) {
+    DeviceWindow w;
+    w.Start();
+    ASSERT_TRUE(w.bus.Plug("keyboard"));
+    w.Pass();
+    auto* keyboard = dynamic_cast<COrvaneKeyboardDevice*>(w.controller->Keyboards().front());
+    ASSERT_NE(keyboard, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return keyboard->LightThreadRunning(); }, 10000));
+    w.Settle();
+    // The worker is busy: the change waits behind.
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<bool> busy{false};
+    ASSERT_TRUE(keyboard->Post([released, &busy] {
+        busy.store(true);
+        released.wait();
+    }));
+    ASSERT_TRUE(WaitUntil([&] { return busy.load(); }));
+    LightInfoRecord record = keyboard->LightRecord();
+    record.light = static_cast<uint8_t>(record.light == 1 ? 2 : 1);
+    int answers = 0;
+    QString error;
+    keyboard->ChangeLighting(record, [&](const QString& e) {
+        ++answers;
+        error = e;
+    });
+    ASSERT_TRUE(w.bus.Unplug("keyboard"));
+    // The removal is taken while the worker is still busy (a whole pass would wait for it).
+    w.discovery->RunPass();
+    QCoreApplication::processEvents();
+    release.set_value();
+    EXPECT_TRUE(WaitUntil([&] { return answers > 0; })) << "not answered while the program runs";
+    EXPECT_FALSE(error.isEmpty()) << "a change that never reached the keyboard was reported done";
+    EXPECT_FALSE(keyboard->Online());
+    ASSERT_EQ(w.controller->Keyboards().size(), 1u);
+    EXPECT_EQ(w.controller->Keyboards().front(), keyboard) << "the object stays for a return";
+    keyboard->Shutdown();
     EXPECT_EQ(answers, 1) << "answered once";
 }
 

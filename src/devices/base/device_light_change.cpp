@@ -2,6 +2,7 @@
 // (in the profile's "LightInfo" where the family keeps profiles), then the device's worker saves
 // the profile, applies the lighting and writes the family's lighting block; what the device did
 // not take is told to the user. Also the binding of the page's lighting panel.
+#include <iterator>
 #include <memory>
 
 #include "core/diagnostics.h"
@@ -44,7 +45,7 @@ void COrvaneUSBDevice::ChangeLighting(const LightInfoRecord& record, LightChange
     const std::array<uint32_t, 4> words = LightWordsOf(record);
     StoreLightSettings(words[0], words[1], words[2], words[3]);
     // Kept here until answered: a change the worker never finishes (held for first contact,
-    // dropped with the worker's queue) is answered when the device shuts down.
+    // dropped with the worker's queue) is answered when the device is closed or shuts down.
     const uint64_t id = ++lastLightChange_;
     lightChanges_.emplace(id, std::move(done));
     const bool posted = Post([this, record, id] {
@@ -82,11 +83,15 @@ void COrvaneUSBDevice::FinishLightChanges(const std::vector<uint64_t>& changes,
     }
 }
 
-void COrvaneUSBDevice::AnswerUnfinishedLightChanges() {
+void COrvaneUSBDevice::AnswerUnfinishedLightChanges(uint64_t lastId) {
     // The device goes away: whoever waits for a change (a caller on the bus) hears that it
     // failed. The panel's own changes pass without a message: it goes with the window.
     std::map<uint64_t, LightChangeDone> unfinished;
     unfinished.swap(lightChanges_);
+    // Changes asked for since are answered by their own jobs.
+    const auto later = unfinished.upper_bound(lastId);
+    lightChanges_.insert(std::make_move_iterator(later), std::make_move_iterator(unfinished.end()));
+    unfinished.erase(later, unfinished.end());
     const QString error = LightWriteErrorText(kResultUnreachable);
     for (auto& [id, done] : unfinished) {
         if (done) done(error);
@@ -129,7 +134,7 @@ void COrvaneUSBDevice::ApplyHeldLightChange() {
 }
 
 void COrvaneUSBDevice::DropHeldLightChanges() {
-    // Their callers are answered by AnswerUnfinishedLightChanges once the worker has stopped.
+    // Their callers are answered by AnswerUnfinishedLightChanges once no job can finish them.
     std::lock_guard lock(heldMutex_);
     held_ = HeldLightChange{};
 }

@@ -245,7 +245,15 @@ void COrvaneUSBDevice::CloseCommand() {
     // The exchange running now gives way at once instead of waiting for its time-out.
     worker_.DropPending();
     commandLink_.Abort();
-    Post([this] { commandLink_.CloseCommandInterfaces(); });
+    // The lighting changes asked for until now either ran, and their jobs answer them, or were
+    // dropped with the queue or held for a first contact that will not come: once the close
+    // has run, those still waiting hear that the device went away, not at the program's end.
+    const uint64_t lastChange = lastLightChange_;
+    Post([this, lastChange] {
+        commandLink_.CloseCommandInterfaces();
+        DropHeldLightChanges();
+        OnUiThread([this, lastChange] { AnswerUnfinishedLightChanges(lastChange); });
+    });
 }
 
 void COrvaneUSBDevice::SwitchConnection(const std::string& path, std::function<void(bool)> done) {

@@ -240,11 +240,11 @@ class COrvaneUSBDevice : public QObject {
     // until that contact is over are held and applied at its end (the device's settings are
     // not known before, and first contact would read over them).
     void ExpectFirstContact();
-    // Forgets the held lighting changes (the device goes away for good).
+    // Forgets the held lighting changes (the device goes away).
     void DropHeldLightChanges();
-    // Answers every change not finished yet with a failure (the device went away). UI thread,
-    // once the worker has stopped.
-    void AnswerUnfinishedLightChanges();
+    // Answers every change up to `lastId` not finished yet with a failure (the device went
+    // away). UI thread, once no job of the worker can still finish them.
+    void AnswerUnfinishedLightChanges(uint64_t lastId = UINT64_MAX);
     // The page's lighting panel (nullptr when the page has none).
     CLightControlUI* LightPanel() const;
     // Shows the current light settings and the effect list on the lighting panel (UI thread).
