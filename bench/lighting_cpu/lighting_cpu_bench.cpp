@@ -32,6 +32,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "app/copy_data.h"
 #include "app/main_wnd.h"
@@ -74,6 +75,18 @@ long VoluntarySwitches() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_nvcsw;
+}
+
+// Runs the event loop for QX580_BENCH_SECONDS: the wall time it took and the process's CPU time
+// meanwhile, in seconds.
+std::pair<double, double> RunEventLoop() {
+    const double cpuBefore = ProcessCpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    QEventLoop loop;
+    QTimer::singleShot(Seconds() * 1000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return {static_cast<double>(wall.nsecsElapsed()) / 1e9, ProcessCpuSeconds() - cpuBefore};
 }
 
 // The effect chosen as the lighting panel does: the settings, then the keyboard's block.
@@ -168,14 +181,7 @@ void ProgramCpu(benchmark::State& state, bool streaming, bool shown) {
         const long switchesBefore = VoluntarySwitches();
         const auto threadsBefore = bench::ThreadCpu();
         const uint64_t simBefore = timed.WriteNs();
-        const double cpuBefore = ProcessCpuSeconds();
-        QElapsedTimer wall;
-        wall.start();
-        QEventLoop loop;
-        QTimer::singleShot(Seconds() * 1000, &loop, &QEventLoop::quit);
-        loop.exec();
-        const double elapsed = static_cast<double>(wall.nsecsElapsed()) / 1e9;
-        const double cpu = ProcessCpuSeconds() - cpuBefore;
+        const auto [elapsed, cpu] = RunEventLoop();
         const long switches = VoluntarySwitches() - switchesBefore;
         const double sim = static_cast<double>(timed.WriteNs() - simBefore) / 1e9;
         const auto threads = bench::Delta(threadsBefore, bench::ThreadCpu());
@@ -239,14 +245,7 @@ void BM_WakeFloor(benchmark::State& state) {
         QTimer timer;
         QObject::connect(&timer, &QTimer::timeout, [&timerWakes] { ++timerWakes; });
         timer.start(16);
-        const double cpuBefore = ProcessCpuSeconds();
-        QElapsedTimer wall;
-        wall.start();
-        QEventLoop loop;
-        QTimer::singleShot(Seconds() * 1000, &loop, &QEventLoop::quit);
-        loop.exec();
-        const double elapsed = static_cast<double>(wall.nsecsElapsed()) / 1e9;
-        const double cpu = ProcessCpuSeconds() - cpuBefore;
+        const auto [elapsed, cpu] = RunEventLoop();
         timer.stop();
         {
             std::lock_guard lock(mutex);

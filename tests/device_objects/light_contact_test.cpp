@@ -31,6 +31,18 @@ class LightContact : public ::testing::Test {
         std::filesystem::remove_all(UserDeviceFolder("keyboard"));
         ASSERT_TRUE(ui::ResourceManager::GetInstance().LoadLanguage("lan_en.json"));
     }
+    // The keyboard plugged and through first contact, its light thread running; null if not.
+    static COrvaneKeyboardDevice* Contacted(DeviceWindow& w) {
+        w.Start();
+        if (!w.bus.Plug("keyboard")) return nullptr;
+        w.Pass();
+        auto* keyboard = dynamic_cast<COrvaneKeyboardDevice*>(w.controller->Keyboards().front());
+        if (keyboard == nullptr ||
+            !WaitUntil([&] { return keyboard->LightThreadRunning(); }, 10000))
+            return nullptr;
+        w.Settle();
+        return keyboard;
+    }
     static uint8_t ConfigByte(const DeviceWindow& w, size_t offset) {
         return w.bus.Keyboard()->ReadMemory(sim::Region::Config, offset, 1).at(0);
     }
@@ -116,13 +128,8 @@ TEST_F(LightContact, AChangeStillWaitingWhenTheKeyboardGoesAwayIsAnsweredWithAFa
 // queue is answered then, not when the program ends (a caller on the bus would give up first).
 TEST_F(LightContact, AChangeDroppedWhenTheKeyboardIsUnpluggedIsAnsweredAtOnce) {
     DeviceWindow w;
-    w.Start();
-    ASSERT_TRUE(w.bus.Plug("keyboard"));
-    w.Pass();
-    auto* keyboard = dynamic_cast<COrvaneKeyboardDevice*>(w.controller->Keyboards().front());
+    COrvaneKeyboardDevice* keyboard = Contacted(w);
     ASSERT_NE(keyboard, nullptr);
-    ASSERT_TRUE(WaitUntil([&] { return keyboard->LightThreadRunning(); }, 10000));
-    w.Settle();
     // The worker is busy: the change waits behind.
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
@@ -156,13 +163,8 @@ TEST_F(LightContact, AChangeDroppedWhenTheKeyboardIsUnpluggedIsAnsweredAtOnce) {
 
 TEST_F(LightContact, SettingsReadBackFromTheKeyboardEndItsSynchronisedLighting) {
     DeviceWindow w;
-    w.Start();
-    ASSERT_TRUE(w.bus.Plug("keyboard"));
-    w.Pass();
-    auto* keyboard = dynamic_cast<COrvaneKeyboardDevice*>(w.controller->Keyboards().front());
+    COrvaneKeyboardDevice* keyboard = Contacted(w);
     ASSERT_NE(keyboard, nullptr);
-    ASSERT_TRUE(WaitUntil([&] { return keyboard->LightThreadRunning(); }, 10000));
-    w.Settle();
     keyboard->SetSynchronisedLighting(true);
     // The keyboard asks for its settings to be read again.
     w.bus.Keyboard()->SendSyncRequest();
