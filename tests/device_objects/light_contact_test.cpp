@@ -43,6 +43,15 @@ class LightContact : public ::testing::Test {
         w.Settle();
         return keyboard;
     }
+    // Another brightness asked for; each answer counted and its error kept.
+    static void ChangeBrightness(COrvaneKeyboardDevice* keyboard, int& answers, QString& error) {
+        LightInfoRecord record = keyboard->LightRecord();
+        record.light = static_cast<uint8_t>(record.light == 1 ? 2 : 1);
+        keyboard->ChangeLighting(record, [&answers, &error](const QString& e) {
+            ++answers;
+            error = e;
+        });
+    }
     static uint8_t ConfigByte(const DeviceWindow& w, size_t offset) {
         return w.bus.Keyboard()->ReadMemory(sim::Region::Config, offset, 1).at(0);
     }
@@ -108,14 +117,9 @@ TEST_F(LightContact, AChangeStillWaitingWhenTheKeyboardGoesAwayIsAnsweredWithAFa
     ASSERT_NE(keyboard, nullptr);
     ASSERT_TRUE(WaitUntil([&] { return keyboard->Online(); }));
     ASSERT_FALSE(keyboard->LightThreadRunning());
-    LightInfoRecord record = keyboard->LightRecord();
-    record.light = static_cast<uint8_t>(record.light == 1 ? 2 : 1);
     int answers = 0;
     QString error;
-    keyboard->ChangeLighting(record, [&](const QString& e) {
-        ++answers;
-        error = e;
-    });
+    ChangeBrightness(keyboard, answers, error);
     // Held for first contact (or still queued): the device goes before either ends.
     keyboard->Shutdown();
     EXPECT_EQ(answers, 1);
@@ -139,14 +143,9 @@ TEST_F(LightContact, AChangeDroppedWhenTheKeyboardIsUnpluggedIsAnsweredAtOnce) {
         released.wait();
     }));
     ASSERT_TRUE(WaitUntil([&] { return busy.load(); }));
-    LightInfoRecord record = keyboard->LightRecord();
-    record.light = static_cast<uint8_t>(record.light == 1 ? 2 : 1);
     int answers = 0;
     QString error;
-    keyboard->ChangeLighting(record, [&](const QString& e) {
-        ++answers;
-        error = e;
-    });
+    ChangeBrightness(keyboard, answers, error);
     ASSERT_TRUE(w.bus.Unplug("keyboard"));
     // The removal is taken while the worker is still busy (a whole pass would wait for it).
     w.discovery->RunPass();

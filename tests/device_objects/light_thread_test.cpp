@@ -153,6 +153,13 @@ class KeyboardLight : public ::testing::Test {
         return keyboard;
     }
 
+    // The host-colour effect chosen and fed: true once its frame is in the keyboard's memory.
+    static bool Streaming(const DeviceWindow& w, COrvaneKeyboardDevice* keyboard) {
+        SetEffect(keyboard, 30);
+        FeedColour(keyboard, 1, 2, 3);
+        return WaitUntil([&] { return FrameMemoryIs(w, keyboard, 0, 1, 2); });
+    }
+
     static std::vector<uint8_t> FrameMemory(const DeviceWindow& w) {
         return w.bus.Keyboard()->ReadMemory(sim::Region::Frame, 0,
                                             sim::KeyboardFirmware::kFrameSize);
@@ -259,9 +266,7 @@ TEST_F(KeyboardLight, TheKeyboardBehindItsReceiverGetsNoFrameButItsPictureAnimat
 TEST_F(KeyboardLight, FramesAreReplacedNotQueuedWhileAConfigurationWriteRuns) {
     DeviceWindow w;
     COrvaneKeyboardDevice* keyboard = Contact(w);
-    SetEffect(keyboard, 30);
-    FeedColour(keyboard, 1, 2, 3);
-    ASSERT_TRUE(WaitUntil([&] { return FrameMemoryIs(w, keyboard, 0, 1, 2); }));
+    ASSERT_TRUE(Streaming(w, keyboard));
 
     // A configuration write that takes its time holds the worker.
     std::promise<void> release;
@@ -298,9 +303,7 @@ TEST_F(KeyboardLight, FramesAreReplacedNotQueuedWhileAConfigurationWriteRuns) {
 TEST_F(KeyboardLight, ARefusedFramePausesTheStreamAndGoesAgain) {
     DeviceWindow w;
     COrvaneKeyboardDevice* keyboard = Contact(w);
-    SetEffect(keyboard, 30);
-    FeedColour(keyboard, 1, 2, 3);
-    ASSERT_TRUE(WaitUntil([&] { return FrameMemoryIs(w, keyboard, 0, 1, 2); }));
+    ASSERT_TRUE(Streaming(w, keyboard));
     ASSERT_TRUE(keyboard->Worker().WaitIdle(3000));
     ASSERT_TRUE(w.bus.ClearRequests("keyboard"));
     ASSERT_TRUE(sim::SetDeviceFault(w.bus, "keyboard", "status-ff", 1).Ok());
@@ -318,9 +321,7 @@ TEST_F(KeyboardLight, ARefusedFramePausesTheStreamAndGoesAgain) {
 TEST_F(KeyboardLight, ShutdownDoesNotWaitOutAFrameTheKeyboardNeverAnswers) {
     DeviceWindow w;
     COrvaneKeyboardDevice* keyboard = Contact(w);
-    SetEffect(keyboard, 30);
-    FeedColour(keyboard, 1, 2, 3);
-    ASSERT_TRUE(WaitUntil([&] { return FrameMemoryIs(w, keyboard, 0, 1, 2); }));
+    ASSERT_TRUE(Streaming(w, keyboard));
     ASSERT_TRUE(w.bus.ClearRequests("keyboard"));
     w.bus.CommandFirmware("keyboard")->InjectSilence(0, kStreamCommand);
     FeedColour(keyboard, 9, 9, 9);
