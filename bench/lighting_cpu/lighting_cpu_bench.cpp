@@ -178,6 +178,8 @@ void ProgramCpu(benchmark::State& state, bool streaming, bool shown) {
 
         const auto before = keyboard->StreamStatistics();
         const uint64_t passesBefore = keyboard->LightPasses();
+        const devices::CLedPictureUI* picture = keyboard->LedPicture();
+        const int paintsBefore = picture != nullptr ? picture->Paints() : 0;
         const long switchesBefore = VoluntarySwitches();
         const auto threadsBefore = bench::ThreadCpu();
         const uint64_t simBefore = timed.WriteNs();
@@ -187,6 +189,7 @@ void ProgramCpu(benchmark::State& state, bool streaming, bool shown) {
         const auto threads = bench::Delta(threadsBefore, bench::ThreadCpu());
         const auto after = keyboard->StreamStatistics();
         const uint64_t passes = keyboard->LightPasses() - passesBefore;
+        const int paints = picture != nullptr ? picture->Paints() - paintsBefore : 0;
         feeder.stop();
 
         state.counters["cpu_pct"] = cpu / elapsed * 100.0;
@@ -209,6 +212,7 @@ void ProgramCpu(benchmark::State& state, bool streaming, bool shown) {
         state.counters["dropped_per_s"] =
             static_cast<double>(after.dropped - before.dropped) / elapsed;
         state.counters["light_passes_per_s"] = static_cast<double>(passes) / elapsed;
+        state.counters["paints_per_s"] = static_cast<double>(paints) / elapsed;
     }
 }
 

@@ -11,6 +11,11 @@
 
 namespace qx::devices {
 
+namespace {
+// Beyond this many separate areas, a frame's lights are painted as one rectangle.
+constexpr int kMostRectsPerUpdate = 4;
+}  // namespace
+
 CLedPictureUI::CLedPictureUI(QWidget* panel, const std::vector<QPointer<QWidget>>& leds)
     : QWidget(panel) {
     setObjectName(QStringLiteral("led_picture"));
@@ -98,7 +103,15 @@ void CLedPictureUI::Follow() {
         led.tintedValid = false;
         changed += led.area;
     }
-    if (!changed.isEmpty()) update(changed);
+    if (changed.isEmpty()) return;
+    // Qt clips every widget it visits under the update (here the keys over the lights) to the
+    // region: with a rectangle per LED that clipping is most of a frame's paint. Lights that
+    // change together are mostly close together, so their bounding rectangle adds little to draw.
+    if (changed.rectCount() > kMostRectsPerUpdate) {
+        update(changed.boundingRect());
+    } else {
+        update(changed);
+    }
 }
 
 uint32_t CLedPictureUI::ShownColour(size_t n) const {
