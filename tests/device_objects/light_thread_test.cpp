@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -376,6 +378,38 @@ TEST_F(KeyboardLight, ThePictureDrawsTheFramesColoursAtTheKeysAndNothingWhileHid
     EXPECT_EQ(keyboard->LedPicture()->Paints(), paints) << "the picture was painted in the tray";
     ASSERT_TRUE(WaitUntil([&] { return FrameMemoryIs(w, keyboard, 119, 0, 0); }))
         << "the keyboard stopped getting frames in the tray";
+}
+
+// While something else wakes the window's thread often (the capture program's colours, here a
+// timer feeding them), the picture follows the frames on those wakes: at most once per frame
+// interval, and the last colour is shown.
+TEST_F(KeyboardLight, ThePictureFollowsTheFramesOnWakesItDidNotAskFor) {
+    DeviceWindow w;
+    COrvaneKeyboardDevice* keyboard = ShownInHostColour(w);
+    CDeviceOptionUI* entry = keyboard->DeviceEntry();
+    ASSERT_NE(entry, nullptr);
+    ASSERT_NE(keyboard->LedPicture(), nullptr);
+    const int passingBefore = entry->PaintsInPassing();
+    const int paintsBefore = keyboard->LedPicture()->Paints();
+    int fed = 0;
+    QTimer feeder;
+    QObject::connect(&feeder, &QTimer::timeout, [&] {
+        ++fed;
+        FeedColour(keyboard, fed % 256, 255 - fed % 256, 7);
+    });
+    feeder.start(4);
+    QEventLoop loop;
+    QElapsedTimer clock;
+    clock.start();
+    QTimer::singleShot(600, &loop, &QEventLoop::quit);
+    loop.exec();
+    feeder.stop();
+    const qint64 elapsed = clock.elapsed();
+    EXPECT_GE(entry->PaintsInPassing() - passingBefore, 3) << fed << " colours fed";
+    // Not on every wake: at most one paint for each three quarters of the 33 ms interval.
+    EXPECT_LE(keyboard->LedPicture()->Paints() - paintsBefore, elapsed / 24 + 2);
+    const uint32_t last = static_cast<uint32_t>(fed % 256 | (255 - fed % 256) << 8 | 7 << 16);
+    EXPECT_TRUE(WaitUntil([&] { return keyboard->LedPicture()->ShownColour(0) == last; }));
 }
 
 // The picture draws the keys' faces over the lights: a key's legend shows whatever the light

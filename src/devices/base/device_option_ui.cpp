@@ -1,6 +1,7 @@
 #include "devices/base/device_option_ui.h"
 
 #include <QAbstractButton>
+#include <QAbstractEventDispatcher>
 #include <QButtonGroup>
 #include <QLabel>
 #include <QMouseEvent>
@@ -43,7 +44,11 @@ const char* IconStem(int kindCode, int variant) {
 
 }  // namespace
 
-CDeviceOptionUI::CDeviceOptionUI(QWidget* parent) : QWidget(parent) {}
+CDeviceOptionUI::CDeviceOptionUI(QWidget* parent) : QWidget(parent) {
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(thread()))
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
+                &CDeviceOptionUI::PaintInPassing);
+}
 
 CDeviceOptionUI::~CDeviceOptionUI() {
     if (paintManager_) {
@@ -201,7 +206,26 @@ void CDeviceOptionUI::StartPresencePolling(int delayMs) {
 }
 
 void CDeviceOptionUI::StartFrameTimer() {
-    if (device_ && device_->Online()) SetTimer(kFrameTimer, 5);
+    if (device_ && device_->Online()) ArmFrameTimer(5);
+}
+
+void CDeviceOptionUI::ArmFrameTimer(int delayMs) {
+    if (!SetTimer(kFrameTimer, delayMs)) return;
+    frameDelayMs_ = delayMs;
+    frameArmed_.start();
+}
+
+// The frame timer wakes the UI thread only to paint. While something else wakes it often (the
+// capture program's colours come 60 times a second while frames stream), the paint is done on
+// such a wake once it is nearly due, and the timer starts again from there: it then never fires,
+// and the picture costs no wake-ups of its own.
+void CDeviceOptionUI::PaintInPassing() {
+    if (!device_ || frameDelayMs_ <= 0 || !frameArmed_.isValid()) return;
+    if (frameArmed_.elapsed() < frameDelayMs_ * 3 / 4) return;
+    ui::PaintManager* manager = Manager();
+    if (manager == nullptr || !manager->HasTimer(this, kFrameTimer)) return;
+    ++paintsInPassing_;
+    OnTimer(kFrameTimer);
 }
 
 void CDeviceOptionUI::StartRefresh(int delayMs) { SetTimer(kRefreshTimer, delayMs); }
@@ -235,7 +259,7 @@ void CDeviceOptionUI::OnTimer(int id) {
             // and each paint of a whole picture costs far more than computing its frame (the
             // device itself still gets every frame from the light thread).
             if (device->PushFrame() && device->Online())
-                SetTimer(kFrameTimer, device->Receiver() ? 500 : kPicturePaintMs);
+                ArmFrameTimer(device->Receiver() ? 500 : kPicturePaintMs);
             break;
         case kContactTimer:
             device->Post([device, self] {
@@ -260,7 +284,7 @@ void CDeviceOptionUI::OnTimer(int id) {
                 device->OnUiThread([self, device] {
                     if (!self) return;
                     self->presenceFailures_ = 0;
-                    self->SetTimer(kFrameTimer, 5);
+                    self->ArmFrameTimer(5);
                     if (device->HasBattery() && device->Online()) self->SetTimer(kPowerTimer, 50);
                     if (device->Receiver()) self->StartPresencePolling(2000);
                 });

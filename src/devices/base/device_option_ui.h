@@ -3,6 +3,7 @@
 // a notification, the power query and, behind a receiver, the presence polling.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -77,6 +78,8 @@ class CDeviceOptionUI : public QWidget {
 
     // A timer of this entry fired (also callable directly).
     void OnTimer(int id);
+    // Frames the picture took while the UI thread was awake for something else (tests).
+    int PaintsInPassing() const { return paintsInPassing_; }
 
   protected:
     // A click anywhere on the entry (its name, its free space) selects the device, as a click
@@ -86,6 +89,9 @@ class CDeviceOptionUI : public QWidget {
   private:
     bool SetTimer(int id, int delayMs);
     void KillTimer(int id);
+    void ArmFrameTimer(int delayMs);
+    // Before the UI thread sleeps: the frame timer's paint, when it is nearly due.
+    void PaintInPassing();
     void ApplyImages();
     void SendOnline(int online);
     ui::PaintManager* Manager() const;
@@ -101,6 +107,9 @@ class CDeviceOptionUI : public QWidget {
     int powerIndex_ = -1;
     bool shown_ = false;
     int presenceFailures_ = 0;
+    QElapsedTimer frameArmed_;  // since the frame timer was last armed, for frameDelayMs_
+    int frameDelayMs_ = 0;
+    int paintsInPassing_ = 0;
     QString name_;
     QString normalImage_, selectedImage_, synchroNormalImage_, synchroSelectedImage_;
 };
