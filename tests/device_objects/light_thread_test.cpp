@@ -406,7 +406,7 @@ TEST_F(KeyboardLight, ThePictureFollowsTheFramesOnWakesItDidNotAskFor) {
     feeder.stop();
     const qint64 elapsed = clock.elapsed();
     EXPECT_GE(entry->PaintsInPassing() - passingBefore, 3) << fed << " colours fed";
-    // Not on every wake: at most one paint for each three quarters of the 33 ms interval.
+    // Not on every wake: at most one paint for each 25 ms (the 33 ms interval, 8 ms early).
     EXPECT_LE(keyboard->LedPicture()->Paints() - paintsBefore, elapsed / 24 + 2);
     const uint32_t last = static_cast<uint32_t>(fed % 256 | (255 - fed % 256) << 8 | 7 << 16);
     EXPECT_TRUE(WaitUntil([&] { return keyboard->LedPicture()->ShownColour(0) == last; }));

@@ -5,6 +5,7 @@
 #include <QButtonGroup>
 #include <QLabel>
 #include <QMouseEvent>
+#include <algorithm>
 
 #include "core/diagnostics.h"
 #include "devices/base/orvane_usb_device.h"
@@ -20,6 +21,8 @@ namespace {
 
 // The shortest time between two paints of a device picture from the cable's frames.
 constexpr int kPicturePaintMs = 33;
+// How much sooner than its timer a paint may come on a wake that something else caused.
+constexpr int kMostEarlyPaintMs = 8;
 
 // The icon stem of a kind code and variant; nullptr when nothing is to change.
 const char* IconStem(int kindCode, int variant) {
@@ -217,11 +220,13 @@ void CDeviceOptionUI::ArmFrameTimer(int delayMs) {
 
 // The frame timer wakes the UI thread only to paint. While something else wakes it often (the
 // capture program's colours come 60 times a second while frames stream), the paint is done on
-// such a wake once it is nearly due, and the timer starts again from there: it then never fires,
-// and the picture costs no wake-ups of its own.
+// such a wake once it is nearly due (a few ms before its time), and the timer starts again from
+// there: it then never fires, and the picture costs no wake-ups of its own.
 void CDeviceOptionUI::PaintInPassing() {
     if (!device_ || frameDelayMs_ <= 0 || !frameArmed_.isValid()) return;
-    if (frameArmed_.elapsed() < frameDelayMs_ * 3 / 4) return;
+    // Early by at most a quarter of the interval and by no more than a few ms: the rates stay.
+    const int early = std::min(frameDelayMs_ / 4, kMostEarlyPaintMs);
+    if (frameArmed_.elapsed() < frameDelayMs_ - early) return;
     ui::PaintManager* manager = Manager();
     if (manager == nullptr || !manager->HasTimer(this, kFrameTimer)) return;
     ++paintsInPassing_;
