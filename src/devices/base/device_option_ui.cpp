@@ -223,7 +223,7 @@ void CDeviceOptionUI::ArmFrameTimer(int delayMs) {
 // such a wake once it is nearly due (a few ms before its time), and the timer starts again from
 // there: it then never fires, and the picture costs no wake-ups of its own.
 void CDeviceOptionUI::PaintInPassing() {
-    if (!device_ || frameDelayMs_ <= 0 || !frameArmed_.isValid()) return;
+    if (!device_ || !frameArmed_.isValid()) return;
     // Early by at most a quarter of the interval and by no more than a few ms: the rates stay.
     const int early = std::min(frameDelayMs_ / 4, kMostEarlyPaintMs);
     if (frameArmed_.elapsed() < frameDelayMs_ - early) return;
