@@ -19,6 +19,8 @@
 #include <QSaveFile>
 #include <QValidator>
 #include <QWidget>
+#include <algorithm>
+#include <utility>
 
 #include "core/diagnostics.h"
 #include "ui/resource_manager.h"
@@ -33,6 +35,33 @@ QString ClassOf(const QWidget* w) { return QString::fromLatin1(w->metaObject()->
 bool IsNamedWindow(const QWidget* w) {
     const QString name = w->objectName();
     return !name.isEmpty() && !name.startsWith(QLatin1String("qt_"));
+}
+
+// "NAME[N]" picks the N-th (from 0) shown control of that name: the device list's entries, for
+// one, all share their name. The name without the brackets, and N (-1 when there are none).
+std::pair<QString, int> SplitIndex(const QString& name) {
+    if (!name.endsWith(QLatin1Char(']'))) return {name, -1};
+    const qsizetype open = name.lastIndexOf(QLatin1Char('['));
+    if (open <= 0) return {name, -1};
+    bool ok = false;
+    const int index = name.mid(open + 1, name.size() - open - 2).toInt(&ok);
+    // Anything else in the brackets is left in the name, which then matches nothing.
+    if (!ok || index < 0) return {name, -1};
+    return {name.left(open), index};
+}
+
+// The shown controls of `window` named `name`, as a user reads them: top to bottom, then left
+// to right (tree order is the order they were made in, which the user does not see).
+QList<QWidget*> ShownInReadingOrder(QWidget* window, const QString& name) {
+    QList<QWidget*> shown;
+    for (QWidget* candidate : window->findChildren<QWidget*>(name))
+        if (candidate->isVisible()) shown.append(candidate);
+    std::stable_sort(shown.begin(), shown.end(), [window](QWidget* a, QWidget* b) {
+        const QPoint pa = a->mapTo(window, QPoint(0, 0));
+        const QPoint pb = b->mapTo(window, QPoint(0, 0));
+        return pa.y() != pb.y() ? pa.y() < pb.y() : pa.x() < pb.x();
+    });
+    return shown;
 }
 
 // True when `window` is the modal window or one opened over it (a user can reach those).
@@ -145,6 +174,24 @@ DriverResult WindowDriver::Find(const QString& name, QWidget** control) const {
         windows.append(window);
     } else {
         windows = SearchOrder();
+    }
+    const auto [bareName, index] = SplitIndex(controlName);
+    if (index >= 0) {
+        for (QWidget* window : windows) {
+            const QList<QWidget*> shown = ShownInReadingOrder(window, bareName);
+            if (shown.isEmpty()) continue;
+            if (index < shown.size()) {
+                *control = shown[index];
+                return {};
+            }
+            return {DriverError::kUnknownControl,
+                    QStringLiteral("%1 shown controls are named %2: %3 is not one of them")
+                        .arg(shown.size())
+                        .arg(Quoted(bareName), Quoted(name))};
+        }
+        return {
+            DriverError::kUnknownControl,
+            QStringLiteral("no shown control named %1 in the open windows").arg(Quoted(bareName))};
     }
     if (!controlName.isEmpty()) {
         for (QWidget* window : windows) {

@@ -113,8 +113,10 @@ constexpr CommandHelp kCommands[] = {
      "  ui answer confirm|cancel   answer the next message box without showing it\n"
      "  ui file PATH|--cancel      answer the next file dialog without showing it\n"
      "  ui shot FILE.png [WINDOW]  a picture of a window (the main window by default)\n"
-     "  NAME: a control name, or WINDOW/NAME for a control of that window\n",
+     "  NAME: a control name, or WINDOW/NAME for a control of that window; NAME[N] is the\n"
+     "        N-th (from 0) shown control of that name, top to bottom, then left to right\n",
      "  qx580ctl ui click setbtn\n"
+     "  qx580ctl ui click 'device_select[1]'   # the second device in the list\n"
      "  qx580ctl ui select light_combo_modeSelect 6\n"
      "  qx580ctl ui shot window.png\n"},
 };

@@ -311,6 +311,50 @@ TEST(MessageAnswers, QueuedAnswersAreTakenInOrderWithoutShowingTheBox) {
     EXPECT_TRUE(shown);
 }
 
+TEST_F(DriverTest, AnIndexPicksAmongTheShownControlsOfANameAsTheyAreRead) {
+    // Made first, laid out last; one in the middle is hidden.
+    auto* bottom = new QPushButton(window.get());
+    auto* top = new QPushButton(window.get());
+    auto* hidden = new QPushButton(window.get());
+    auto* middle = new QPushButton(window.get());
+    auto* layout = static_cast<QVBoxLayout*>(window->layout());
+    layout->insertWidget(0, bottom);
+    layout->insertWidget(0, middle);
+    layout->insertWidget(0, hidden);
+    layout->insertWidget(0, top);
+    for (QPushButton* b : {bottom, top, hidden, middle}) {
+        b->setObjectName("device_select");
+        b->show();
+    }
+    hidden->hide();
+    layout->activate();
+    manager->AttachControls(window.get());
+    int clicks[3] = {0, 0, 0};
+    const QPushButton* const order[3] = {top, middle, bottom};
+    for (int i = 0; i < 3; ++i)
+        QObject::connect(order[i], &QPushButton::clicked, [&clicks, i] { ++clicks[i]; });
+
+    ASSERT_TRUE(driver->Click("device_select[1]").Ok());
+    ASSERT_TRUE(driver->Click("device_select[2]").Ok());
+    EXPECT_EQ(clicks[0], 0);
+    EXPECT_EQ(clicks[1], 1);
+    EXPECT_EQ(clicks[2], 1);
+    QString json;
+    ASSERT_TRUE(driver->State("device_select[0]", &json).Ok());
+    EXPECT_EQ(QJsonDocument::fromJson(json.toUtf8()).object().value("visible").toBool(), true);
+
+    // Past the shown ones, or not an index: refused with the reason, nothing clicked.
+    for (const char* name :
+         {"device_select[3]", "device_select[-1]", "device_select[x]", "nothing_here[0]"}) {
+        SCOPED_TRACE(name);
+        const DriverResult result = driver->Click(QString::fromLatin1(name));
+        EXPECT_FALSE(result.Ok());
+        EXPECT_EQ(result.Error().code, DriverError::kUnknownControl);
+    }
+    EXPECT_EQ(clicks[0] + clicks[1] + clicks[2], 2);
+    EXPECT_TRUE(driver->Click("device_select[3]").Error().text.contains("3 shown controls"));
+}
+
 }  // namespace
 }  // namespace qx::app::test
 
