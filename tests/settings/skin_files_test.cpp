@@ -7,10 +7,16 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
+#include <QSlider>
 #include <QWidget>
+#include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -424,6 +430,38 @@ TEST(SkinFiles, EveryFileBuildsThroughTheSkinLoader) {
             if (file != r.file || QString(r.name) == "root") continue;
             EXPECT_EQ(root->findChildren<QWidget*>(r.name).size(), 1) << r.file << ": " << r.name;
         }
+    }
+}
+
+// A section of the lighting panel that does not apply to the effect is disabled, not hidden: under
+// the skin's sheet it must not look like one the user can change.
+TEST(SkinFiles, TheSheetDrawsAControlThatIsOffOtherThanOneThatIsOn) {
+    QFile file(SkinDir() + "/style.qss");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QWidget window;
+    window.setStyleSheet(QString::fromUtf8(file.readAll()));
+    auto slider = [&window] {
+        auto* s = new QSlider(Qt::Horizontal, &window);
+        s->setRange(0, 4);
+        s->setValue(2);
+        return s;
+    };
+    auto label = [&window] { return new QLabel(QStringLiteral("Speed"), &window); };
+    auto checked = [&window] {
+        auto* b = new QPushButton(QStringLiteral("Left to right"), &window);
+        b->setCheckable(true);
+        b->setChecked(true);
+        return b;
+    };
+    const std::vector<std::pair<const char*, std::function<QWidget*()>>> kinds = {
+        {"slider", slider}, {"label", label}, {"checked button", checked}};
+    for (const auto& [what, make] : kinds) {
+        SCOPED_TRACE(what);
+        QWidget* on = make();
+        QWidget* off = make();
+        off->setEnabled(false);
+        for (QWidget* w : {on, off}) w->resize(120, 24);
+        EXPECT_TRUE(on->grab().toImage() != off->grab().toImage()) << "drawn the same on and off";
     }
 }
 
