@@ -184,10 +184,12 @@ DriverResult WindowDriver::Find(const QString& name, QWidget** control) const {
                 *control = shown[index];
                 return {};
             }
+            const QString count = shown.size() == 1
+                                      ? QStringLiteral("1 shown control is")
+                                      : QStringLiteral("%1 shown controls are").arg(shown.size());
             return {DriverError::kUnknownControl,
-                    QStringLiteral("%1 shown controls are named %2: %3 is not one of them")
-                        .arg(shown.size())
-                        .arg(Quoted(bareName), Quoted(name))};
+                    QStringLiteral("%1 named %2: %3 is not one of them")
+                        .arg(count, Quoted(bareName), Quoted(name))};
         }
         return {
             DriverError::kUnknownControl,
