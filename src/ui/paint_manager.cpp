@@ -38,9 +38,8 @@ PaintManager::PaintManager(QWidget* window) : QObject(window), window_(window) {
 
 PaintManager::~PaintManager() {
     // The timers belong to their controls, which may outlive the manager: stop them here.
-    const QList<QTimer*> timers = timers_.values() + resting_.values();
+    const QList<QTimer*> timers = timers_.values();
     timers_.clear();
-    resting_.clear();
     qDeleteAll(timers);
     for (auto it = Registry().begin(); it != Registry().end();) {
         if (it.value() == this) {
@@ -273,34 +272,31 @@ bool PaintManager::SetTimer(QWidget* control, int id, int periodMs) {
     if (control == nullptr || periodMs < 0) return false;
     const QPair<QWidget*, int> key(control, id);
     QTimer* timer = timers_.value(key, nullptr);
-    if (timer == nullptr) timer = resting_.take(key);
     if (timer == nullptr) {
         // The timer is a child of its control, so it ends with it.
         timer = new QTimer(control);
+        timers_.insert(key, timer);
         QPointer<QWidget> guard(control);
         connect(timer, &QTimer::timeout, this, [this, guard, id] {
             if (!guard.isNull()) SendNotify(guard.data(), QStringLiteral("timer"), id);
         });
         connect(timer, &QObject::destroyed, this, [this, key, timer] {
-            for (auto* timers : {&timers_, &resting_}) {
-                auto it = timers->find(key);
-                if (it != timers->end() && it.value() == timer) timers->erase(it);
-            }
+            auto it = timers_.find(key);
+            if (it != timers_.end() && it.value() == timer) timers_.erase(it);
         });
     }
-    timers_.insert(key, timer);
     timer->start(periodMs);
     return true;
 }
 
 bool PaintManager::KillTimer(QWidget* control, int id) {
-    const QPair<QWidget*, int> key(control, id);
-    QTimer* timer = timers_.take(key);
-    if (timer == nullptr) return false;
+    auto it = timers_.find(QPair<QWidget*, int>(control, id));
+    if (it == timers_.end()) return false;
+    QTimer* timer = it.value();
+    timers_.erase(it);
     timer->stop();
-    // Kept for the next SetTimer of the id: a timer killed and set again on every shot (the
-    // frame timer, 30 times a second while a picture animates) then makes no object each time.
-    resting_.insert(key, timer);
+    // The timer may be the one whose notification is running now.
+    timer->deleteLater();
     return true;
 }
 

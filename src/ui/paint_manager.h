@@ -104,8 +104,7 @@ class PaintManager : public QObject {
     QPointer<QWidget> window_;
     QHash<QWidget*, std::vector<Subscription>> subscriptions_;
     std::vector<INotifyUI*> notifiers_;
-    QHash<QPair<QWidget*, int>, QTimer*> timers_;   // set
-    QHash<QPair<QWidget*, int>, QTimer*> resting_;  // killed, kept stopped for the next set
+    QHash<QPair<QWidget*, int>, QTimer*> timers_;
     int dpi_ = 96;
     const QMetaObject* windowType_ = nullptr;
 };

@@ -321,36 +321,6 @@ TEST(PaintManagerTimers, EndWithTheirManager) {
     EXPECT_TRUE(control.findChildren<QTimer*>().isEmpty());
 }
 
-// The frame timer is killed and set again on every shot: it must not cost a new timer each time.
-TEST(PaintManagerTimers, ATimerSetAgainAfterItsKillIsTheSameTimerAndStillNotifies) {
-    QWidget window;
-    QPushButton control(&window);
-    control.setObjectName("device_select");
-    PaintManager manager(&window);
-    NotifyRecorder recorder;
-    manager.AddNotifier(&recorder);
-    ASSERT_TRUE(manager.SetTimer(&control, 1000, 1));
-    const QTimer* first = control.findChild<QTimer*>();
-    ASSERT_NE(first, nullptr);
-    for (int shot = 0; shot < 3; ++shot) {
-        recorder.seen.clear();
-        ASSERT_TRUE(WaitFor([&] { return recorder.Saw("timer", "device_select"); }));
-        EXPECT_TRUE(manager.KillTimer(&control, 1000));
-        EXPECT_FALSE(manager.HasTimer(&control, 1000));
-        ASSERT_TRUE(manager.SetTimer(&control, 1000, 1));
-        EXPECT_TRUE(manager.HasTimer(&control, 1000));
-    }
-    const QList<QTimer*> timers = control.findChildren<QTimer*>();
-    ASSERT_EQ(timers.size(), 1);
-    EXPECT_EQ(timers.front(), first);
-    // Killed, it stays quiet.
-    manager.KillTimer(&control, 1000);
-    recorder.seen.clear();
-    WaitFor([] { return false; }, 30);
-    EXPECT_TRUE(recorder.Of("timer").empty());
-    manager.RemoveNotifier(&recorder);
-}
-
 TEST(PaintManagerScale, AcceptsOnlyTheToolkitsScales) {
     QWidget window;
     PaintManager manager(&window);
